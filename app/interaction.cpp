@@ -1,0 +1,31 @@
+#include "app/interaction.h"
+
+int32_t showHelp = 1;
+int32_t showRgb = 1;
+int32_t filterIndex = 0;
+int32_t idctIndex = 0;
+int32_t subImageIndex = -1;
+int32_t imageCount = 0;
+int32_t dragTarget = 0;
+int32_t mouseX = 0;
+int32_t mouseY = 0;
+int32_t point3Dragged = 0;
+std::string imagePath;
+std::string openFileBuffer;
+char fileKindLetter = 0;
+
+void resetInteraction()
+{
+    showHelp = 1;
+    showRgb = 1;
+    filterIndex = 0;
+    idctIndex = 0;
+    subImageIndex = -1;
+    imageCount = 0;
+    dragTarget = 0;
+    mouseX = mouseY = 0;
+    point3Dragged = 0;
+    imagePath.clear();
+    openFileBuffer.clear();
+    fileKindLetter = 0;
+}

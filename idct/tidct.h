@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+// An 8x8 inverse DCT. The block is 64 int32 in natural row-major order:
+// element 0 is the final DC term (dequantised, predicted, plus 1024 for the
+// level shift), elements 1..63 the AC terms as decoded, not yet multiplied
+// by the quantisation table: each transform dequantises them itself through
+// the multiplier matrix it was built with. The block is overwritten with the
+// 64 samples, each 0..255, whatever the input.
+class tidct {
+public:
+    virtual void transform(int32_t* block) = 0;
+    virtual ~tidct() = default;
+};
+
+class ifwi;
+class taanidct;
+class taanidct2;
+
+// One slot per quantisation table 0..3. The decode driver is the only code
+// that creates, replaces and selects these objects.
+extern std::unique_ptr<ifwi> idctFw[4];
+extern std::unique_ptr<taanidct> idctAan[4];
+extern std::unique_ptr<taanidct2> idctAan2[4];
+extern tidct* idctActive[4];  // the selected family; owns nothing

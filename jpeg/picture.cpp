@@ -1,0 +1,35 @@
+#include "jpeg/picture.h"
+
+#include <new>
+
+pctr::~pctr() { clear(); }
+
+void pctr::clear()
+{
+    for (int k = 0; k < 3; ++k) {
+        width[k] = height[k] = size[k] = 0;
+        plane[k].reset();
+    }
+    colourState = -1;
+}
+
+bool pctr::allocate(int32_t pictureWidth, int32_t pictureHeight)
+{
+    const int64_t samples = int64_t{pictureWidth} * pictureHeight;
+    if (pictureWidth < 0 || pictureHeight < 0 || samples > maxSamples) {
+        clear();
+        return false;
+    }
+    for (int k = 0; k < 3; ++k) {
+        plane[k].reset();
+        plane[k].reset(new (std::nothrow) uint8_t[static_cast<size_t>(samples)]);
+        if (!plane[k]) {
+            clear();
+            return false;
+        }
+        width[k] = pictureWidth;
+        height[k] = pictureHeight;
+        size[k] = static_cast<int32_t>(samples);
+    }
+    return true;
+}
