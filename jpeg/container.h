@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "jpeg/image_record.h"
+
+// A whole JPEG file in memory and the index of the images in it. An image
+// is what one SOS marker starts, so a thumbnail stored in an application
+// segment is an image of its own, indexed before the main picture.
+struct tjpg {
+    // Zero bytes kept in front of the scan data, so that the bit reader can
+    // load a full 32-bit window at the end of the stream.
+    static constexpr int32_t scanPadding = 8;
+
+    int32_t pos = 0;
+    int32_t count = 0;
+    std::unique_ptr<tjpgel[]> images;
+    int32_t scanLength = 0;
+    std::unique_ptr<uint8_t[]> scanData;  // scanPadding zeros, then the reversed scan
+    int32_t error = 0;
+    int32_t fileSize = 0;
+    std::vector<uint8_t> fileData;
+
+    tjpg() = default;
+    tjpg(const tjpg&) = delete;
+    tjpg& operator=(const tjpg&) = delete;
+    virtual ~tjpg();
+
+    // Reads and indexes the file; the caller tests error (0 = success).
+    void parseFile(const std::string& path);
+    // Fills fileData and fileSize; raises fileNotReadable.
+    void readFile(const std::string& path);
+    // Fills the scan data of the image whose entropy-coded bytes begin at
+    // start: stuffing and markers removed, stored last byte first. Raises
+    // scanWithoutEndOfImage.
+    void extractScan(int32_t start);
+
+    // The extracted scan: scan()[scanLength - 1] is the first stream byte;
+    // indices down to -scanPadding read as zero.
+    const uint8_t* scan() const { return scanData.get() + scanPadding; }
+
+private:
+    void clearIndex();
+    void countImages();
+    void walk();
+    void readSegment(int32_t& imagesRead);
+};
+
+extern tjpg jpgFile;

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+// Tables of one component, indexed by component identifier - 1.
+struct ComponentSpec {
+    int32_t quantTable = 0;  // Tq
+    int32_t dcTable = 0;     // Td
+    int32_t acTable = 0;     // Ta
+    int32_t hSampling = 0;   // H
+    int32_t vSampling = 0;   // V
+};
+
+// First code of one code length and the number of codes of that length;
+// both -1 when the length has no codes.
+struct HuffmanCodeRange {
+    int32_t first = -1;
+    int32_t count = -1;
+};
+
+// Huffman symbol split into its zero run and the size of the value that
+// follows (T.81 F.1.2.2).
+struct RunSize {
+    int16_t run;
+    int16_t size;
+};
+
+// Everything one embedded image needs for decoding: what the segments
+// between the previous SOS (or the file start) and its own SOS define.
+// Huffman table index t = class * 4 + identifier: 0..3 DC, 4..7 AC.
+struct tjpgel {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t componentCount = 0;
+    int32_t scanComponentCount = 0;
+    int32_t spectralStart = 0;
+    int32_t spectralEnd = 0;
+    int32_t approxHigh = 0;
+    int32_t approxLow = 0;
+    ComponentSpec component[4];
+    std::unique_ptr<int32_t[]> quant[4];  // 64 values in zig-zag order, or null
+    int16_t huffCount[8] = {};
+    int32_t huffBits[8][16] = {};
+    std::unique_ptr<int16_t[]> huffValues[8];
+    std::unique_ptr<RunSize[]> huffRunSize[8];
+    int16_t huffFirstIndex[8][16] = {};
+    HuffmanCodeRange huffCode[8][16];
+    int32_t restartInterval = 0;
+    int32_t scanLength = 0;
+    int32_t scanStart = -1;   // -1 until the walk reads this image's SOS
+    int32_t fileSize = 0;
+    bool hasFrameHeader = false;  // an SOF0 segment was read for this image
+
+    tjpgel() = default;
+    tjpgel(const tjpgel&) = delete;
+    tjpgel& operator=(const tjpgel&) = delete;
+    virtual ~tjpgel();
+
+    // Releases the tables and resets what construction sets; the header
+    // fields keep their values.
+    void clear();
+    // Deep copy of other.
+    void assign(const tjpgel& other);
+};
+
+void buildHuffmanCodes(tjpgel& record);
+void splitRunSize(tjpgel& record);

@@ -1,0 +1,177 @@
+#include "jpeg/markers.h"
+
+#include <memory>
+
+#include "jpeg/result_codes.h"
+
+namespace {
+
+bool markerAt(const uint8_t* file, int32_t pos, const tjpgel& image, uint8_t code)
+{
+    return pos >= 0 && pos + 1 < image.fileSize && file[pos] == 0xFF && file[pos + 1] == code;
+}
+
+bool pastEnd(int64_t offset, const tjpgel& image) { return offset >= image.fileSize; }
+
+int32_t readWord(const uint8_t* file, int32_t pos) { return (file[pos] << 8) | file[pos + 1]; }
+
+bool samplingUsable(int32_t factor) { return factor >= 1 && factor <= 4; }
+
+// T.81 B.2.2 - Frame header syntax.
+void readFrameComponent(const uint8_t* file, int32_t& pos, tjpgel& image)
+{
+    if (pastEnd(int64_t{pos} + 2, image))
+        raiseCode(frameComponentTruncated);
+    const int32_t id = file[pos];
+    if (id < 1 || id > 4)
+        raiseCode(frameComponentIdInvalid);
+    ComponentSpec& component = image.component[id - 1];
+    component.hSampling = file[pos + 1] >> 4;
+    component.vSampling = file[pos + 1] & 0x0F;
+    component.quantTable = file[pos + 2];
+    // The decoder indexes four quantisation tables and divides by the
+    // sampling factors, so it could not use anything else.
+    if (component.quantTable > 3 || !samplingUsable(component.hSampling) ||
+        !samplingUsable(component.vSampling))
+        raiseCode(frameHeaderUnsupported);
+    pos += 3;
+}
+
+} // namespace
+
+bool readFrameHeader(const uint8_t* file, int32_t& pos, tjpgel& image)
+{
+    if (!markerAt(file, pos, image, markerSof0))
+        return false;
+    const int32_t m = pos;
+    if (pastEnd(int64_t{m} + 10, image))
+        raiseCode(frameHeaderTooShort);
+    const int32_t precision = file[m + 4];
+    image.height = readWord(file, m + 5);
+    image.width = readWord(file, m + 7);
+    image.componentCount = file[m + 9];
+    pos = m + 10;
+    if (precision != 8 || image.componentCount > 4)
+        raiseCode(frameHeaderUnsupported);
+    for (int32_t i = 0; i < image.componentCount; ++i)
+        readFrameComponent(file, pos, image);
+    image.hasFrameHeader = true;
+    return true;
+}
+
+// T.81 B.2.3 - Scan header syntax. The selectors are read as far as the
+// segment length says, not by the component count.
+bool readScanHeader(const uint8_t* file, int32_t& pos, tjpgel& image)
+{
+    if (!markerAt(file, pos, image, markerSos))
+        return false;
+    const int32_t m = pos;
+    if (pastEnd(int64_t{m} + 4, image))
+        raiseCode(scanHeaderTooShort);
+    const int32_t length = readWord(file, m + 2);
+    image.scanComponentCount = file[m + 4];
+    pos = m + 5;
+    if (image.scanComponentCount > 4)
+        raiseCode(scanTooManyComponents);
+    while (pos <= int64_t{m} + length - 3) {
+        if (pastEnd(int64_t{pos} + 1, image))
+            raiseCode(scanSelectorTruncated);
+        const int32_t id = file[pos];
+        const int32_t dcTable = file[pos + 1] >> 4;
+        const int32_t acTable = file[pos + 1] & 0x0F;
+        if (id < 1 || id > 4 || dcTable > 3 || acTable > 3)
+            raiseCode(scanSelectorInvalid);
+        image.component[id - 1].dcTable = dcTable;
+        image.component[id - 1].acTable = acTable;
+        pos += 2;
+    }
+    if (pastEnd(int64_t{pos} + 2, image))
+        raiseCode(scanSpectralTruncated);
+    image.spectralStart = file[pos];
+    image.spectralEnd = file[pos + 1];
+    image.approxHigh = file[pos + 2] >> 4;
+    image.approxLow = file[pos + 2] & 0x0F;
+    pos += 3;
+    return true;
+}
+
+// T.81 B.2.4.1. The loop bound m + Lq stops two bytes short of the segment
+// end, which still covers every 65-byte table of a well-formed segment.
+bool readQuantTables(const uint8_t* file, int32_t& pos, tjpgel& image)
+{
+    if (!markerAt(file, pos, image, markerDqt))
+        return false;
+    const int32_t m = pos;
+    if (pastEnd(int64_t{m} + 3, image))
+        raiseCode(quantHeaderTooShort);
+    const int64_t end = int64_t{m} + readWord(file, m + 2);
+    pos = m + 4;
+    while (pos < end) {
+        if (pastEnd(pos, image))
+            return true;
+        const int32_t precision = file[pos] >> 4;
+        const int32_t id = file[pos] & 0x0F;
+        ++pos;
+        if (precision != 0 || id > 3)
+            raiseCode(quantTableUnsupported);
+        image.quant[id] = std::make_unique<int32_t[]>(64);
+        for (int k = 0; k < 64; ++k) {
+            if (pastEnd(pos, image))
+                raiseCode(quantValuesTruncated);
+            image.quant[id][k] = file[pos++];
+        }
+    }
+    return true;
+}
+
+// T.81 B.2.4.2. No check is made that the counts form a prefix code: the
+// entropy decoder simply finds no match for codes the counts do not give.
+bool readHuffmanTables(const uint8_t* file, int32_t& pos, tjpgel& image)
+{
+    if (!markerAt(file, pos, image, markerDht))
+        return false;
+    const int32_t m = pos;
+    if (pastEnd(int64_t{m} + 3, image))
+        raiseCode(huffmanHeaderTooShort);
+    const int64_t end = int64_t{m} + readWord(file, m + 2);
+    pos = m + 4;
+    while (pos < end) {
+        if (pastEnd(pos, image))
+            return true;
+        const int32_t tableClass = file[pos] >> 4;
+        const int32_t id = file[pos] & 0x0F;
+        ++pos;
+        if (tableClass > 1 || id > 3)
+            raiseCode(huffmanTableIdInvalid);
+        const int t = tableClass * 4 + id;
+        image.huffCount[t] = 0;
+        for (int length = 1; length <= 16; ++length) {
+            if (pastEnd(pos, image))
+                raiseCode(huffmanCountsTruncated);
+            const int16_t n = file[pos++];
+            image.huffFirstIndex[t][length - 1] = n > 0 ? image.huffCount[t] : int16_t{-1};
+            image.huffBits[t][length - 1] = n;
+            image.huffCount[t] = static_cast<int16_t>(image.huffCount[t] + n);
+        }
+        image.huffValues[t] = std::make_unique<int16_t[]>(static_cast<size_t>(image.huffCount[t]));
+        for (int i = 0; i < image.huffCount[t]; ++i) {
+            if (pastEnd(pos, image))
+                raiseCode(huffmanValuesTruncated);
+            image.huffValues[t][i] = file[pos++];
+        }
+    }
+    return true;
+}
+
+// T.81 B.2.4.4. The length field is not checked.
+bool readRestartInterval(const uint8_t* file, int32_t& pos, tjpgel& image)
+{
+    if (!markerAt(file, pos, image, markerDri))
+        return false;
+    const int32_t m = pos;
+    if (pastEnd(int64_t{m} + 5, image))
+        raiseCode(restartIntervalTooShort);
+    image.restartInterval = readWord(file, m + 4);
+    pos = m + 6;
+    return true;
+}

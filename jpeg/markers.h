@@ -1,0 +1,24 @@
+#pragma once
+
+#include <cstdint>
+
+#include "jpeg/image_record.h"
+
+// Segment readers. Each checks that the bytes at pos are 0xFF and its own
+// marker and returns false without moving if not; otherwise it reads the
+// segment into image, leaves pos after what it consumed and returns true,
+// or raises a result code. image.fileSize bounds every read of file.
+bool readFrameHeader(const uint8_t* file, int32_t& pos, tjpgel& image);
+bool readScanHeader(const uint8_t* file, int32_t& pos, tjpgel& image);
+bool readQuantTables(const uint8_t* file, int32_t& pos, tjpgel& image);
+bool readHuffmanTables(const uint8_t* file, int32_t& pos, tjpgel& image);
+bool readRestartInterval(const uint8_t* file, int32_t& pos, tjpgel& image);
+
+enum MarkerCode : uint8_t {
+    markerSof0 = 0xC0,
+    markerDht = 0xC4,
+    markerEoi = 0xD9,
+    markerSos = 0xDA,
+    markerDqt = 0xDB,
+    markerDri = 0xDD,
+};

@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "jpeg/container.h"
+#include "jpeg/result_codes.h"
+#include "support/jpeg_builder.h"
+#include "support/memory_files.h"
+
+using namespace jpegbytes;
+
+namespace {
+
+// A complete scan header whose Ss/Se bytes form a second FF DA pair: the
+// pair is counted but consumed by the header, so whatever follows belongs to
+// image 1 and may end the file early.
+const Bytes countedPrefix = {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0xFF, 0xDA, 0x00};
+
+struct CodeCase {
+    const char* name;
+    Bytes tail;
+    int32_t code;
+};
+
+Bytes frame(uint8_t precision, uint8_t count, const Bytes& components)
+{
+    Bytes out{0xFF, 0xC0, 0x00, 0x11, precision, 0x00, 0x10, 0x00, 0x10, count};
+    out.insert(out.end(), components.begin(), components.end());
+    return out;
+}
+
+Bytes quantTable(uint8_t spec, size_t values)
+{
+    Bytes out{0xFF, 0xDB, 0x00, 0x43, spec};
+    out.insert(out.end(), values, 1);
+    return out;
+}
+
+const CodeCase codeCases[] = {
+    {"FrameHeaderCutShort", {0xFF, 0xC0, 0x00, 0x11, 0x08, 0x00}, 201},
+    {"PrecisionTwelve", frame(12, 1, {1, 0x11, 0}), 202},
+    {"FiveComponents", frame(8, 5, {1, 0x11, 0}), 202},
+    {"QuantSelectorAboveThree", frame(8, 1, {1, 0x11, 4}), 202},
+    {"HorizontalSamplingZero", frame(8, 1, {1, 0x01, 0}), 202},
+    {"VerticalSamplingFive", frame(8, 1, {1, 0x15, 0}), 202},
+    {"FrameComponentCutShort", frame(8, 2, {1, 0x11, 0, 2, 0x11}), 203},
+    {"FrameComponentIdZero", frame(8, 3, {0, 0x11, 0, 1, 0x11, 0, 2, 0x11, 0}), 204},
+    {"ScanHeaderCutShort", {0xFF, 0xDA, 0x00, 0x08}, 301},
+    {"FiveScanComponents", {0xFF, 0xDA, 0x00, 0x08, 0x05, 0x01, 0x00, 0x00, 0x3F, 0x00}, 302},
+    {"ScanSelectorCutShort", {0xFF, 0xDA, 0x00, 0x0C, 0x03, 0x01}, 303},
+    {"ScanSelectorFive", {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x05, 0x00, 0x00, 0x3F, 0x00}, 304},
+    {"DcTableAboveThree", {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x40, 0x00, 0x3F, 0x00}, 304},
+    {"AcTableAboveThree", {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x04, 0x00, 0x3F, 0x00}, 304},
+    {"SpectralSelectionCutShort", {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F}, 305},
+    {"QuantHeaderCutShort", {0xFF, 0xDB, 0x00}, 401},
+    {"SixteenBitQuantTable", quantTable(0x10, 64), 402},
+    {"QuantIdFour", quantTable(0x04, 64), 402},
+    {"QuantValuesCutShort", quantTable(0x00, 10), 403},
+    {"HuffmanHeaderCutShort", {0xFF, 0xC4, 0x00}, 501},
+    {"HuffmanClassTwo", {0xFF, 0xC4, 0x00, 0x14, 0x20, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 502},
+    {"HuffmanIdFour", {0xFF, 0xC4, 0x00, 0x14, 0x14, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 502},
+    {"HuffmanCountsCutShort", {0xFF, 0xC4, 0x00, 0x14, 0x00, 1, 0, 0, 0, 0}, 503},
+    {"HuffmanValuesCutShort", {0xFF, 0xC4, 0x00, 0x16, 0x00, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7}, 504},
+    {"RestartIntervalCutShort", {0xFF, 0xDD, 0x00, 0x04, 0x00}, 750},
+};
+
+class ResultCodeTest : public testing::TestWithParam<CodeCase> {};
+
+TEST_P(ResultCodeTest, ParseStoresCodeAndClearsIndex)
+{
+    MemoryFiles files;
+    files.add("bad.jpg", join({soi(), countedPrefix, GetParam().tail}));
+    jpgFile.parseFile("bad.jpg");
+    EXPECT_EQ(jpgFile.error, GetParam().code);
+    EXPECT_EQ(jpgFile.count, 0);
+    EXPECT_EQ(jpgFile.images, nullptr);
+    EXPECT_EQ(jpgFile.pos, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCode, ResultCodeTest, testing::ValuesIn(codeCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ParseFile, UnreadableFilesFailWith101)
+{
+    MemoryFiles files;
+    files.add("short.jpg", join({soi(), sosColour(), eoi()}));
+    files.failWithShortRead("short.jpg");
+    for (const char* path : {"missing.jpg", "short.jpg"}) {
+        jpgFile.parseFile(path);
+        EXPECT_EQ(jpgFile.error, 101) << path;
+        EXPECT_EQ(jpgFile.count, 0) << path;
+    }
+}
+
+TEST(ParseFile, RefusesFileLargerThanSignedThirtyTwoBitsWithoutReadingIt)
+{
+    char path[] = "/tmp/viewer-huge-XXXXXX";
+    const int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, off_t{1} << 31), 0);  // sparse: costs no disk
+    close(fd);
+    jpgFile.parseFile(path);
+    std::remove(path);
+    EXPECT_EQ(jpgFile.error, 101);
+    EXPECT_EQ(jpgFile.fileSize, 0);
+}
+
+TEST(ParseFile, FileWithoutScanHeaderHasNoImages)
+{
+    MemoryFiles files;
+    files.add("empty.jpg", join({soi(), dqt(0), eoi()}));
+    jpgFile.parseFile("empty.jpg");
+    EXPECT_EQ(jpgFile.error, 0);
+    EXPECT_EQ(jpgFile.count, 0);
+}
+
+TEST(ParseFile, ThumbnailInsideApplicationSegmentIsImageZero)
+{
+    const Bytes thumbnail = join({soi(), dqt(1, 7), sof0Colour(16, 8), sosColour(), {0x12}, eoi()});
+    const Bytes file = join({soi(), app1(thumbnail), dqt(0, 3), dri(4), sof0Colour(640, 480, 0x22), sosColour(),
+                             {0x34}, eoi()});
+    MemoryFiles files;
+    files.add("two.jpg", file);
+    jpgFile.parseFile("two.jpg");
+    ASSERT_EQ(jpgFile.error, 0);
+    ASSERT_EQ(jpgFile.count, 2);
+    const tjpgel& thumb = jpgFile.images[0];
+    const tjpgel& main = jpgFile.images[1];
+    EXPECT_EQ(thumb.width, 16);
+    EXPECT_EQ(thumb.height, 8);
+    ASSERT_NE(thumb.quant[1], nullptr);
+    EXPECT_EQ(thumb.quant[1][0], 7);
+    EXPECT_EQ(thumb.quant[0], nullptr);
+    EXPECT_EQ(thumb.restartInterval, 0);
+    EXPECT_EQ(main.width, 640);
+    EXPECT_EQ(main.component[0].hSampling, 2);
+    EXPECT_EQ(main.quant[0][63], 3);
+    EXPECT_EQ(main.quant[1], nullptr);
+    EXPECT_EQ(main.restartInterval, 4);
+    EXPECT_EQ(file[main.scanStart], 0x34);
+}
+
+TEST(ParseFile, TablesAfterTheLastScanBelongToNoImage)
+{
+    MemoryFiles files;
+    files.add("late.jpg", join({soi(), dqt(0, 5), sof0Colour(8, 8), sosColour(), {0x00}, dqt(0, 9), dqt(2, 9), eoi()}));
+    jpgFile.parseFile("late.jpg");
+    ASSERT_EQ(jpgFile.error, 0);
+    ASSERT_EQ(jpgFile.count, 1);
+    EXPECT_EQ(jpgFile.images[0].quant[0][0], 5);
+    EXPECT_EQ(jpgFile.images[0].quant[2], nullptr);
+}
+
+TEST(ParseFile, NonInterleavedFileGivesOneImagePerScan)
+{
+    MemoryFiles files;
+    files.add("planar.jpg", join({soi(), dqt(0), sof0Colour(8, 8), sos({{1, 0}}), {0x00}, sos({{2, 0}}), {0x00},
+                                  sos({{3, 0}}), {0x00}, eoi()}));
+    jpgFile.parseFile("planar.jpg");
+    ASSERT_EQ(jpgFile.error, 0);
+    ASSERT_EQ(jpgFile.count, 3);
+    EXPECT_TRUE(jpgFile.images[0].hasFrameHeader);
+    EXPECT_FALSE(jpgFile.images[1].hasFrameHeader);
+    EXPECT_FALSE(jpgFile.images[2].hasFrameHeader);
+    EXPECT_EQ(jpgFile.images[2].scanComponentCount, 1);
+}
+
+TEST(ParseFile, ReparsingStartsFromScratch)
+{
+    MemoryFiles files;
+    files.add("one.jpg", join({soi(), sof0Colour(8, 8), sosColour(), eoi()}));
+    files.add("bad.jpg", join({soi(), {0xFF, 0xDA, 0x00}}));
+    jpgFile.parseFile("one.jpg");
+    ASSERT_EQ(jpgFile.count, 1);
+    jpgFile.parseFile("bad.jpg");
+    EXPECT_EQ(jpgFile.error, 301);
+    jpgFile.parseFile("one.jpg");
+    EXPECT_EQ(jpgFile.error, 0);
+    EXPECT_EQ(jpgFile.count, 1);
+}
+
+struct ScanCase {
+    const char* name;
+    Bytes data;
+    Bytes reversed;
+};
+
+class ExtractScanTest : public testing::TestWithParam<ScanCase> {};
+
+TEST_P(ExtractScanTest, RemovesStuffingAndMarkersAndReverses)
+{
+    jpgFile.fileData = GetParam().data;
+    jpgFile.fileSize = static_cast<int32_t>(jpgFile.fileData.size());
+    jpgFile.extractScan(0);
+    ASSERT_EQ(jpgFile.scanLength, static_cast<int32_t>(GetParam().reversed.size()));
+    EXPECT_EQ(Bytes(jpgFile.scan(), jpgFile.scan() + jpgFile.scanLength), GetParam().reversed);
+    for (int32_t below = 1; below <= tjpg::scanPadding; ++below)
+        EXPECT_EQ(jpgFile.scan()[-below], 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, ExtractScanTest,
+    testing::Values(ScanCase{"StuffingAndRestart", {0x12, 0xFF, 0x00, 0x34, 0xFF, 0xD0, 0x56, 0xFF, 0xD9},
+                             {0x56, 0x34, 0xFF, 0x12}},
+                    ScanCase{"EndOfImageFirst", {0xFF, 0xD9}, {}},
+                    ScanCase{"RestartMarkersVanish", {0xAA, 0xFF, 0xD7, 0xBB, 0xFF, 0xD9}, {0xBB, 0xAA}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ExtractScan, RaisesWhenTheFileEndsBeforeEndOfImage)
+{
+    for (const Bytes& data : {Bytes{0x12, 0x34}, Bytes{0x12, 0xFF}}) {
+        jpgFile.fileData = data;
+        jpgFile.fileSize = static_cast<int32_t>(data.size());
+        try {
+            jpgFile.extractScan(0);
+            ADD_FAILURE() << "no code raised";
+        } catch (const JpegError& failure) {
+            EXPECT_EQ(failure.code, 601);
+        }
+    }
+}
+
+} // namespace
