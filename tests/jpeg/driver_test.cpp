@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include "app/interaction.h"
+#include "jpeg/colour.h"
+#include "jpeg/container.h"
+#include "jpeg/driver.h"
+#include "jpeg/picture.h"
+#include "support/decode_helpers.h"
+#include "support/jpeg_builder.h"
+#include "support/memory_files.h"
+
+using namespace jpegbytes;
+
+namespace {
+
+class DriverTest : public testing::Test {
+protected:
+    void TearDown() override { resetDecoderGlobals(); }
+
+    // A 40x24 picture and its 8x8 thumbnail, the thumbnail inside APP1.
+    static Bytes fileWithThumbnail()
+    {
+        const Bytes thumbnail = encodeJpeg(makePhotoLike(8, 8, 1), {75, Subsampling::s444, 0, false});
+        const Bytes main = encodeJpeg(makePhotoLike(40, 24, 2), {75, Subsampling::s420, 0, false});
+        return join({soi(), app1(thumbnail), Bytes(main.begin() + 2, main.end())});
+    }
+
+    static void fillPicture(uint8_t value)
+    {
+        picture.allocate(2, 2);
+        for (auto& plane : picture.plane)
+            std::fill_n(plane.get(), 4, value);
+        picture.colourState = 0;
+    }
+};
+
+TEST_F(DriverTest, SelectsEmbeddedImagesByIndex)
+{
+    const Bytes file = fileWithThumbnail();
+    EXPECT_EQ(decodeBytes(file, 0, 0), 2);
+    EXPECT_EQ(picture.width[0], 8);
+    EXPECT_EQ(subImageIndex, 0);
+    EXPECT_EQ(decodeBytes(file, 0, -1), 2);
+    EXPECT_EQ(picture.width[0], 40);
+    EXPECT_EQ(picture.height[2], 24);
+    EXPECT_EQ(subImageIndex, 1);
+}
+
+TEST_F(DriverTest, IndexOutOfRangeLeavesPictureAlone)
+{
+    fillPicture(77);
+    for (int32_t index : {2, -2}) {
+        EXPECT_EQ(decodeBytes(fileWithThumbnail(), 0, index), 0);
+        EXPECT_EQ(subImageIndex, index);
+        EXPECT_EQ(picture.width[0], 2);
+        EXPECT_EQ(picture.plane[0][3], 77);
+    }
+}
+
+TEST_F(DriverTest, PrintsLoadTimeOnlyForDecodedImages)
+{
+    MemoryFiles files;
+    ManualClock clock;
+    files.add("a.jpg", encodeJpeg(makePhotoLike(16, 16, 3), {}));
+    files.add("cut.jpg", join({soi(), zeroTables(), sof0Colour(8, 8), sosColour(), {0x00}}));
+    clock.now = 5000;
+    jpgFile.parseFile("a.jpg");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(decodeImage(4975), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\n JPG load time = 25 ms");
+    jpgFile.parseFile("cut.jpg");
+    ASSERT_EQ(jpgFile.error, 0);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(decodeImage(4975), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+}
+
+TEST_F(DriverTest, ScanWithoutEndOfImageKeepsPreviousPicture)
+{
+    fillPicture(12);
+    EXPECT_EQ(decodeBytes(join({soi(), zeroTables(), sof0Colour(8, 8), sosColour(), {0x00}})), 0);
+    EXPECT_EQ(picture.colourState, 0);
+    EXPECT_EQ(picture.plane[1][0], 12);
+}
+
+TEST_F(DriverTest, UndecodableBlockStopsWithPictureUnconverted)
+{
+    // DC table 0 has codes "0" only; a scan of 1-bits matches nothing.
+    EXPECT_EQ(decodeBytes(join({soi(), zeroTables(), sof0Colour(16, 8), sosColour(), {0x00, 0xFF, 0x00, 0xFF, 0x00}, eoi()})), 0);
+    EXPECT_EQ(picture.colourState, 1);
+    EXPECT_EQ(picture.width[0], 16);
+}
+
+TEST_F(DriverTest, ZeroTablesGiveMidGreyForEveryFamily)
+{
+    for (int family = 0; family < 3; ++family) {
+        ASSERT_EQ(decodeBytes(join({soi(), zeroTables(), sof0Colour(9, 9, 0x22), sosColour(), {0x00}, eoi()}), family), 1);
+        // aan's flat block is 126, whose chroma offset of -2 tints the grey.
+        const uint8_t expected[2][3] = {{128, 128, 128}, {123, 128, 122}};
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(picture.plane[k][80], expected[family == 1][k]) << "family " << family << " plane " << k;
+    }
+}
+
+TEST_F(DriverTest, EmptyPictureDecodesNoBlocksAndSucceeds)
+{
+    EXPECT_EQ(decodeBytes(join({soi(), zeroTables(), sof0Colour(0, 0), sosColour(), eoi()})), 1);
+    EXPECT_EQ(picture.size[0], 0);
+    EXPECT_EQ(picture.colourState, 0);
+}
+
+struct LayoutCase {
+    const char* name;
+    Bytes file;
+};
+
+Bytes withTables(const Bytes& frame, const Bytes& scan)
+{
+    return join({soi(), zeroTables(), frame, scan, {0x00}, eoi()});
+}
+
+const LayoutCase unsupportedLayouts[] = {
+    {"Greyscale", withTables(sof0(8, 8, {{1, 0x11, 0}}), sos({{1, 0x00}}))},
+    {"FourComponents", withTables(sof0(8, 8, {{1, 0x11, 0}, {2, 0x11, 0}, {3, 0x11, 0}, {4, 0x11, 0}}), sosColour())},
+    {"RepeatedIdentifier", withTables(sof0(8, 8, {{1, 0x11, 0}, {1, 0x11, 0}, {2, 0x11, 0}}), sosColour())},
+    {"NoFrameHeader", join({soi(), zeroTables(), sosColour(), {0x00}, eoi()})},
+    {"NonInterleaved", withTables(sof0Colour(8, 8), sos({{1, 0x00}}))},
+    {"RatioThree", withTables(sof0Colour(8, 8, 0x31), sosColour())},
+    {"ChromaFinerThanLuma", withTables(sof0(8, 8, {{1, 0x11, 0}, {2, 0x22, 0}, {3, 0x11, 0}}), sosColour())},
+    {"UndefinedQuantTable", withTables(sof0(8, 8, {{1, 0x11, 0}, {2, 0x11, 1}, {3, 0x11, 1}}), sosColour())},
+    {"AboveSizeLimit", withTables(sof0Colour(65535, 65535), sosColour())},
+    // The only SOS pair lies inside the frame header, where the walk never reads it.
+    {"ScanNeverRead", join({soi(), zeroTables(), sof0(0xDA, 8, {{1, 0x11, 0}, {2, 0x11, 0}, {3, 0x11, 0}}), eoi()})},
+};
+
+class UnsupportedLayoutTest : public testing::TestWithParam<LayoutCase> {
+protected:
+    void TearDown() override { resetDecoderGlobals(); }
+};
+
+TEST_P(UnsupportedLayoutTest, ReturnsZeroAndChangesNothing)
+{
+    picture.allocate(1, 1);
+    picture.plane[0][0] = 42;
+    picture.colourState = 0;
+    EXPECT_EQ(decodeBytes(GetParam().file), 0);
+    EXPECT_EQ(subImageIndex, -1);
+    EXPECT_EQ(picture.width[0], 1);
+    EXPECT_EQ(picture.plane[0][0], 42);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, UnsupportedLayoutTest, testing::ValuesIn(unsupportedLayouts),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ConvertColour, UsesStandardGainsSoGreysStayNeutral)
+{
+    struct {
+        uint8_t y, cb, cr, r, g, b;
+    } const cases[] = {{128, 128, 128, 128, 128, 128}, {255, 128, 128, 255, 255, 255}, {0, 128, 128, 0, 0, 0},
+                       {76, 85, 255, 254, 0, 0},         {150, 44, 21, 0, 255, 1}};
+    picture.allocate(5, 1);
+    for (int s = 0; s < 5; ++s) {
+        picture.plane[0][s] = cases[s].y;
+        picture.plane[1][s] = cases[s].cb;
+        picture.plane[2][s] = cases[s].cr;
+    }
+    picture.colourState = 1;
+    EXPECT_EQ(convertColour(), 1);
+    EXPECT_EQ(picture.colourState, 0);
+    for (int s = 0; s < 5; ++s) {
+        EXPECT_EQ(picture.plane[0][s], cases[s].r) << s;
+        EXPECT_EQ(picture.plane[1][s], cases[s].g) << s;
+        EXPECT_EQ(picture.plane[2][s], cases[s].b) << s;
+    }
+    EXPECT_EQ(convertColour(), 0);  // already R/G/B
+    EXPECT_EQ(picture.plane[0][0], 128);
+    picture.clear();
+}
+
+} // namespace

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "idct/tidct.h"
+#include "jpeg/container.h"
+#include "jpeg/entropy.h"
+#include "jpeg/markers.h"
+#include "support/jpeg_builder.h"
+
+using namespace jpegbytes;
+
+namespace {
+
+// Runs decodeSymbol and decodeBlock on a bit string, with tables read from
+// DHT segments exactly as the file walk reads them.
+class EntropyTest : public testing::Test {
+protected:
+    void addTable(uint8_t tableClass, uint8_t id, const std::vector<uint8_t>& counts, const std::vector<uint8_t>& values)
+    {
+        const Bytes segment = dht(tableClass, id, counts, values);
+        decoder.image.fileSize = static_cast<int32_t>(segment.size());
+        int32_t pos = 0;
+        readHuffmanTables(segment.data(), pos, decoder.image);
+        buildHuffmanCodes(decoder.image);
+        splitRunSize(decoder.image);
+    }
+
+    // Bits as '0'/'1' characters, packed MSB first and stored reversed
+    // behind zero padding, as the container stores a scan.
+    void setBits(const std::string& bits)
+    {
+        std::vector<uint8_t> stream((bits.size() + 7) / 8, 0);
+        for (size_t i = 0; i < bits.size(); ++i)
+            if (bits[i] == '1')
+                stream[i / 8] |= static_cast<uint8_t>(0x80 >> (i % 8));
+        buffer_.assign(tjpg::scanPadding, 0);
+        buffer_.insert(buffer_.end(), stream.rbegin(), stream.rend());
+        decoder.startScan(buffer_.data() + tjpg::scanPadding, static_cast<int32_t>(stream.size()));
+    }
+
+    void TearDown() override { decoder.image.clear(); }
+
+    std::vector<uint8_t> buffer_;
+};
+
+TEST_F(EntropyTest, LuminanceDcCodesSelectTheirSymbols)
+{
+    addTable(0, 0, lumaDcCounts, {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C});
+    decoder.table = 0;
+    struct {
+        const char* bits;
+        int32_t value;
+    } const cases[] = {{"00" "1", 1}, {"010" "01", -2}, {"011" "110", 6}, {"011" "010", -5}};
+    for (const auto& c : cases) {
+        setBits(c.bits);
+        int32_t k = 0;
+        EXPECT_EQ(decoder.decodeSymbol(k), 0) << c.bits;
+        EXPECT_EQ(k, 1) << c.bits;
+        EXPECT_EQ(decoder.coef[0], c.value) << c.bits;
+    }
+}
+
+TEST_F(EntropyTest, CodesOfOnlyOneBitsNeverMatch)
+{
+    addTable(0, 0, {2}, {0x00, 0x01});
+    decoder.table = 0;
+    int32_t k = 0;
+    setBits("0");
+    EXPECT_EQ(decoder.decodeSymbol(k), 1);  // symbol 0x00
+    setBits("1");
+    EXPECT_EQ(decoder.decodeSymbol(k), -1);
+    setBits("1111111111111111");
+    EXPECT_EQ(decoder.decodeSymbol(k), -1);
+}
+
+TEST_F(EntropyTest, BlockWithZeroRunsAndEndOfBlock)
+{
+    // DC: "0" -> category 0. AC: "00" -> 0xF0, "01" -> 0x12, "10" -> 0x00.
+    addTable(0, 0, {1}, {0x00});
+    addTable(1, 0, {0, 3}, {0xF0, 0x12, 0x00});
+    decoder.image.component[0] = ComponentSpec{0, 0, 0, 1, 1};
+    for (int32_t& c : decoder.coef)
+        c = 99;
+    setBits("0" "00" "01" "11" "10");
+    ASSERT_EQ(decoder.decodeBlock(0), 0);
+    std::vector<int32_t> expected(64, 0);
+    expected[18] = 3;  // 1 + 16 zeros, then one zero and the value
+    EXPECT_EQ(std::vector<int32_t>(decoder.coef, decoder.coef + 64), expected);
+}
+
+TEST_F(EntropyTest, DataThatRunsOutReadsAsZeroBits)
+{
+    addTable(0, 0, {1}, {0x00});
+    addTable(1, 0, {1}, {0x00});
+    decoder.image.component[0] = ComponentSpec{0, 0, 0, 1, 1};
+    setBits("");
+    for (int block = 0; block < 1000; ++block)
+        ASSERT_EQ(decoder.decodeBlock(0), 0);
+    EXPECT_GE(decoder.readPos, -tjpg::scanPadding);
+}
+
+TEST_F(EntropyTest, FullBlockEndsWithoutEndOfBlockSymbol)
+{
+    addTable(0, 0, {1}, {0x00});
+    addTable(1, 0, {1}, {0x01});  // "0" -> run 0, size 1
+    decoder.image.component[0] = ComponentSpec{0, 0, 0, 1, 1};
+    setBits("0" + std::string(63 * 2, '0'));  // 63 AC values of -1 (bit 0)
+    ASSERT_EQ(decoder.decodeBlock(0), 0);
+    EXPECT_EQ(decoder.coef[63], -1);
+}
+
+// Records the block it is given instead of transforming it.
+class RecordingIdct final : public tidct {
+public:
+    void transform(int32_t* block) override { dc.push_back(block[0]); }
+    std::vector<int32_t> dc;
+};
+
+TEST_F(EntropyTest, DcIsDequantisedAndPredictedPerComponent)
+{
+    addTable(0, 0, lumaDcCounts, {0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B});
+    addTable(1, 0, {1}, {0x00});
+    decoder.image.component[0] = ComponentSpec{0, 0, 0, 1, 1};
+    decoder.image.quant[0] = std::make_unique<int32_t[]>(64);
+    decoder.image.quant[0][0] = 4;
+    RecordingIdct recorder;
+    idctActive[0] = &recorder;
+    decoder.dcPred[0] = 0;
+    setBits("100" "110" "0" "011" "01" "0");  // +6, EOB; -2, EOB
+    ASSERT_EQ(decoder.transformBlock(0), 0);
+    ASSERT_EQ(decoder.transformBlock(0), 0);
+    idctActive[0] = nullptr;
+    EXPECT_EQ(recorder.dc, (std::vector<int32_t>{24 + 1024, 16 + 1024}));
+    EXPECT_EQ(decoder.dcPred[0], 16);
+}
+
+} // namespace

@@ -1,0 +1,35 @@
+#include "support/decode_helpers.h"
+
+#include "app/interaction.h"
+#include "jpeg/container.h"
+#include "jpeg/driver.h"
+#include "jpeg/picture.h"
+#include "support/memory_files.h"
+
+int32_t decodeBytes(const std::vector<uint8_t>& bytes, int32_t family, int32_t index)
+{
+    MemoryFiles files;
+    files.add("memory.jpg", bytes);
+    idctIndex = family;
+    subImageIndex = index;
+    jpgFile.parseFile("memory.jpg");
+    if (jpgFile.error != 0)
+        return 0;
+    return decodeImage(0);
+}
+
+RgbImage pictureAsRgb()
+{
+    RgbImage image{picture.width[0], picture.height[0], {}};
+    image.rgb.resize(size_t(picture.size[0]) * 3);
+    for (int32_t s = 0; s < picture.size[0]; ++s)
+        for (int k = 0; k < 3; ++k)
+            image.rgb[size_t(s) * 3 + k] = picture.plane[k][s];
+    return image;
+}
+
+void resetDecoderGlobals()
+{
+    picture.clear();
+    resetInteraction();
+}
