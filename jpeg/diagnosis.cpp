@@ -1,0 +1,79 @@
+#include "jpeg/diagnosis.h"
+
+#include <string>
+
+#include "app/interaction.h"
+#include "jpeg/container.h"
+#include "jpeg/driver.h"
+#include "jpeg/markers.h"
+#include "jpeg/result_codes.h"
+
+namespace {
+
+std::string withCode(const char* text, int32_t code) { return std::string(text) + " (" + std::to_string(code) + ")"; }
+
+// SOF1..SOF15 other than DHT (C4), JPG (C8) and DAC (CC): frame types the
+// decoder steps over without reading.
+const char* unsupportedFrameKind(uint8_t marker)
+{
+    switch (marker) {
+    case 0xC1: return "extended sequential JPEG (SOF1)";
+    case 0xC2: return "progressive JPEG (SOF2)";
+    case 0xC3: return "lossless JPEG (SOF3)";
+    case 0xC5: case 0xC6: case 0xC7: return "hierarchical JPEG (SOF5-SOF7)";
+    case 0xC9: case 0xCA: case 0xCB: return "arithmetic-coded JPEG (SOF9-SOF11)";
+    case 0xCD: case 0xCE: case 0xCF: return "hierarchical arithmetic-coded JPEG (SOF13-SOF15)";
+    default: return nullptr;
+    }
+}
+
+std::string frameKindMessage()
+{
+    for (int32_t i = 0; i + 1 < jpgFile.fileSize; ++i) {
+        if (jpgFile.fileData[i] != 0xFF)
+            continue;
+        if (const char* kind = unsupportedFrameKind(jpgFile.fileData[i + 1]))
+            return std::string(kind) + " is not supported";
+    }
+    return "";
+}
+
+std::string layoutMessage(const tjpgel& image)
+{
+    if (!image.hasFrameHeader)
+        return "the image has no baseline frame header (SOF0)";
+    if (image.scanStart < 0)
+        return "the image's scan header lies inside another segment";
+    if (image.componentCount != 3)
+        return "only 3-component Y/Cb/Cr images are supported; this one has " + std::to_string(image.componentCount);
+    if (image.scanComponentCount != 3)
+        return "non-interleaved scans are not supported";
+    return "the picture is too large, or its sampling factors or quantisation tables are not supported";
+}
+
+std::string entropyMessage(const tjpgel& image)
+{
+    try {
+        jpgFile.extractScan(image.scanStart);
+    } catch (const JpegError& failure) {
+        return withCode(describeResultCode(failure.code), failure.code);
+    }
+    return "the entropy-coded data is corrupt (no Huffman code matches)";
+}
+
+} // namespace
+
+std::string explainLoadFailure()
+{
+    if (jpgFile.error != 0)
+        return withCode(describeResultCode(jpgFile.error), jpgFile.error);
+    const std::string kind = frameKindMessage();
+    if (jpgFile.count == 0)
+        return kind.empty() ? "the file holds no JPEG image (no SOS marker)" : kind;
+    if (subImageIndex < -1 || subImageIndex >= jpgFile.count)
+        return "there is no image " + std::to_string(subImageIndex) + "; the file holds " + std::to_string(jpgFile.count);
+    const tjpgel& image = jpgFile.images[subImageIndex == -1 ? jpgFile.count - 1 : subImageIndex];
+    if (!decodableLayout(image))
+        return kind.empty() ? layoutMessage(image) : kind;
+    return entropyMessage(image);
+}

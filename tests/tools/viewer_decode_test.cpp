@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "support/reference_codec.h"
+#include "support/run_tool.h"
+
+namespace {
+
+class ViewerDecodeTool : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = makeTempDir();
+        const auto jpeg = encodeJpeg(makePhotoLike(24, 16, 5), {80, Subsampling::s422, 2, false});
+        writeFile(path("photo.jpg"), std::string(jpeg.begin(), jpeg.end()));
+    }
+    std::string path(const std::string& name) const { return dir_ + "/" + name; }
+
+    std::string dir_;
+};
+
+TEST_F(ViewerDecodeTool, WritesThePictureAsPpm)
+{
+    const ToolRun run = runTool("viewer-decode", "--idct aan2 --out " + path("out.ppm") + " " + path("photo.jpg"));
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("\n JPG load time = "), std::string::npos);
+    const std::string ppm = readFile(path("out.ppm"));
+    const std::string header = "P6\n24 16\n255\n";
+    ASSERT_EQ(ppm.size(), header.size() + 24 * 16 * 3);
+    EXPECT_EQ(ppm.substr(0, header.size()), header);
+}
+
+TEST_F(ViewerDecodeTool, InfoDescribesEveryImage)
+{
+    const ToolRun run = runTool("viewer-decode", "--info " + path("photo.jpg"));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("image 0: 24x16, components 1:2x1 2:1x1 3:1x1, restart interval 2, frame header yes"),
+              std::string::npos)
+        << run.out;
+}
+
+TEST_F(ViewerDecodeTool, RepeatReportsMedianAndThroughput)
+{
+    const ToolRun run = runTool("viewer-decode", "--repeat 3 " + path("photo.jpg"));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.out.find("over 3 decodes"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("megapixels/s"), std::string::npos);
+}
+
+struct FailureCase {
+    const char* name;
+    std::string arguments;
+    int exitCode;
+    const char* message;
+};
+
+TEST_F(ViewerDecodeTool, FailuresExplainThemselves)
+{
+    const std::string progressive = path("progressive.jpg");
+    const std::string truncated = path("truncated.jpg");
+    const std::string photo = readFile(path("photo.jpg"));
+    writeFile(truncated, photo.substr(0, photo.size() - 2));
+    // An SOF2 frame type where the baseline marker would be.
+    std::string sof2 = photo;
+    sof2[sof2.find("\xFF\xC0")+ 1] = '\xC2';
+    writeFile(progressive, sof2);
+    const FailureCase cases[] = {
+        {"Missing", path("missing.jpg"), 1, "the file cannot be opened or read (101)"},
+        {"Progressive", progressive, 1, "progressive JPEG (SOF2) is not supported"},
+        {"Truncated", truncated, 1, "unexpected end of file before the end-of-image marker (601)"},
+        {"NoSuchImage", "--image 3 " + path("photo.jpg"), 1, "there is no image 3; the file holds 1"},
+        {"UnknownFamily", "--idct dct " + path("photo.jpg"), 2, "usage: viewer-decode"},
+        {"NoFile", "--info", 2, "usage: viewer-decode"},
+        {"TwoFiles", path("photo.jpg") + " " + path("photo.jpg"), 2, "usage: viewer-decode"},
+    };
+    for (const FailureCase& c : cases) {
+        const ToolRun run = runTool("viewer-decode", c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.name;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << c.name << ": " << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << c.name;
+    }
+}
+
+} // namespace

@@ -1,0 +1,168 @@
+// Decodes one file the way the viewer does and reports on it:
+//   viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] FILE
+// Exit status: 0 decoded, 1 the file did not load, 2 bad usage.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/interaction.h"
+#include "jpeg/container.h"
+#include "jpeg/diagnosis.h"
+#include "jpeg/driver.h"
+#include "jpeg/picture.h"
+#include "jpeg/tick_clock.h"
+
+namespace {
+
+const char* const usageLine =
+    "usage: viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] FILE\n";
+
+struct Options {
+    int32_t family = 0;
+    int32_t image = -1;
+    bool info = false;
+    std::string out;
+    int repeat = 0;
+    std::string file;
+};
+
+std::optional<int32_t> parseFamily(const std::string& name)
+{
+    if (name == "fw") return 0;
+    if (name == "aan") return 1;
+    if (name == "aan2") return 2;
+    return std::nullopt;
+}
+
+std::optional<int> parseCount(const char* text, int minimum)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (*text == '\0' || *end != '\0' || value < minimum || value > 1000000)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+std::optional<Options> parseArguments(int argc, char** argv)
+{
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--info") {
+            options.info = true;
+        } else if (arg == "--idct" && hasValue) {
+            const auto family = parseFamily(argv[++i]);
+            if (!family) return std::nullopt;
+            options.family = *family;
+        } else if (arg == "--image" && hasValue) {
+            const auto image = parseCount(argv[++i], 0);
+            if (!image) return std::nullopt;
+            options.image = *image;
+        } else if (arg == "--repeat" && hasValue) {
+            const auto repeat = parseCount(argv[++i], 1);
+            if (!repeat) return std::nullopt;
+            options.repeat = *repeat;
+        } else if (arg == "--out" && hasValue) {
+            options.out = argv[++i];
+        } else if (arg.rfind("--", 0) == 0 || !options.file.empty()) {
+            return std::nullopt;
+        } else {
+            options.file = arg;
+        }
+    }
+    if (options.file.empty())
+        return std::nullopt;
+    return options;
+}
+
+void printInfo()
+{
+    for (int32_t n = 0; n < jpgFile.count; ++n) {
+        const tjpgel& image = jpgFile.images[n];
+        std::printf("image %d: %dx%d, components", n, image.width, image.height);
+        for (int32_t id = 1; id <= 4; ++id) {
+            const ComponentSpec& c = image.component[id - 1];
+            if (c.hSampling > 0)
+                std::printf(" %d:%dx%d", id, c.hSampling, c.vSampling);
+        }
+        std::printf(", restart interval %d, frame header %s\n", image.restartInterval,
+                    image.hasFrameHeader ? "yes" : "no");
+    }
+}
+
+bool writePlanesAsPpm(const std::string& path)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    std::fprintf(file, "P6\n%d %d\n255\n", picture.width[0], picture.height[0]);
+    std::vector<uint8_t> row(size_t(picture.width[0]) * 3);
+    for (int32_t y = 0; y < picture.height[0]; ++y) {
+        const size_t start = size_t(y) * picture.width[0];
+        for (size_t x = 0; x < size_t(picture.width[0]); ++x)
+            for (int k = 0; k < 3; ++k)
+                row[x * 3 + k] = picture.plane[k][start + x];
+        std::fwrite(row.data(), 1, row.size(), file);
+    }
+    return std::fclose(file) == 0;
+}
+
+// Parses and decodes as the viewer's load does; returns the image count.
+int32_t loadOnce(const Options& options)
+{
+    subImageIndex = options.image;
+    const uint32_t start = tickClock().tickCount();
+    jpgFile.parseFile(options.file);
+    return jpgFile.error == 0 ? decodeImage(start) : 0;
+}
+
+int32_t loadRepeatedly(const Options& options)
+{
+    std::vector<double> millis;
+    int32_t count = 0;
+    for (int n = 0; n < options.repeat; ++n) {
+        const auto start = std::chrono::steady_clock::now();
+        count = loadOnce(options);
+        millis.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        if (count == 0)
+            return 0;
+    }
+    std::sort(millis.begin(), millis.end());
+    const double median = millis[millis.size() / 2];
+    const double megapixels = double(picture.width[0]) * picture.height[0] / 1e6;
+    std::printf("\nmedian %.3f ms over %d decodes, %.1f megapixels/s\n", median, options.repeat,
+                megapixels / (median / 1000.0));
+    return count;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const auto options = parseArguments(argc, argv);
+    if (!options) {
+        std::fputs(usageLine, stderr);
+        return 2;
+    }
+    idctIndex = options->family;
+    const int32_t count = options->repeat > 0 ? loadRepeatedly(*options) : loadOnce(*options);
+    if (options->info && jpgFile.error == 0) {
+        std::printf("\n");
+        printInfo();
+    }
+    if (count == 0) {
+        std::fprintf(stderr, "viewer-decode: %s: %s\n", options->file.c_str(), explainLoadFailure().c_str());
+        return 1;
+    }
+    std::printf("\n");
+    if (!options->out.empty() && !writePlanesAsPpm(options->out)) {
+        std::fprintf(stderr, "viewer-decode: cannot write %s\n", options->out.c_str());
+        return 1;
+    }
+    return 0;
+}
