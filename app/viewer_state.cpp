@@ -1,0 +1,13 @@
+#include "app/viewer_state.h"
+
+#include "jpeg/tick_clock.h"
+
+ViewerState::ViewerState() : fpsTick(tickClock().tickCount()) {}
+
+namespace {
+ViewerState theViewerState;
+}
+
+ViewerState* viewerState = &theViewerState;
+
+void resetViewerState() { theViewerState = ViewerState{}; }

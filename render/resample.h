@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+#include "render/frame_surface.h"
+#include "render/geometry.h"
+
+// Scan-converts the spans of spanBreaks, maps each covered pixel back into
+// the global picture through the map and writes the sample that
+// filterIndex's filter gives (0 Nearest, 1 Bilinear, 2 SmoothBilinear).
+// Only pixels inside the surface are written; a map with a non-finite
+// coefficient draws nothing.
+void rasterizePicture(const InverseMap& map, const FrameSurface& frame);
+
+// One frame pixel, 0x00RRGGBB, from the global picture: s is the sample
+// index pr * width + pc, with pc and pr the truncations of u and v. The
+// caller has checked that s lies inside the picture.
+uint32_t samplePicture(int32_t filter, int64_t s, double u, double v, int32_t pc, int32_t pr);
