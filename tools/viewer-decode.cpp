@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/bmp_loader.h"
 #include "app/interaction.h"
 #include "jpeg/container.h"
 #include "jpeg/diagnosis.h"
@@ -112,9 +113,12 @@ bool writePlanesAsPpm(const std::string& path)
     return std::fclose(file) == 0;
 }
 
-// Parses and decodes as the viewer's load does; returns the image count.
+// Loads as the viewer does, choosing the loader by the extension's first
+// letter; returns the image count.
 int32_t loadOnce(const Options& options)
 {
+    if (isBmpKind(extensionLetter(options.file)))
+        return loadBmp(options.file);
     subImageIndex = options.image;
     const uint32_t start = tickClock().tickCount();
     jpgFile.parseFile(options.file);
@@ -151,12 +155,15 @@ int main(int argc, char** argv)
     }
     idctIndex = options->family;
     const int32_t count = options->repeat > 0 ? loadRepeatedly(*options) : loadOnce(*options);
-    if (options->info && jpgFile.error == 0) {
+    if (options->info && jpgFile.error == 0 && !isBmpKind(extensionLetter(options->file))) {
         std::printf("\n");
         printInfo();
     }
     if (count == 0) {
-        std::fprintf(stderr, "viewer-decode: %s: %s\n", options->file.c_str(), explainLoadFailure().c_str());
+        const std::string why = isBmpKind(extensionLetter(options->file))
+                                    ? "not a readable 24-bit uncompressed BMP file"
+                                    : explainLoadFailure();
+        std::fprintf(stderr, "viewer-decode: %s: %s\n", options->file.c_str(), why.c_str());
         return 1;
     }
     std::printf("\n");

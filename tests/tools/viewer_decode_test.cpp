@@ -81,3 +81,24 @@ TEST_F(ViewerDecodeTool, FailuresExplainThemselves)
 }
 
 } // namespace
+
+#include "support/bmp_builder.h"
+
+namespace {
+
+TEST(ViewerDecodeBmp, FilesWithBExtensionGoThroughTheBmpLoader)
+{
+    const std::string dir = makeTempDir();
+    const auto bmp = makeBmp({3, 2});
+    writeFile(dir + "/p.bmp", std::string(bmp.begin(), bmp.end()));
+    writeFile(dir + "/jpeg-named.bmp", "\xFF\xD8\xFF\xD9");
+    const ToolRun good = runTool("viewer-decode", "--out " + dir + "/p.ppm " + dir + "/p.bmp");
+    EXPECT_EQ(good.exitCode, 0);
+    EXPECT_NE(good.out.find("\n BMP load time = "), std::string::npos);
+    EXPECT_EQ(readFile(dir + "/p.ppm").size(), std::string("P6\n3 2\n255\n").size() + 18);
+    const ToolRun bad = runTool("viewer-decode", dir + "/jpeg-named.bmp");
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find("BMP"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,92 @@
+#include "app/bmp_loader.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "jpeg/file_reader.h"
+#include "jpeg/picture.h"
+#include "jpeg/tick_clock.h"
+
+namespace {
+
+constexpr size_t fileHeaderSize = 14;
+constexpr uint32_t infoHeaderSize = 40;  // BITMAPINFOHEADER; later versions extend it
+
+uint32_t readU32(const std::vector<uint8_t>& b, size_t at)
+{
+    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t{b[at + 3]} << 24);
+}
+uint16_t readU16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uint16_t>(b[at] | (b[at + 1] << 8)); }
+
+struct BmpLayout {
+    int32_t width = 0;
+    int32_t height = 0;      // rows of the picture
+    bool topDown = false;    // a negative stored height
+    size_t pixelOffset = 0;
+    size_t stride = 0;       // bytes per stored row, padded to four
+};
+
+bool readLayout(const std::vector<uint8_t>& bytes, BmpLayout& layout)
+{
+    if (bytes.size() < fileHeaderSize + infoHeaderSize || bytes[0] != 'B' || bytes[1] != 'M')
+        return false;
+    const auto width = static_cast<int32_t>(readU32(bytes, 18));
+    const auto storedHeight = static_cast<int32_t>(readU32(bytes, 22));
+    const bool uncompressed24 = readU16(bytes, 28) == 24 && readU32(bytes, 30) == 0;
+    if (readU32(bytes, 14) < infoHeaderSize || !uncompressed24 || width <= 0 || storedHeight == 0 ||
+        storedHeight == INT32_MIN)
+        return false;
+    layout.width = width;
+    layout.topDown = storedHeight < 0;
+    layout.height = layout.topDown ? -storedHeight : storedHeight;
+    layout.pixelOffset = readU32(bytes, 10);
+    layout.stride = (size_t(width) * 3 + 3) / 4 * 4;
+    const uint64_t pixelBytes = uint64_t{layout.stride} * uint64_t(layout.height);
+    return int64_t{width} * layout.height <= pctr::maxSamples && layout.pixelOffset <= bytes.size() &&
+           pixelBytes <= bytes.size() - layout.pixelOffset;
+}
+
+void convertRows(const std::vector<uint8_t>& bytes, const BmpLayout& layout)
+{
+    size_t out = 0;
+    for (int32_t row = 0; row < layout.height; ++row) {
+        // Bottom-up files store the picture's top row last.
+        const int32_t stored = layout.topDown ? row : layout.height - 1 - row;
+        const uint8_t* pixel = bytes.data() + layout.pixelOffset + layout.stride * size_t(stored);
+        for (int32_t x = 0; x < layout.width; ++x, pixel += 3, ++out) {
+            picture.plane[2][out] = pixel[0];
+            picture.plane[1][out] = pixel[1];
+            picture.plane[0][out] = pixel[2];
+        }
+    }
+}
+
+} // namespace
+
+int32_t loadBmp(const std::string& path)
+{
+    const uint32_t start = tickClock().tickCount();
+    std::vector<uint8_t> bytes;
+    BmpLayout layout;
+    if (fileReader().read(path, bytes) != FileReader::Result::ok || !readLayout(bytes, layout))
+        return 0;
+    if (!picture.allocate(layout.width, layout.height))
+        return 0;
+    picture.colourState = 0;
+    convertRows(bytes, layout);
+    const auto elapsed = static_cast<int32_t>(tickClock().tickCount() - start);
+    std::printf("\n BMP load time = %d ms", elapsed);
+    std::fflush(stdout);
+    return 1;
+}
+
+bool isBmpKind(char letter) { return letter == 'b' || letter == 'B'; }
+
+char extensionLetter(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return 0;
+    return dot + 1 < path.size() ? path[dot + 1] : 0;
+}

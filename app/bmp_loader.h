@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Loads the 24-bit uncompressed BMP file at path into picture as R/G/B
+// planes and prints its load time. Returns 1 on success; 0, with picture
+// untouched, for anything else (other depths, compression, sizes of zero or
+// below, pixel data not wholly inside the file).
+int32_t loadBmp(const std::string& path);
+
+// True when the extension (after the name's last dot) starts with b or B:
+// such files go to the BMP loader, everything else to the JPEG decoder.
+bool isBmpKind(char fileKindLetter);
+char extensionLetter(const std::string& path);
