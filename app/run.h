@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+
+// The program between entry and exit: window, console, frame buffer,
+// start-up load, main loop, clean-up. Uses the installed ShellPlatform and
+// FramePlatform. Returns 0 in every case, as the exit code.
+int32_t runViewer();
+
+// Routes one window message: geometry refresh, close, destroy, erase
+// (renders a frame while running), the F key, then the input handler.
+int64_t windowProcedure(uint32_t message, uint64_t wParam, int64_t lParam);
