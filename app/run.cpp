@@ -1,7 +1,89 @@
 #include "app/run.h"
 
-// Filled in with the shell's commands; declared early so that the platform
-// layer can be built against it.
-int32_t runViewer() { return 0; }
+#include "app/input.h"
+#include "app/shell_platform.h"
+#include "app/startup.h"
+#include "app/viewer_state.h"
+#include "render/frame.h"
 
-int64_t windowProcedure(uint32_t, uint64_t, int64_t) { return 0; }
+namespace {
+
+// Takes at most one message per pass and renders a frame after it, so
+// frames come back to back while messages are handled in between.
+void mainLoop(ShellPlatform& shell)
+{
+    for (;;) {
+        Message message;
+        bool taken = true;
+        if (viewerState->waitForMessages == 0)
+            taken = shell.peekMessage(message);
+        else
+            shell.getMessage(message);
+        if (taken && message.message == WM_QUIT)
+            return;
+        if (taken)
+            shell.dispatchMessage(message);
+        if (renderFrame() != 0)
+            return;
+    }
+}
+
+} // namespace
+
+int32_t runViewer()
+{
+    ShellPlatform& shell = shellPlatform();
+    ViewerState& vs = *viewerState;
+    if (!shell.registerWindowClass(windowProcedure)) {
+        shell.messageBox("Register class failed", "RC FAILED");
+        return 0;
+    }
+    // Before the window exists windowRect holds its position and size.
+    if (!shell.createWindow(vs.title, vs.windowRect.left, vs.windowRect.top, vs.windowRect.right,
+                            vs.windowRect.bottom)) {
+        shell.messageBox("Create window failed", "CW FAILED");
+        return 0;
+    }
+    if (vs.useConsole)
+        shell.openConsole(vs.title);
+    shell.showWindow();
+    updateWindowGeometry();
+    createFrameBuffer();
+    startupLoad();
+    vs.running = 1;
+    mainLoop(shell);
+    if (vs.useConsole)
+        shell.closeConsole();
+    vs.windowDc = nullptr;
+    return 0;
+}
+
+int64_t windowProcedure(uint32_t message, uint64_t wParam, int64_t lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        shellPlatform().postQuitMessage(0);
+        return 0;
+    case WM_MOVE:
+    case WM_SIZE:
+    case WM_SIZING:
+        updateWindowGeometry();
+        break;
+    case WM_CLOSE:
+        shellPlatform().destroyWindow();
+        break;
+    case WM_ERASEBKGND:
+        // The window is never painted by the system: only frames show.
+        if (viewerState->running)
+            renderFrame();
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == 'F')
+            viewerState->showFps = !viewerState->showFps;
+        break;
+    default:
+        break;
+    }
+    handleInput(message, wParam, lParam);
+    return 0;
+}

@@ -1,0 +1,116 @@
+#include "app/input.h"
+
+#include "app/bmp_loader.h"
+#include "app/interaction.h"
+#include "app/open_file.h"
+#include "app/shell_platform.h"
+#include "app/viewer_state.h"
+#include "jpeg/container.h"
+#include "jpeg/driver.h"
+#include "jpeg/tick_clock.h"
+#include "render/geometry.h"
+
+namespace {
+
+int32_t nextInCycle(int32_t value) { return value + 1 < 0 || value + 1 > 2 ? 0 : value + 1; }
+
+// Whatever loaded, the counter then shows the last image; a failed load
+// says so in a box.
+void reportLoad(int32_t count)
+{
+    imageCount = count;
+    if (imageCount == 0)
+        shellPlatform().messageBox("Load error", "Load error.");
+    subImageIndex = imageCount - 1;
+}
+
+void openFile()
+{
+    if (const auto count = openFileCommand())
+        reportLoad(*count);
+}
+
+// Re-reads the file from disk and decodes the next embedded image.
+void nextEmbeddedImage()
+{
+    ++subImageIndex;
+    if (subImageIndex < 0 || subImageIndex >= imageCount)
+        subImageIndex = 0;
+    if (isBmpKind(fileKindLetter) || imageCount <= 1)
+        return;
+    const uint32_t start = tickClock().tickCount();
+    jpgFile.parseFile(imagePath);
+    if (jpgFile.error == 0)
+        decodeImage(start);
+}
+
+void handleKey(uint64_t key)
+{
+    switch (key) {
+    case VK_ESCAPE: shellPlatform().postQuitMessage(0); break;
+    case '1': case '3': showHelp = !showHelp; break;
+    case VK_F1: case '2': openFile(); break;
+    case 'B': case '5': filterIndex = nextInCycle(filterIndex); break;
+    case 'R': case '6': showRgb = !showRgb; break;
+    case 'D': case '7': idctIndex = nextInCycle(idctIndex); break;
+    case 'S': nextEmbeddedImage(); break;
+    default: break;
+    }
+}
+
+// A move that arrives with the button already up ends the drag: the
+// release happened where the window could not see it.
+void handleMouseMove(int32_t x, int32_t y, uint64_t buttons)
+{
+    if (dragTarget != 0 && (buttons & MK_LBUTTON) == 0)
+        dragTarget = 0;
+    if (dragTarget > 0)
+        moveControlPoint(dragTarget, x, y);
+    else if (dragTarget == -1)
+        panView(x - mouseX, y - mouseY);
+    mouseX = x;
+    mouseY = y;
+}
+
+void handleWheel(int32_t delta, int32_t screenX, int32_t screenY)
+{
+    const double px = screenX - viewerState->clientOrigin.x;
+    const double py = screenY - viewerState->clientOrigin.y;
+    const bool towardsUser = delta < 0;
+    const bool ctrlHeld = (shellPlatform().keyState(VK_CONTROL) & ~1) != 0;
+    if (ctrlHeld)
+        zoomView(px, py, towardsUser ? 1.1 : 0.9);
+    else
+        rotateView(px, py, towardsUser ? 10.0 : -10.0);
+}
+
+} // namespace
+
+int32_t handleInput(uint32_t message, uint64_t wParam, int64_t lParam)
+{
+    switch (message) {
+    case WM_KEYDOWN:
+        handleKey(wParam);
+        break;
+    case WM_MOUSEMOVE:
+        handleMouseMove(pointX(lParam), pointY(lParam), wParam);
+        break;
+    case WM_LBUTTONDOWN:
+        mouseX = pointX(lParam);
+        mouseY = pointY(lParam);
+        dragTarget = hitTestControlPoint(mouseX, mouseY);
+        break;
+    case WM_LBUTTONUP:
+        dragTarget = 0;
+        break;
+    case WM_MOUSEWHEEL:
+        handleWheel(wheelDelta(wParam), pointX(lParam), pointY(lParam));
+        break;
+    case WM_DROPFILES:
+        reportLoad(loadChosenFile(shellPlatform().droppedFile()));
+        break;
+    default:
+        break;
+    }
+    return 0;
+}

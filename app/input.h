@@ -1,0 +1,8 @@
+#pragma once
+
+#include <cstdint>
+
+// Turns key presses, left-button drags, wheel turns and dropped files into
+// changes of the viewer's state. Returns 0 for every message, so default
+// processing always follows.
+int32_t handleInput(uint32_t message, uint64_t wParam, int64_t lParam);

@@ -1,0 +1,31 @@
+#include "app/open_file.h"
+
+#include "app/bmp_loader.h"
+#include "app/interaction.h"
+#include "app/shell_platform.h"
+#include "jpeg/container.h"
+#include "jpeg/driver.h"
+#include "jpeg/tick_clock.h"
+
+std::optional<int32_t> openFileCommand()
+{
+    const auto chosen = shellPlatform().openFileDialog("Load JPG or BMP Image ...", openFileBuffer);
+    if (!chosen || chosen->empty())
+        return std::nullopt;
+    return loadChosenFile(*chosen);
+}
+
+int32_t loadChosenFile(const std::string& path)
+{
+    openFileBuffer = path;
+    imagePath = path;
+    fileKindLetter = extensionLetter(path);
+    if (isBmpKind(fileKindLetter))
+        return loadBmp(path);
+    subImageIndex = -1;
+    const uint32_t start = tickClock().tickCount();
+    jpgFile.parseFile(path);
+    if (jpgFile.error != 0)
+        return 0;
+    return decodeImage(start);
+}

@@ -1,0 +1,116 @@
+#include "shell_fixture.h"
+
+#include "render/frame.h"
+#include "render/frame_platform.h"
+#include "render/memory_platform.h"
+
+namespace {
+
+class RunTest : public ShellTest {
+protected:
+    void SetUp() override
+    {
+        ShellTest::SetUp();
+        setFramePlatform(&frames);
+    }
+    void TearDown() override
+    {
+        setFramePlatform(nullptr);
+        ShellTest::TearDown();
+    }
+
+    int32_t run()
+    {
+        testing::internal::CaptureStdout();
+        const int32_t result = runViewer();
+        output = testing::internal::GetCapturedStdout();
+        return result;
+    }
+
+    MemoryFramePlatform frames{1024, 768, 750, 650};
+    std::string output;
+};
+
+TEST_F(RunTest, FailuresToMakeTheWindowAreReportedInBoxes)
+{
+    shell.registerSucceeds = false;
+    EXPECT_EQ(run(), 0);
+    shell.registerSucceeds = true;
+    shell.createSucceeds = false;
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(shell.boxes, (std::vector<std::string>{"Register class failed|RC FAILED", "Create window failed|CW FAILED"}));
+    EXPECT_EQ(frames.presentCount(), 0);
+}
+
+TEST_F(RunTest, StartsOnSmallJpgAndEndsOnEscape)
+{
+    files.add("small.jpg", jpegWithImages(1));
+    shell.queue = {keyDown('B'), keyDown(VK_ESCAPE)};
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(shell.events.front(), "register");
+    EXPECT_EQ(shell.events[1], "create Viewer 50,50 750x650");
+    EXPECT_EQ(shell.events.back(), "close console");
+    EXPECT_EQ(imageCount, 2);
+    EXPECT_EQ(subImageIndex, 1);
+    EXPECT_EQ(filterIndex, 1);
+    EXPECT_EQ(viewerState->showFps, 1);
+    EXPECT_EQ(viewerState->running, 1);
+    EXPECT_EQ(frames.presentCount(), 2);
+    EXPECT_EQ(output, "\n JPG load time = 0 ms");
+    EXPECT_EQ(controlPoints[2].y, 600.0);
+}
+
+TEST_F(RunTest, WithoutSmallJpgAndACancelledDialogTheViewerStillRuns)
+{
+    shell.queue = {keyDown('S'), Message{WM_CLOSE, 0, 0}};
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(shell.dialogInitialNames.size(), 1u);
+    EXPECT_TRUE(shell.boxes.empty());
+    EXPECT_EQ(imageCount, 0);
+    EXPECT_EQ(subImageIndex, 0);
+    EXPECT_NE(std::find(shell.events.begin(), shell.events.end(), "destroy"), shell.events.end());
+    EXPECT_EQ(shell.quitPosts, 1);
+}
+
+TEST_F(RunTest, StartupDialogCanLoadABmp)
+{
+    std::vector<uint8_t> bmp(54 + 4, 0);
+    bmp[0] = 'B'; bmp[1] = 'M'; bmp[10] = 54; bmp[14] = 40; bmp[18] = 1; bmp[22] = 1; bmp[28] = 24;
+    files.add("pic.BMP", bmp);
+    shell.dialogAnswers.push_back("pic.BMP");
+    shell.queue = {keyDown(VK_ESCAPE)};
+    run();
+    EXPECT_EQ(imageCount, 1);
+    EXPECT_EQ(fileKindLetter, 'B');
+    EXPECT_EQ(picture.width[0], 1);
+}
+
+TEST_F(RunTest, EraseRequestsRenderOnlyWhileRunning)
+{
+    updateWindowGeometry();
+    createFrameBuffer();
+    send(Message{WM_ERASEBKGND, 0, 0});
+    EXPECT_EQ(frames.presentCount(), 0);
+    viewerState->running = 1;
+    send(Message{WM_ERASEBKGND, 0, 0});
+    EXPECT_EQ(frames.presentCount(), 1);
+}
+
+TEST_F(RunTest, WaitingModeRendersOneFramePerMessage)
+{
+    viewerState->waitForMessages = 1;
+    shell.queue = {keyDown('1'), keyDown('1'), keyDown('1')};
+    run();  // the fake reports quit once the queue is empty
+    EXPECT_EQ(frames.presentCount(), 3);
+    EXPECT_EQ(showHelp, 0);
+}
+
+TEST_F(RunTest, SizeMessagesRefreshTheGeometry)
+{
+    frames.setClientSize(400, 300);
+    send(Message{WM_SIZE, 0, 0});
+    EXPECT_EQ(viewerState->clientWidth, 400);
+    EXPECT_EQ(viewerState->clientRect.bottom, 300);
+}
+
+} // namespace
