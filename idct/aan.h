@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+#include "idct/tidct.h"
+
+// Arai-Agui-Nakajima inverse DCT in 7-bit fixed point: the scaled 1-D
+// butterfly network (five multiplications per eight points) over the eight
+// columns, then over the eight rows.
+class taanidct : public tidct {
+public:
+    taanidct();
+    void transform(int32_t* block) override;
+
+    int32_t c4;
+    int32_t c2MinusC6;
+    int32_t c4Odd;
+    int32_t c2PlusC6;
+    int32_t c6;
+    int32_t scale[8];      // prescale factor of each column, times 128
+    // matrix[j][i] multiplies block element (row i, column j): the
+    // quantisation value times scale[i], with matrix[0][0] = scale[0]. Stored
+    // transposed and filled by the decode driver after construction.
+    int32_t matrix[8][8] = {};
+    int32_t shift;
+};
