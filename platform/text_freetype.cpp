@@ -29,16 +29,22 @@ struct Glyph {
     std::vector<uint8_t> coverage;
 };
 
-std::string findFontFile(const char* name)
+struct ConfigRelease {
+    void operator()(FcConfig* config) const { FcConfigDestroy(config); }
+};
+
+// A configuration of our own, rather than fontconfig's process-wide one, so
+// that everything it loads is released once the font is found.
+std::string findFontFile(FcConfig* config, const char* name)
 {
     std::string file;
     FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>(name));
     if (!pattern)
         return file;
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     FcChar8* path = nullptr;
     if (match && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
         file = reinterpret_cast<const char*>(path);
@@ -196,8 +202,9 @@ private:
 
 std::unique_ptr<TextPainter> createSystemTextPainter()
 {
+    const std::unique_ptr<FcConfig, ConfigRelease> config(FcInitLoadConfigAndFonts());
     for (const char* name : {"sans-serif", "monospace"}) {
-        const std::string file = findFontFile(name);
+        const std::string file = config ? findFontFile(config.get(), name) : std::string();
         auto painter = std::make_unique<FreeTypeTextPainter>();
         if (!file.empty() && painter->load(file))
             return painter;
