@@ -12,8 +12,8 @@
 // segment is an image of its own, indexed before the main picture.
 struct tjpg {
     // Zero bytes kept in front of the scan data, so that the bit reader can
-    // load a full 32-bit window at the end of the stream.
-    static constexpr int32_t scanPadding = 8;
+    // load a full 64-bit window at the end of the stream.
+    static constexpr int32_t scanPadding = 16;
 
     int32_t pos = 0;
     int32_t count = 0;

@@ -128,6 +128,7 @@ bool decodeSelected(int32_t index)
     }
     decoder.dcPred[0] = decoder.dcPred[1] = decoder.dcPred[2] = 0;
     decoder.startScan(jpgFile.scan(), image.scanLength);
+    decoder.buildLookahead();
     if (!decodeMcus(scale))
         return false;
     convertColour();

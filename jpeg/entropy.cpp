@@ -1,10 +1,46 @@
 #include "jpeg/entropy.h"
 
+#include <algorithm>
 #include <bit>
+#include <cstring>
 
 #include "idct/tidct.h"
 #include "jpeg/container.h"
 #include "jpeg/zigzag.h"
+
+namespace {
+
+// The lowest readPos ever held: the 64-bit window then still lies inside
+// the zero padding below the scan, and everything past the end reads as 0.
+constexpr int32_t lowestReadPos = 8 - tjpg::scanPadding;
+static_assert(lowestReadPos - 4 >= -tjpg::scanPadding);
+
+// naturalOrder[k]: the natural position of zig-zag position k.
+constexpr auto naturalOrder = [] {
+    std::array<uint8_t, 64> table{};
+    for (int n = 0; n < 64; ++n)
+        table[zigzag[n]] = static_cast<uint8_t>(n);
+    return table;
+}();
+
+constexpr uint16_t packEntry(int32_t length, RunSize symbol)
+{
+    return static_cast<uint16_t>(length | symbol.size << 4 | symbol.run << 8);
+}
+
+// T.81 F.2.2.1 EXTEND: the top half of the range is the value itself, the
+// bottom half stands for negative values.
+int32_t extend(uint32_t raw, int32_t size)
+{
+    return raw >> (size - 1) ? static_cast<int32_t>(raw) : static_cast<int32_t>(raw) - ((1 << size) - 1);
+}
+
+// Garbage data can drive the DC sums past 32 bits; they wrap as two's
+// complement instead of overflowing.
+int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) + uint32_t(b)); }
+int32_t wrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) * uint32_t(b)); }
+
+} // namespace
 
 tdec::~tdec()
 {
@@ -22,20 +58,20 @@ void tdec::startScan(const uint8_t* scan, int32_t length)
 void tdec::alignToByte()
 {
     if (bitPos != 0) {
-        --readPos;
+        readPos = std::max(readPos - 1, lowestReadPos);
         bitPos = 0;
     }
 }
 
-// The scan is stored last byte first, so the little-endian word at readPos
-// has the next stream byte as its most significant byte. Below the start of
-// the buffer lie zeros: data that runs out reads as 0-bits.
-uint32_t tdec::window() const
+// The scan is stored last byte first, so the little-endian word that ends
+// at readPos + 3 has the next stream byte as its most significant byte; its
+// top 57 bits after the shift are the next bits of the stream.
+uint64_t tdec::window() const
 {
-    if (readPos < -tjpg::scanPadding)
-        return 0;
-    const uint8_t* p = scanData + readPos;
-    const uint32_t word = p[0] | (p[1] << 8) | (p[2] << 16) | (uint32_t{p[3]} << 24);
+    uint64_t word;
+    std::memcpy(&word, scanData + readPos - 4, sizeof word);
+    if constexpr (std::endian::native == std::endian::big)
+        word = __builtin_bswap64(word);
     return word << bitPos;
 }
 
@@ -45,97 +81,104 @@ void tdec::consume(int32_t bits)
     readPos -= bitPos >> 3;
     bitPos &= 7;
     // Past the end everything reads as zero; holding the position there
-    // keeps it from running down without bound on garbage data.
-    if (readPos < -tjpg::scanPadding)
-        readPos = -tjpg::scanPadding;
+    // keeps it inside the padding.
+    if (readPos < lowestReadPos)
+        readPos = lowestReadPos;
 }
 
 // No valid code consists only of 1-bits, so the leading ones are skipped in
-// one step and only the lengths after them are tried.
-int tdec::decodeSymbol(int32_t& k)
+// one step and only the lengths after them are tried, one bit at a time.
+bool tdec::decodeCodeBitByBit(int t, uint32_t bits, int32_t& length, RunSize& symbol) const
 {
-    const uint32_t bits = window();
-    int32_t length = std::countl_one(bits);
+    length = std::countl_one(bits);
     if (length >= 16)
-        return -1;
+        return false;
     int32_t code = (1 << length) - 1;
-    const HuffmanCodeRange* ranges = image.huffCode[table];
-    int32_t d = 0;
+    const HuffmanCodeRange* ranges = image.huffCode[t];
     for (;;) {
         code = 2 * code + static_cast<int32_t>((bits >> (31 - length)) & 1);
         if (++length > 16)
-            return -1;
-        d = code - ranges[length - 1].first;
-        if (d >= 0 && d < ranges[length - 1].count)
-            break;
-    }
-    const RunSize symbol = image.huffRunSize[table][image.huffFirstIndex[table][length - 1] + d];
-    consume(length);
-    if (symbol.run == 0 && symbol.size == 0)
-        return 1;
-
-    int32_t value = 0;
-    if (symbol.size > 0) {
-        const auto raw = static_cast<int32_t>(window() >> (32 - symbol.size));
-        value = (raw >> (symbol.size - 1)) ? raw : raw - ((1 << symbol.size) - 1);  // T.81 F.2.2.1 EXTEND
-        consume(symbol.size);
-    }
-
-    if (symbol.size == 0) {
-        if (symbol.run == 15) {
-            for (int32_t n = k; n < k + 16 && n < 64; ++n)
-                coef[n] = 0;
-            k += 16;
+            return false;
+        const int32_t d = code - ranges[length - 1].first;
+        if (d >= 0 && d < ranges[length - 1].count) {
+            symbol = image.huffRunSize[t][image.huffFirstIndex[t][length - 1] + d];
+            return true;
         }
+    }
+}
+
+// Every prefix is decoded the slow way once; prefixes whose code ends
+// within lookaheadBits bits get an entry, so both ways agree on every input.
+void tdec::buildLookahead()
+{
+    for (int t = 0; t < 8; ++t) {
+        for (uint32_t prefix = 0; prefix < (1u << lookaheadBits); ++prefix) {
+            const uint32_t bits = prefix << (32 - lookaheadBits);
+            int32_t length = 0;
+            RunSize symbol{};
+            const bool whollyInPrefix = std::countl_one(bits) < lookaheadBits &&
+                                        decodeCodeBitByBit(t, bits, length, symbol) && length <= lookaheadBits;
+            lookahead[t][prefix] = whollyInPrefix ? packEntry(length, symbol) : 0;
+        }
+    }
+}
+
+int tdec::decodeSymbol(int32_t& k)
+{
+    const uint64_t bits = window();
+    const uint32_t entry = lookahead[table][bits >> (64 - lookaheadBits)];
+    int32_t length = static_cast<int32_t>(entry & 15);
+    RunSize symbol{static_cast<int16_t>(entry >> 8), static_cast<int16_t>((entry >> 4) & 15)};
+    if (entry == 0 && !decodeCodeBitByBit(table, static_cast<uint32_t>(bits >> 32), length, symbol))
+        return -1;
+    if (symbol.run == 0 && symbol.size == 0) {
+        consume(length);
+        return 1;
+    }
+    if (symbol.size == 0) {
+        consume(length);
+        if (symbol.run == 15)
+            k += 16;  // ZRL: sixteen zeros, already in the cleared block
         return 0;
     }
-    for (int32_t n = k; n < k + symbol.run && n < 64; ++n)
-        coef[n] = 0;
+    const auto raw = static_cast<uint32_t>((bits << length) >> (64 - symbol.size));
+    consume(length + symbol.size);
     k += symbol.run;
     if (k < 64)
-        coef[k] = value;
+        block[naturalOrder[k]] = extend(raw, symbol.size);
     ++k;
     return 0;
 }
 
+// Every position the symbols do not set stays zero: runs, end of block and
+// positions never reached alike.
 int tdec::decodeBlock(int i)
 {
+    std::memset(block.get(), 0, 64 * sizeof(int32_t));
     table = image.component[i].dcTable;
     int32_t k = 0;
     if (decodeSymbol(k) == -1)
         return 1;
-    if (k == 0) {
-        coef[0] = 0;
-        k = 1;
-    }
+    if (k == 0)
+        k = 1;  // a DC difference of 0 comes as end of block
     table = 4 + image.component[i].acTable;
     while (k < 64) {
         const int result = decodeSymbol(k);
         if (result == -1)
             return 1;
-        if (result == 1) {
-            for (; k < 64; ++k)
-                coef[k] = 0;
-        }
+        if (result == 1)
+            break;
     }
     return 0;
 }
-
-// Garbage data can drive the DC sums past 32 bits; they wrap as two's
-// complement instead of overflowing.
-static int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) + uint32_t(b)); }
-static int32_t wrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) * uint32_t(b)); }
 
 int tdec::transformBlock(int i)
 {
     if (decodeBlock(i) != 0)
         return 1;
     const int32_t quantTable = image.component[i].quantTable;
-    coef[0] = wrapMul(coef[0], image.quant[quantTable][0]);
     int32_t* out = block.get();
-    for (int n = 0; n < 64; ++n)
-        out[n] = coef[zigzag[n]];
-    dcPred[i] = wrapAdd(dcPred[i], out[0]);
+    dcPred[i] = wrapAdd(dcPred[i], wrapMul(out[0], image.quant[quantTable][0]));
     out[0] = wrapAdd(dcPred[i], 1024);
     idctActive[quantTable]->transform(out);
     return 0;

@@ -7,6 +7,7 @@
 #include "jpeg/container.h"
 #include "jpeg/entropy.h"
 #include "jpeg/markers.h"
+#include "jpeg/zigzag.h"
 #include "support/jpeg_builder.h"
 
 using namespace jpegbytes;
@@ -38,6 +39,7 @@ protected:
         buffer_.assign(tjpg::scanPadding, 0);
         buffer_.insert(buffer_.end(), stream.rbegin(), stream.rend());
         decoder.startScan(buffer_.data() + tjpg::scanPadding, static_cast<int32_t>(stream.size()));
+        decoder.buildLookahead();
     }
 
     void TearDown() override { decoder.image.clear(); }
@@ -58,7 +60,7 @@ TEST_F(EntropyTest, LuminanceDcCodesSelectTheirSymbols)
         int32_t k = 0;
         EXPECT_EQ(decoder.decodeSymbol(k), 0) << c.bits;
         EXPECT_EQ(k, 1) << c.bits;
-        EXPECT_EQ(decoder.coef[0], c.value) << c.bits;
+        EXPECT_EQ(decoder.block[0], c.value) << c.bits;
     }
 }
 
@@ -81,13 +83,14 @@ TEST_F(EntropyTest, BlockWithZeroRunsAndEndOfBlock)
     addTable(0, 0, {1}, {0x00});
     addTable(1, 0, {0, 3}, {0xF0, 0x12, 0x00});
     decoder.image.component[0] = ComponentSpec{0, 0, 0, 1, 1};
-    for (int32_t& c : decoder.coef)
-        c = 99;
+    std::fill_n(decoder.block.get(), 64, 99);
     setBits("0" "00" "01" "11" "10");
     ASSERT_EQ(decoder.decodeBlock(0), 0);
+    // The value lands at zig-zag position 1 + 16 + 1, in natural order.
     std::vector<int32_t> expected(64, 0);
-    expected[18] = 3;  // 1 + 16 zeros, then one zero and the value
-    EXPECT_EQ(std::vector<int32_t>(decoder.coef, decoder.coef + 64), expected);
+    for (int n = 0; n < 64; ++n)
+        expected[n] = zigzag[n] == 18 ? 3 : 0;
+    EXPECT_EQ(std::vector<int32_t>(decoder.block.get(), decoder.block.get() + 64), expected);
 }
 
 TEST_F(EntropyTest, DataThatRunsOutReadsAsZeroBits)
@@ -108,7 +111,7 @@ TEST_F(EntropyTest, FullBlockEndsWithoutEndOfBlockSymbol)
     decoder.image.component[0] = ComponentSpec{0, 0, 0, 1, 1};
     setBits("0" + std::string(63 * 2, '0'));  // 63 AC values of -1 (bit 0)
     ASSERT_EQ(decoder.decodeBlock(0), 0);
-    EXPECT_EQ(decoder.coef[63], -1);
+    EXPECT_EQ(decoder.block[63], -1);
 }
 
 // Records the block it is given instead of transforming it.
