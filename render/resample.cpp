@@ -42,6 +42,9 @@ struct Nearest {
     }
 };
 
+// The helpers of the blending filters below are forced inline: as calls
+// per pixel and channel they halve those filters' speed.
+
 // The four samples around (u, v); the right and lower ones repeat the edge
 // at the picture's last column and row.
 struct Neighbours {
@@ -51,7 +54,7 @@ struct Neighbours {
     int64_t s11;
 };
 
-Neighbours neighbours(const PictureView& p, int64_t s, int32_t pc, int32_t pr)
+[[gnu::always_inline]] inline Neighbours neighbours(const PictureView& p, int64_t s, int32_t pc, int32_t pr)
 {
     const bool hasRight = pc < p.width - 1;
     const int64_t s10 = (hasRight && s + 1 < p.samples) ? s + 1 : s;
@@ -64,7 +67,7 @@ Neighbours neighbours(const PictureView& p, int64_t s, int32_t pc, int32_t pr)
 // Near the top and left borders a weight can be slightly negative and the
 // blend can leave 0..255; it is clamped rather than wrapped, so a dark edge
 // stays dark. Weights in 0..1 never leave the range.
-uint32_t blendChannel(const uint8_t* plane, const Neighbours& n, double wx, double wy)
+[[gnu::always_inline]] inline uint32_t blendChannel(const uint8_t* plane, const Neighbours& n, double wx, double wy)
 {
     const int32_t p00 = plane[n.s00];
     const int32_t p01 = plane[n.s01];
@@ -74,7 +77,7 @@ uint32_t blendChannel(const uint8_t* plane, const Neighbours& n, double wx, doub
     return static_cast<uint32_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
 }
 
-uint32_t blendPixel(const PictureView& p, const Neighbours& n, double wx, double wy)
+[[gnu::always_inline]] inline uint32_t blendPixel(const PictureView& p, const Neighbours& n, double wx, double wy)
 {
     return packPixel(blendChannel(p.red, n, wx, wy), blendChannel(p.green, n, wx, wy),
                      blendChannel(p.blue, n, wx, wy));

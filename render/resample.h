@@ -12,7 +12,7 @@
 // coefficient draws nothing.
 void rasterizePicture(const InverseMap& map, const FrameSurface& frame);
 
-// One frame pixel, 0x00RRGGBB, from the global picture: s is the sample
-// index pr * width + pc, with pc and pr the truncations of u and v. The
-// caller has checked that s lies inside the picture.
+// One frame pixel, 0x00RRGGBB, from the global picture with filter 0, 1 or
+// 2: s is the sample index pr * width + pc, with pc and pr the truncations
+// of u and v. 0 when s lies outside the picture.
 uint32_t samplePicture(int32_t filter, int64_t s, double u, double v, int32_t pc, int32_t pr);
