@@ -19,7 +19,7 @@ struct FlatCase {
 // The DC factor of taanidct is 45/128 where 45.25/128 is exact, twice over,
 // so its flat blocks come out about 1.1 % dark.
 constexpr FlatCase kFlatCases[] = {
-    {0, 0, 0, 0},     {7, 0, 0, 0},         {8, 1, 0, 1},       {1024, 128, 126, 128},
+    {0, 0, 0, 0},         {7, 0, 0, 0},     {8, 1, 0, 1},          {1024, 128, 126, 128},
     {2040, 255, 252, 255}, {-1024, 0, 0, 0}, {4096, 255, 255, 255},
 };
 
