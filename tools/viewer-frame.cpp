@@ -1,4 +1,5 @@
-// Composes one viewer frame without a window and writes its client area:
+// Composes one viewer frame without a window and writes its client area
+// (FILE is a JPEG, or a BMP when its extension starts with b or B):
 //   viewer-frame [--client WxH] [--filter 0|1|2] [--idct fw|aan|aan2] [--image N]
 //                [--points x1,y1,x2,y2,x3,y3,x4,y4] [--help 0|1] [--rgb 0|1] [--fps 0|1]
 //                [--mouse X,Y] --out FRAME.ppm FILE
@@ -16,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/bmp_loader.h"
 #include "app/interaction.h"
 #include "app/viewer_state.h"
 #include "jpeg/container.h"
@@ -186,9 +188,14 @@ std::optional<Options> parseArguments(int argc, char** argv)
     return options;
 }
 
-// As the viewer loads a file; returns the image count, 0 on failure.
+bool isBmpFile(const Options& options) { return isBmpKind(extensionLetter(options.file)); }
+
+// As the viewer loads a file, choosing the loader by the extension's first
+// letter; returns the image count, 0 on failure.
 int32_t loadPicture(const Options& options)
 {
+    if (isBmpFile(options))
+        return loadBmp(options.file);
     idctIndex = options.family;
     subImageIndex = options.image;
     const uint32_t start = tickClock().tickCount();
@@ -243,7 +250,9 @@ int main(int argc, char** argv)
     imageCount = loadPicture(*options);
     std::printf("\n");
     if (imageCount == 0) {
-        std::fprintf(stderr, "viewer-frame: %s: %s\n", options->file.c_str(), explainLoadFailure().c_str());
+        const std::string why =
+            isBmpFile(*options) ? "not a readable 24-bit uncompressed BMP file" : explainLoadFailure();
+        std::fprintf(stderr, "viewer-frame: %s: %s\n", options->file.c_str(), why.c_str());
         picture.clear();
     }
     if (!composeFrame(*options)) {

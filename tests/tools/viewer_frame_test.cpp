@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "support/bmp_builder.h"
 #include "support/reference_codec.h"
 #include "support/run_tool.h"
 
@@ -94,6 +95,17 @@ TEST_F(ViewerFrameTool, HonoursClientPointsAndFilter)
     EXPECT_EQ(ppm.at(200, 170), 0xFFFFFFu);
 }
 
+TEST_F(ViewerFrameTool, LoadsBmpFilesByTheirExtension)
+{
+    const auto bmp = makeBmp({1, 1, 24, 0});
+    writeFile(path("dot.BMP"), std::string(bmp.begin(), bmp.end()));
+    const ToolRun run =
+        runTool("viewer-frame", "--client 320x240 --help 0 --out " + path("frame.ppm") + " " + path("dot.BMP"));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_NE(run.out.find("BMP load time"), std::string::npos);
+    EXPECT_EQ(frame().at(200, 200), 0x640000u);
+}
+
 // With a system font the help text leaves dark ink on its white cells;
 // without one the tool says so and draws no text.
 TEST_F(ViewerFrameTool, DrawsTheOverlayTextWhenAFontIsThere)
@@ -108,6 +120,22 @@ TEST_F(ViewerFrameTool, DrawsTheOverlayTextWhenAFontIsThere)
         for (int x = 10; x < 100; ++x)
             dark += ppm.at(x, y) < 0x404040;
     EXPECT_GT(dark, 20);
+}
+
+TEST_F(ViewerFrameTool, WithoutAnyFontWarnsOnceAndDrawsNoText)
+{
+    writeFile(path("fonts.conf"), "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
+    setenv("FONTCONFIG_FILE", path("fonts.conf").c_str(), 1);
+    const ToolRun run = runTool("viewer-frame", "--out " + path("frame.ppm") + " " + path("flat.jpg"));
+    unsetenv("FONTCONFIG_FILE");
+    ASSERT_EQ(run.exitCode, 0);
+    const size_t warning = run.err.find("warning: no usable font");
+    ASSERT_NE(warning, std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("warning", warning + 1), std::string::npos);
+    const Ppm ppm = frame();
+    for (int y = 35; y < 55; ++y)
+        for (int x = 10; x < 90; ++x)
+            ASSERT_EQ(ppm.at(x, y), 0xFFFFFFu) << x << "," << y;
 }
 
 TEST_F(ViewerFrameTool, FileThatDoesNotLoadStillGivesAFrame)
