@@ -140,8 +140,9 @@ private:
         const double rightSlope = (next.right - cur.right) / (next.y - cur.y);
         double xl = std::ceil(cur.left);
         double xr = std::ceil(cur.right);
-        for (; row < rowEnd; ++row) {
-            if (row >= 0 && row < frame_.height)
+        const int32_t lastRow = std::min(rowEnd, frame_.height);
+        for (; row < lastRow; ++row) {
+            if (row >= 0)
                 drawRow(row, xl, xr);
             xl += leftSlope;
             xr += rightSlope;
