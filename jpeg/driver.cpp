@@ -44,6 +44,27 @@ void buildAan(int32_t t, const int32_t* quant)
     idctAan[t] = std::move(idct);
 }
 
+using StoreRows = void (*)(const int32_t* block, uint8_t* out, int32_t stride);
+
+// A block that lies wholly inside the picture, each sample replicated
+// 2^shx x 2^shy times. The sizes are constants, so the loops unroll.
+template <int shx, int shy>
+void storeWholeBlock(const int32_t* block, uint8_t* out, int32_t stride)
+{
+    for (int y = 0; y < (8 << shy); ++y, out += stride) {
+        const int32_t* row = block + (y >> shy) * 8;
+        for (int x = 0; x < (8 << shx); ++x)
+            out[x] = static_cast<uint8_t>(row[x >> shx]);
+    }
+}
+
+// Indexed by [shy][shx].
+constexpr StoreRows wholeBlockStores[3][3] = {
+    {storeWholeBlock<0, 0>, storeWholeBlock<1, 0>, storeWholeBlock<2, 0>},
+    {storeWholeBlock<0, 1>, storeWholeBlock<1, 1>, storeWholeBlock<2, 1>},
+    {storeWholeBlock<0, 2>, storeWholeBlock<1, 2>, storeWholeBlock<2, 2>},
+};
+
 // Writes the 8x8 samples of decoder.block into plane i, each replicated
 // sx x sy times, clipped at the right and bottom edges.
 void storeBlock(int i, int32_t by, int32_t bx, int32_t sx, int32_t sy)
@@ -58,6 +79,10 @@ void storeBlock(int i, int32_t by, int32_t bx, int32_t sx, int32_t sy)
     const int32_t shx = ratioShift(sx), shy = ratioShift(sy);
     const int32_t* block = decoder.block.get();
     uint8_t* out = picture.plane[i].get() + int64_t{y0} * w + x0;
+    if (rows == 8 * sy && cols == 8 * sx) {
+        wholeBlockStores[shy][shx](block, out, w);
+        return;
+    }
     for (int32_t y = 0; y < rows; ++y, out += w)
         for (int32_t x = 0; x < cols; ++x)
             out[x] = static_cast<uint8_t>(block[(y >> shy) * 8 + (x >> shx)]);

@@ -66,7 +66,7 @@ void tdec::alignToByte()
 // The scan is stored last byte first, so the little-endian word that ends
 // at readPos + 3 has the next stream byte as its most significant byte; its
 // top 57 bits after the shift are the next bits of the stream.
-uint64_t tdec::window() const
+inline uint64_t tdec::window() const
 {
     uint64_t word;
     std::memcpy(&word, scanData + readPos - 4, sizeof word);
@@ -75,7 +75,7 @@ uint64_t tdec::window() const
     return word << bitPos;
 }
 
-void tdec::consume(int32_t bits)
+inline void tdec::consume(int32_t bits)
 {
     bitPos += bits;
     readPos -= bitPos >> 3;
@@ -123,7 +123,7 @@ void tdec::buildLookahead()
     }
 }
 
-int tdec::decodeSymbol(int32_t& k)
+[[gnu::always_inline]] inline int tdec::decodeNextSymbol(int32_t& k)
 {
     const uint64_t bits = window();
     const uint32_t entry = lookahead[table][bits >> (64 - lookaheadBits)];
@@ -150,6 +150,8 @@ int tdec::decodeSymbol(int32_t& k)
     return 0;
 }
 
+int tdec::decodeSymbol(int32_t& k) { return decodeNextSymbol(k); }
+
 // Every position the symbols do not set stays zero: runs, end of block and
 // positions never reached alike.
 int tdec::decodeBlock(int i)
@@ -157,13 +159,19 @@ int tdec::decodeBlock(int i)
     std::memset(block.get(), 0, 64 * sizeof(int32_t));
     table = image.component[i].dcTable;
     int32_t k = 0;
-    if (decodeSymbol(k) == -1)
+    if (decodeNextSymbol(k) == -1)
         return 1;
     if (k == 0)
         k = 1;  // a DC difference of 0 comes as end of block
     table = 4 + image.component[i].acTable;
-    while (k < 64) {
-        const int result = decodeSymbol(k);
+    // Every symbol a valid encoder writes moves k on, so 63 of them fill a
+    // block. The ones T.81 leaves unused (run 1..14 with size 0) do not, and
+    // decoded from the zeros past the end of the data they would repeat
+    // forever: a block that needs more symbols fails.
+    for (int32_t symbols = 0; k < 64; ++symbols) {
+        if (symbols == 63)
+            return 1;
+        const int result = decodeNextSymbol(k);
         if (result == -1)
             return 1;
         if (result == 1)

@@ -21,6 +21,13 @@ bool pctr::allocate(int32_t pictureWidth, int32_t pictureHeight)
         return false;
     }
     for (int k = 0; k < 3; ++k) {
+        // A plane of the same size is reused: its contents are undefined
+        // until written either way, and its pages are already mapped.
+        if (plane[k] && size[k] == samples) {
+            width[k] = pictureWidth;
+            height[k] = pictureHeight;
+            continue;
+        }
         plane[k].reset();
         plane[k].reset(new (std::nothrow) uint8_t[static_cast<size_t>(samples)]);
         if (!plane[k]) {

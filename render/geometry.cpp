@@ -194,10 +194,12 @@ void buildSpanBreaks()
     spanBreaks.fill(SpanBreak{});
     const DrawingRect rect = drawingRect();
     const size_t count = BreakHeights(rect).collect();
-    const auto filled = spanBreaks.begin() + static_cast<std::ptrdiff_t>(count);
-    std::sort(spanBreaks.begin(), filled, [](const SpanBreak& a, const SpanBreak& b) { return a.y < b.y; });
-    for (auto it = spanBreaks.begin(); it != filled; ++it)
-        fillSpan(*it, rect);
+    // At most 14 records: an insertion sort is all it takes.
+    for (size_t i = 1; i < count; ++i)
+        for (size_t j = i; j > 0 && spanBreaks[j].y < spanBreaks[j - 1].y; --j)
+            std::swap(spanBreaks[j], spanBreaks[j - 1]);
+    for (size_t i = 0; i < count; ++i)
+        fillSpan(spanBreaks[i], rect);
 }
 
 InverseMap computeInverseMap()
