@@ -123,26 +123,63 @@ void tdec::buildLookahead()
     }
 }
 
-[[gnu::always_inline]] inline int tdec::decodeNextSymbol(int32_t& k)
+// The next bits of the stream in a register, reloaded from the scan only
+// when fewer than 32 remain (a symbol takes at most 16 + 15 bits); the
+// decoder's readPos and bitPos catch up at each reload and at the end.
+class tdec::BitReader {
+public:
+    explicit BitReader(tdec& decoder) : decoder_(decoder) { load(); }
+    ~BitReader() { decoder_.consume(used_); }
+    BitReader(const BitReader&) = delete;
+    BitReader& operator=(const BitReader&) = delete;
+
+    uint64_t peek()
+    {
+        if (available_ < 32) {
+            decoder_.consume(used_);
+            load();
+        }
+        return bits_;
+    }
+    void skip(int32_t count)
+    {
+        bits_ <<= count;
+        available_ -= count;
+        used_ += count;
+    }
+
+private:
+    void load()
+    {
+        bits_ = decoder_.window();
+        available_ = 64 - decoder_.bitPos;
+        used_ = 0;
+    }
+
+    tdec& decoder_;
+    uint64_t bits_ = 0;
+    int32_t available_ = 0;
+    int32_t used_ = 0;
+};
+
+[[gnu::always_inline]] inline int tdec::decodeNextSymbol(BitReader& reader, int32_t& k)
 {
-    const uint64_t bits = window();
+    const uint64_t bits = reader.peek();
     const uint32_t entry = lookahead[table][bits >> (64 - lookaheadBits)];
     int32_t length = static_cast<int32_t>(entry & 15);
     RunSize symbol{static_cast<int16_t>(entry >> 8), static_cast<int16_t>((entry >> 4) & 15)};
     if (entry == 0 && !decodeCodeBitByBit(table, static_cast<uint32_t>(bits >> 32), length, symbol))
         return -1;
-    if (symbol.run == 0 && symbol.size == 0) {
-        consume(length);
-        return 1;
-    }
     if (symbol.size == 0) {
-        consume(length);
+        reader.skip(length);
+        if (symbol.run == 0)
+            return 1;  // end of block
         if (symbol.run == 15)
             k += 16;  // ZRL: sixteen zeros, already in the cleared block
         return 0;
     }
     const auto raw = static_cast<uint32_t>((bits << length) >> (64 - symbol.size));
-    consume(length + symbol.size);
+    reader.skip(length + symbol.size);
     k += symbol.run;
     if (k < 64)
         block[naturalOrder[k]] = extend(raw, symbol.size);
@@ -150,16 +187,21 @@ void tdec::buildLookahead()
     return 0;
 }
 
-int tdec::decodeSymbol(int32_t& k) { return decodeNextSymbol(k); }
+int tdec::decodeSymbol(int32_t& k)
+{
+    BitReader reader(*this);
+    return decodeNextSymbol(reader, k);
+}
 
 // Every position the symbols do not set stays zero: runs, end of block and
 // positions never reached alike.
 int tdec::decodeBlock(int i)
 {
     std::memset(block.get(), 0, 64 * sizeof(int32_t));
+    BitReader reader(*this);
     table = image.component[i].dcTable;
     int32_t k = 0;
-    if (decodeNextSymbol(k) == -1)
+    if (decodeNextSymbol(reader, k) == -1)
         return 1;
     if (k == 0)
         k = 1;  // a DC difference of 0 comes as end of block
@@ -171,7 +213,7 @@ int tdec::decodeBlock(int i)
     for (int32_t symbols = 0; k < 64; ++symbols) {
         if (symbols == 63)
             return 1;
-        const int result = decodeNextSymbol(k);
+        const int result = decodeNextSymbol(reader, k);
         if (result == -1)
             return 1;
         if (result == 1)

@@ -50,7 +50,8 @@ struct tdec {
     void alignToByte();
 
 private:
-    int decodeNextSymbol(int32_t& k);
+    class BitReader;
+    int decodeNextSymbol(BitReader& reader, int32_t& k);
     uint64_t window() const;
     void consume(int32_t bits);
     bool decodeCodeBitByBit(int t, uint32_t bits, int32_t& length, RunSize& symbol) const;
