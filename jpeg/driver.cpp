@@ -1,6 +1,7 @@
 #include "jpeg/driver.h"
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "app/interaction.h"
@@ -47,14 +48,16 @@ void buildAan(int32_t t, const int32_t* quant)
 using StoreRows = void (*)(const int32_t* block, uint8_t* out, int32_t stride);
 
 // A block that lies wholly inside the picture, each sample replicated
-// 2^shx x 2^shy times. The sizes are constants, so the loops unroll.
+// 2^shx x 2^shy times: every output row is made once and copied down.
 template <int shx, int shy>
 void storeWholeBlock(const int32_t* block, uint8_t* out, int32_t stride)
 {
-    for (int y = 0; y < (8 << shy); ++y, out += stride) {
-        const int32_t* row = block + (y >> shy) * 8;
+    for (int y = 0; y < 8; ++y, block += 8) {
+        uint8_t row[8 << shx];
         for (int x = 0; x < (8 << shx); ++x)
-            out[x] = static_cast<uint8_t>(row[x >> shx]);
+            row[x] = static_cast<uint8_t>(block[x >> shx]);
+        for (int copy = 0; copy < (1 << shy); ++copy, out += stride)
+            std::memcpy(out, row, sizeof row);
     }
 }
 
