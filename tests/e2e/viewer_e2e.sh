@@ -1,0 +1,177 @@
+#!/usr/bin/env bash
+# Starts the viewer on a copy of the sample in an empty folder under Xvfb,
+# checks the first frame (picture, markers, white background), then that
+# B, D, S, 1, R, a drag of point 1, a drag released outside the window, a
+# wheel turn and Escape each show, and that the program ends with code 0
+# after printing its load time.
+# Usage: viewer_e2e.sh VIEWER SMALL_JPG. Exit code 77: Xvfb is missing.
+set -euo pipefail
+
+# A failure leaves the last screenshot here for the reader.
+evidence="$PWD/viewer_e2e_last.png"
+viewer=$(realpath "$1")
+sample=$(realpath "$2")
+command -v Xvfb >/dev/null || { echo "Xvfb is not installed: skipped"; exit 77; }
+
+work=$(mktemp -d)
+xvfb_pid=""
+viewer_pid=""
+cleanup() {
+  [ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAILED: $*"
+  [ -s "$work/shot.ppm" ] && convert "$work/shot.ppm" "$evidence" && echo "last screenshot: $evidence"
+  echo "--- viewer stdout:"; cat "$work/out.txt" 2>/dev/null || true
+  echo "--- viewer stderr:"; cat "$work/err.txt" 2>/dev/null || true
+  exit 1
+}
+
+# Repeats a check on fresh screenshots for up to ten seconds, since the
+# viewer shows a command's effect on one of its next frames.
+wait_until() {
+  local what=$1
+  shift
+  local deadline=$((SECONDS + 10))
+  while [ $SECONDS -lt $deadline ]; do
+    screenshot && "$@" && return 0
+    sleep 0.1
+  done
+  fail "$what (last pixel read: ${last:-none})"
+}
+
+screenshot() {
+  xwd -id "$window" -silent > "$work/shot.xwd" 2>/dev/null || return 1
+  convert "xwd:$work/shot.xwd" -depth 8 +set comment "$work/shot.ppm"
+  header=$(head -n 3 "$work/shot.ppm" | wc -c)
+  width=$(sed -n 2p "$work/shot.ppm" | cut -d' ' -f1)
+}
+
+# Client pixel (x, y) of the last screenshot as "r g b", kept in $last.
+pixel() {
+  last=$(od -An -tu1 -j $((header + ($2 * width + $1) * 3)) -N3 "$work/shot.ppm" | xargs)
+}
+pixel_is() { pixel "$1" "$2" && [ "$last" = "$3" ]; }
+# Every channel within tolerance of the expected "r g b".
+pixel_near() {
+  local got want
+  pixel "$1" "$2"
+  read -ra got <<< "$last"
+  read -ra want <<< "$3"
+  for c in 0 1 2; do
+    local d=$((got[c] - want[c]))
+    [ ${d#-} -le "$4" ] || return 1
+  done
+}
+region() { convert "$work/shot.ppm" -crop "$3x$4+$1+$2" +repage -depth 8 rgb:- | md5sum | cut -d' ' -f1; }
+region_changed() { [ "$(region "$1" "$2" "$3" "$4")" != "$5" ]; }
+region_white() { [ "$(region "$1" "$2" "$3" "$4")" = "$(convert -size "$3x$4" xc:white -depth 8 rgb:- | md5sum | cut -d' ' -f1)" ]; }
+region_not_white() { ! region_white "$@"; }
+# The sample's own colour at a picture pixel, decoded by ImageMagick.
+sample_colour() {
+  convert "$sample" -crop "1x1+$1+$2" +repage -depth 8 rgb:- | od -An -tu1 | xargs
+}
+mouse_to() { xdotool mousemove --window "$window" -- "$1" "$2"; }
+
+exec 3> "$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp > "$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+exec 3>&-
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+# Under the sanitizers, leaks of the system libraries below SDL are not ours.
+export LSAN_OPTIONS="suppressions=$(dirname "$(realpath "$0")")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+cd "$work"
+cp "$sample" small.jpg
+"$viewer" > out.txt 2> err.txt &
+viewer_pid=$!
+window=""
+deadline=$((SECONDS + 20))
+while [ -z "$window" ] && [ $SECONDS -lt $deadline ]; do
+  kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended before showing its window"
+  sleep 0.1
+  window=$(xdotool search --name '^Viewer$' 2>/dev/null | head -n 1) || true
+done
+[ -n "$window" ] || fail "no window titled Viewer"
+
+# Start-up: the picture fills the square (100,100)-(600,600), nearest
+# filter, so client (100 + 500u/640, 100 + 500v/480) shows picture pixel
+# (u, v). Markers show where neither the picture nor the help text covers
+# them: point 1's only once the help is hidden.
+wait_until "blue marker of point 2 outside the picture" pixel_is 604 96 "0 0 250"
+pixel_is 96 604 "0 0 250" || fail "blue marker of point 4 at (96,604)"
+pixel_is 604 604 "250 0 0" || fail "red marker of point 3 at (604,604)"
+for p in "700 40" "40 620" "700 620" "350 620"; do
+  pixel_is $p "255 255 255" || fail "white background at ($p): $last"
+done
+for p in "350 350 320 240" "200 500 128 384" "500 200 512 96"; do
+  read -r x y u v <<< "$p"
+  want=$(sample_colour "$u" "$v")
+  pixel_near "$x" "$y" "$want" 16 || fail "picture pixel at ($x,$y): $last, sample $want"
+done
+
+mouse_to 700 300  # inside the window for the keys, away from what is checked
+picture=$(region 300 300 200 200)
+xdotool key b
+wait_until "B changes the filter" region_changed 300 300 200 200 "$picture"
+
+label=$(region 10 235 200 20)
+xdotool key d
+wait_until "D changes the transform label" region_changed 10 235 200 20 "$label"
+
+screenshot
+picture=$(region 300 300 200 200)
+counter=$(region 10 255 150 20)
+xdotool key s
+wait_until "S shows the other image" region_changed 300 300 200 200 "$picture"
+region_changed 10 255 150 20 "$counter" || fail "S changes the sub-image counter"
+
+region_not_white 10 78 80 16 || fail "help text before 1"
+xdotool key 1
+wait_until "1 hides the help text" region_white 10 78 80 16
+pixel_is 96 96 "0 0 250" || fail "blue marker of point 1 at (96,96) once the help is hidden"
+
+region_not_white 210 10 150 20 || fail "colour probe before R"
+xdotool key r
+wait_until "R hides the colour probe" region_white 210 10 150 20
+
+mouse_to 100 100
+xdotool mousedown 1
+mouse_to 125 125
+mouse_to 150 150
+xdotool mouseup 1
+mouse_to 700 300
+wait_until "point 1 dragged to (150,150)" pixel_is 146 146 "0 0 250"
+pixel_is 96 96 "255 255 255" || fail "the old marker of point 1 is gone"
+
+# Points are now 1 (150,150), 2 (600,100), 3 (550,550), 4 (100,600). A pan
+# by -380 released left of the window puts point 2 at (220,100); had the
+# release been lost, the move back inside would pan on by +40.
+mouse_to 350 350
+xdotool mousedown 1
+mouse_to 340 350
+mouse_to -30 350
+xdotool mouseup 1
+mouse_to 10 350
+wait_until "a drag released outside the window ends there" pixel_is 224 96 "0 0 250"
+
+picture=$(region 40 250 160 200)
+mouse_to 650 300
+xdotool click 4
+wait_until "the wheel rotates the picture" region_changed 40 250 160 200 "$picture"
+
+xdotool key Escape
+for _ in $(seq 100); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$viewer_pid" 2>/dev/null && fail "Escape did not end the viewer"
+status=0
+wait "$viewer_pid" || status=$?
+viewer_pid=""
+[ "$status" -eq 0 ] || fail "exit code $status"
+grep -q "JPG load time = " out.txt || fail "no JPG load time on standard output"
+echo "passed"
