@@ -162,7 +162,7 @@ private:
     int32_t used_ = 0;
 };
 
-[[gnu::always_inline]] inline int tdec::decodeNextSymbol(BitReader& reader, int32_t& k)
+[[gnu::always_inline]] inline int tdec::decodeNextSymbol(BitReader& reader, int32_t& k, int32_t* out)
 {
     const uint64_t bits = reader.peek();
     const uint32_t entry = lookahead[table][bits >> (64 - lookaheadBits)];
@@ -182,7 +182,7 @@ private:
     reader.skip(length + symbol.size);
     k += symbol.run;
     if (k < 64)
-        block[naturalOrder[k]] = extend(raw, symbol.size);
+        out[naturalOrder[k]] = extend(raw, symbol.size);
     ++k;
     return 0;
 }
@@ -190,18 +190,20 @@ private:
 int tdec::decodeSymbol(int32_t& k)
 {
     BitReader reader(*this);
-    return decodeNextSymbol(reader, k);
+    return decodeNextSymbol(reader, k, block.get());
 }
 
 // Every position the symbols do not set stays zero: runs, end of block and
 // positions never reached alike.
-int tdec::decodeBlock(int i)
+int tdec::decodeBlock(int i) { return decodeBlockInto(i, block.get()); }
+
+int tdec::decodeBlockInto(int i, int32_t* out)
 {
-    std::memset(block.get(), 0, 64 * sizeof(int32_t));
+    std::memset(out, 0, 64 * sizeof(int32_t));
     BitReader reader(*this);
     table = image.component[i].dcTable;
     int32_t k = 0;
-    if (decodeNextSymbol(reader, k) == -1)
+    if (decodeNextSymbol(reader, k, out) == -1)
         return 1;
     if (k == 0)
         k = 1;  // a DC difference of 0 comes as end of block
@@ -213,7 +215,7 @@ int tdec::decodeBlock(int i)
     for (int32_t symbols = 0; k < 64; ++symbols) {
         if (symbols == 63)
             return 1;
-        const int result = decodeNextSymbol(reader, k);
+        const int result = decodeNextSymbol(reader, k, out);
         if (result == -1)
             return 1;
         if (result == 1)
@@ -222,14 +224,20 @@ int tdec::decodeBlock(int i)
     return 0;
 }
 
-int tdec::transformBlock(int i)
+int tdec::prepareBlock(int i, int32_t* out)
 {
-    if (decodeBlock(i) != 0)
+    if (decodeBlockInto(i, out) != 0)
         return 1;
     const int32_t quantTable = image.component[i].quantTable;
-    int32_t* out = block.get();
     dcPred[i] = wrapAdd(dcPred[i], wrapMul(out[0], image.quant[quantTable][0]));
     out[0] = wrapAdd(dcPred[i], 1024);
-    idctActive[quantTable]->transform(out);
+    return 0;
+}
+
+int tdec::transformBlock(int i)
+{
+    if (prepareBlock(i, block.get()) != 0)
+        return 1;
+    idctActive[image.component[i].quantTable]->transform(block.get());
     return 0;
 }

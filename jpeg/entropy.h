@@ -40,8 +40,11 @@ struct tdec {
     int decodeSymbol(int32_t& k);
     // Returns 0 on success, 1 when the block cannot be decoded.
     int decodeBlock(int i);
-    // decodeBlock, DC dequantisation, prediction, level shift and the
-    // active inverse DCT. Returns 0 on success, 1 on failure.
+    // decodeBlock into out, then DC dequantisation, prediction and the
+    // level shift: out is ready for the inverse DCT. 0 on success, 1 on failure.
+    int prepareBlock(int i, int32_t* out);
+    // prepareBlock and the active inverse DCT, on block. Returns 0 on
+    // success, 1 on failure.
     int transformBlock(int i);
 
     // Starts reading the scan from its first byte.
@@ -51,7 +54,8 @@ struct tdec {
 
 private:
     class BitReader;
-    int decodeNextSymbol(BitReader& reader, int32_t& k);
+    int decodeNextSymbol(BitReader& reader, int32_t& k, int32_t* out);
+    int decodeBlockInto(int i, int32_t* out);
     uint64_t window() const;
     void consume(int32_t bits);
     bool decodeCodeBitByBit(int t, uint32_t bits, int32_t& length, RunSize& symbol) const;

@@ -1,5 +1,6 @@
 // Decodes one file the way the viewer does and reports on it:
-//   viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] FILE
+//   viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] [--threads 1|2] FILE
+// --threads 1 keeps the whole decode on one thread, for comparison.
 // Exit status: 0 decoded, 1 the file did not load, 2 bad usage.
 #include <algorithm>
 #include <chrono>
@@ -14,13 +15,15 @@
 #include "jpeg/container.h"
 #include "jpeg/diagnosis.h"
 #include "jpeg/driver.h"
+#include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
 #include "jpeg/tick_clock.h"
 
 namespace {
 
 const char* const usageLine =
-    "usage: viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] FILE\n";
+    "usage: viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] [--threads 1|2] "
+    "FILE\n";
 
 struct Options {
     int32_t family = 0;
@@ -28,6 +31,7 @@ struct Options {
     bool info = false;
     std::string out;
     int repeat = 0;
+    int32_t threads = decodeThreads;
     std::string file;
 };
 
@@ -68,6 +72,10 @@ std::optional<Options> parseArguments(int argc, char** argv)
             const auto repeat = parseCount(argv[++i], 1);
             if (!repeat) return std::nullopt;
             options.repeat = *repeat;
+        } else if (arg == "--threads" && hasValue) {
+            const auto threads = parseCount(argv[++i], 1);
+            if (!threads || *threads > 2) return std::nullopt;
+            options.threads = *threads;
         } else if (arg == "--out" && hasValue) {
             options.out = argv[++i];
         } else if (arg.rfind("--", 0) == 0 || !options.file.empty()) {
@@ -154,6 +162,7 @@ int main(int argc, char** argv)
         return 2;
     }
     idctIndex = options->family;
+    decodeThreads = options->threads;
     const int32_t count = options->repeat > 0 ? loadRepeatedly(*options) : loadOnce(*options);
     if (options->info && jpgFile.error == 0 && !isBmpKind(extensionLetter(options->file))) {
         std::printf("\n");

@@ -178,3 +178,41 @@ TEST(ConvertColour, UsesStandardGainsSoGreysStayNeutral)
 }
 
 } // namespace
+
+#include "jpeg/mcu_loop.h"
+
+namespace {
+
+std::vector<std::vector<uint8_t>> planesCopy()
+{
+    std::vector<std::vector<uint8_t>> planes;
+    for (int k = 0; k < 3; ++k)
+        planes.emplace_back(picture.plane[k].get(), picture.plane[k].get() + picture.size[k]);
+    return planes;
+}
+
+// The second thread must leave exactly the blocks one thread leaves, also
+// when a damaged block stops the decode part-way.
+TEST(DecodeThreads, FailedDecodeLeavesTheSameBlocksOnEveryThreadCount)
+{
+    const Bytes valid = encodeJpeg(makePhotoLike(720, 480, 3), {85, Subsampling::s420, 0, false});
+    Bytes damaged = valid;
+    const size_t middle = damaged.size() / 2;
+    for (size_t n = middle; n < middle + 64; n += 2) {  // stuffed 0xFF bytes: runs of 1-bits no code matches
+        damaged[n] = 0xFF;
+        damaged[n + 1] = 0x00;
+    }
+    std::vector<std::vector<uint8_t>> stored[2];
+    for (int32_t threads : {1, 2}) {
+        decodeThreads = threads;
+        ASSERT_EQ(decodeBytes(valid), 1);  // same size: the planes are reused, so the rest is known
+        EXPECT_EQ(decodeBytes(damaged), 0);
+        EXPECT_EQ(picture.colourState, 1);
+        stored[threads - 1] = planesCopy();
+    }
+    decodeThreads = 2;
+    EXPECT_TRUE(stored[0] == stored[1]);
+    resetDecoderGlobals();
+}
+
+} // namespace

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
 #include "support/decode_helpers.h"
 #include "support/fnv_hash.h"
@@ -33,12 +34,19 @@ const GoldenCase goldenCases[] = {
     {"Photo422Restarts", 200, 136, {75, Subsampling::s422, 3, false}, 0x65ec554093ba853b, {0x44decbb595d84dc1, 0x5ac2cb52fb83c55a, 0x471642171eeabb06}},
     {"Photo444Optimised", 96, 80, {50, Subsampling::s444, 0, true}, 0xadf6dc2b5d6782c, {0x453df83c16519d2, 0x54bef9fadc1d4b6d, 0x7f8cce13bc45797f}},
     {"Odd420", 33, 65, {95, Subsampling::s420, 1, false}, 0x9fa501c0e05d866a, {0x42961b2b2889612d, 0x316739a078f7a68e, 0x308243b5f283635c}},
+    // Large enough for the two-thread pipeline.
+    {"Large420", 720, 480, {85, Subsampling::s420, 0, false}, 0x2353834d3dd97c81,
+     {0x52c08953712c2f7b, 0x5f32d1afccb7fffc, 0xf7222b4113039cfa}},
     {"LowQuality420", 257, 119, {10, Subsampling::s420, 0, false}, 0x24572ef124f1b0b5, {0xb679e52c58852d02, 0xfcf88a2d332e5d66, 0xc251c5560a0a7be5}},
 };
 
 class GoldenDecodeTest : public testing::TestWithParam<GoldenCase> {
 protected:
-    void TearDown() override { resetDecoderGlobals(); }
+    void TearDown() override
+    {
+        resetDecoderGlobals();
+        decodeThreads = 2;
+    }
 };
 
 TEST_P(GoldenDecodeTest, DecodedPlanesMatchTheRecordedOnes)
@@ -48,9 +56,13 @@ TEST_P(GoldenDecodeTest, DecodedPlanesMatchTheRecordedOnes)
     const uint64_t inputHash = fnv1a(jpeg.data(), jpeg.size());
     if (inputHash != c.inputHash)
         GTEST_SKIP() << "this machine's encoder makes other bytes (input hash 0x" << std::hex << inputHash << ")";
-    for (int family = 0; family < 3; ++family) {
-        ASSERT_EQ(decodeBytes(jpeg, family), 1);
-        EXPECT_EQ(planesHash(), c.planeHash[family]) << "family " << family << ": 0x" << std::hex << planesHash();
+    for (int32_t threads : {1, 2}) {
+        decodeThreads = threads;
+        for (int family = 0; family < 3; ++family) {
+            ASSERT_EQ(decodeBytes(jpeg, family), 1);
+            EXPECT_EQ(planesHash(), c.planeHash[family])
+                << "family " << family << ", " << threads << " threads: 0x" << std::hex << planesHash();
+        }
     }
 }
 

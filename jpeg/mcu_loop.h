@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+#include "jpeg/image_record.h"
+
+// Threads a decode may use: 1 keeps everything on the calling thread (kept
+// for comparison); 2 overlaps entropy decoding with the inverse DCT and the
+// stores, and splits the colour conversion. The output is the same.
+extern int32_t decodeThreads;
+
+// Block geometry of an interleaved scan of components 1, 2, 3 (T.81 A.2.3).
+struct McuLayout {
+    int32_t rows = 0;
+    int32_t cols = 0;
+    int32_t h[3] = {}, v[3] = {};    // sampling factors
+    int32_t sx[3] = {}, sy[3] = {};  // replication up to the luma's resolution
+    int32_t blocksPerMcu = 0;
+
+    static McuLayout of(const tjpgel& image);
+};
+
+// Decodes every MCU of decoder's image into picture, with restart handling.
+// On a block that cannot be decoded it stops with every block before it
+// stored, and returns false.
+bool decodeMcus(const McuLayout& layout);
