@@ -9,9 +9,9 @@ set -euo pipefail
 
 # A failure leaves the last screenshot here for the reader.
 evidence="$PWD/viewer_e2e_last.png"
+command -v Xvfb >/dev/null || { echo "Xvfb is not installed: skipped"; exit 77; }
 viewer=$(realpath "$1")
 sample=$(realpath "$2")
-command -v Xvfb >/dev/null || { echo "Xvfb is not installed: skipped"; exit 77; }
 
 work=$(mktemp -d)
 xvfb_pid=""
