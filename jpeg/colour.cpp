@@ -1,7 +1,9 @@
 #include "jpeg/colour.h"
 
 #include <algorithm>
+#include <thread>
 
+#include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
 
 namespace {
@@ -30,6 +32,9 @@ void convertSamples(uint8_t* __restrict p0, uint8_t* __restrict p1, uint8_t* __r
     }
 }
 
+// Below this a second thread costs more than it saves.
+constexpr int32_t parallelMinimumSamples = 1 << 18;
+
 } // namespace
 
 int32_t convertColour()
@@ -37,7 +42,19 @@ int32_t convertColour()
     if (picture.colourState != 1 || picture.size[0] != picture.size[1] || picture.size[0] != picture.size[2] ||
         !picture.plane[0] || !picture.plane[1] || !picture.plane[2])
         return 0;
-    convertSamples(picture.plane[0].get(), picture.plane[1].get(), picture.plane[2].get(), picture.size[0]);
+    uint8_t* p0 = picture.plane[0].get();
+    uint8_t* p1 = picture.plane[1].get();
+    uint8_t* p2 = picture.plane[2].get();
+    const int32_t count = picture.size[0];
+    if (decodeThreads < 2 || count < parallelMinimumSamples) {
+        convertSamples(p0, p1, p2, count);
+    } else {
+        // Every sample stands alone: the two halves go to two threads.
+        const int32_t half = count / 2;
+        std::thread second([=] { convertSamples(p0 + half, p1 + half, p2 + half, count - half); });
+        convertSamples(p0, p1, p2, half);
+        second.join();
+    }
     picture.colourState = 0;
     return 1;
 }
