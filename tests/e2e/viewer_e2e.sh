@@ -17,8 +17,10 @@ work=$(mktemp -d)
 xvfb_pid=""
 viewer_pid=""
 cleanup() {
-  [ -n "$viewer_pid" ] && kill "$viewer_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  for pid in $viewer_pid $xvfb_pid; do
+    kill "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
