@@ -1,10 +1,14 @@
 #include "render/resample.h"
 
+#include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include "app/interaction.h"
 #include "jpeg/picture.h"
 #include "render/truncate.h"
+
+int32_t renderThreads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
 
 namespace {
 
@@ -114,8 +118,11 @@ bool isFinite(const InverseMap& m)
 template <class Filter>
 class SpanRasterizer {
 public:
-    SpanRasterizer(const InverseMap& map, const FrameSurface& frame, const PictureView& picture)
-        : map_(map), frame_(frame), picture_(picture)
+    // Draws only rows firstRow..lastRow-1 of the spans.
+    SpanRasterizer(const InverseMap& map, const FrameSurface& frame, const PictureView& picture, int32_t firstRow,
+                   int32_t lastRow)
+        : map_(map), frame_(frame), picture_(picture), firstRow_(std::max(firstRow, 0)),
+          lastRow_(std::min(lastRow, frame.height))
     {
     }
 
@@ -140,9 +147,9 @@ private:
         const double rightSlope = (next.right - cur.right) / (next.y - cur.y);
         double xl = std::ceil(cur.left);
         double xr = std::ceil(cur.right);
-        const int32_t lastRow = std::min(rowEnd, frame_.height);
+        const int32_t lastRow = std::min(rowEnd, lastRow_);
         for (; row < lastRow; ++row) {
-            if (row >= 0)
+            if (row >= firstRow_)
                 drawRow(row, xl, xr);
             xl += leftSlope;
             xr += rightSlope;
@@ -183,12 +190,33 @@ private:
     const InverseMap& map_;
     const FrameSurface& frame_;
     const PictureView& picture_;
+    const int32_t firstRow_;
+    const int32_t lastRow_;
 };
 
+// Below this many frame pixels a second thread costs more than it saves.
+constexpr int64_t parallelMinimumPixels = 1 << 17;
+
+// Every row is drawn from the map and the borders alone, so the rows split
+// between two threads come out exactly as on one. Both walk the borders
+// from the top break, so they move them by the same additions.
 template <class Filter>
 void rasterizeWith(const InverseMap& map, const FrameSurface& frame, const PictureView& view)
 {
-    SpanRasterizer<Filter>(map, frame, view).drawSpans();
+    const int64_t pixels = int64_t{frame.width} * frame.height;
+    if (renderThreads < 2 || pixels < parallelMinimumPixels) {
+        SpanRasterizer<Filter>(map, frame, view, 0, frame.height).drawSpans();
+        return;
+    }
+    int32_t lastBreak = 0;
+    while (lastBreak + 1 < int32_t(spanBreaks.size()) && spanBreaks[size_t(lastBreak) + 1].y >= 0.0)
+        ++lastBreak;
+    const int32_t top = truncToInt(std::ceil(spanBreaks[0].y));
+    const int32_t bottom = truncToInt(std::ceil(spanBreaks[size_t(lastBreak)].y));
+    const int32_t middle = top + (bottom - top) / 2;
+    std::thread lower([&] { SpanRasterizer<Filter>(map, frame, view, middle, frame.height).drawSpans(); });
+    SpanRasterizer<Filter>(map, frame, view, 0, middle).drawSpans();
+    lower.join();
 }
 
 } // namespace

@@ -5,6 +5,10 @@
 #include "render/frame_surface.h"
 #include "render/geometry.h"
 
+// Threads rasterizePicture may use on a large frame: 1 or 2 (the frame is
+// the same either way).
+extern int32_t renderThreads;
+
 // Scan-converts the spans of spanBreaks, maps each covered pixel back into
 // the global picture through the map and writes the sample that
 // filterIndex's filter gives (0 Nearest, 1 Bilinear, 2 SmoothBilinear).
