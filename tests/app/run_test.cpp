@@ -28,6 +28,7 @@ protected:
     }
 
     MemoryFramePlatform frames{1024, 768, 750, 650};
+    ManualClock clock;
     std::string output;
 };
 
