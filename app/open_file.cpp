@@ -4,6 +4,7 @@
 #include "app/interaction.h"
 #include "app/shell_platform.h"
 #include "jpeg/container.h"
+#include "jpeg/diagnosis.h"
 #include "jpeg/driver.h"
 #include "jpeg/tick_clock.h"
 
@@ -20,12 +21,24 @@ int32_t loadChosenFile(const std::string& path)
     openFileBuffer = path;
     imagePath = path;
     fileKindLetter = extensionLetter(path);
-    if (isBmpKind(fileKindLetter))
+    return loadImageFile(path, -1);
+}
+
+int32_t loadImageFile(const std::string& path, int32_t image)
+{
+    if (isBmpKind(extensionLetter(path)))
         return loadBmp(path);
-    subImageIndex = -1;
+    subImageIndex = image;
     const uint32_t start = tickClock().tickCount();
     jpgFile.parseFile(path);
     if (jpgFile.error != 0)
         return 0;
     return decodeImage(start);
+}
+
+std::string explainFailedLoad(const std::string& path)
+{
+    if (isBmpKind(extensionLetter(path)))
+        return "not a readable 24-bit uncompressed BMP file";
+    return explainLoadFailure();
 }

@@ -12,12 +12,10 @@
 
 #include "app/bmp_loader.h"
 #include "app/interaction.h"
+#include "app/open_file.h"
 #include "jpeg/container.h"
-#include "jpeg/diagnosis.h"
-#include "jpeg/driver.h"
 #include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
-#include "jpeg/tick_clock.h"
 
 namespace {
 
@@ -121,17 +119,7 @@ bool writePlanesAsPpm(const std::string& path)
     return std::fclose(file) == 0;
 }
 
-// Loads as the viewer does, choosing the loader by the extension's first
-// letter; returns the image count.
-int32_t loadOnce(const Options& options)
-{
-    if (isBmpKind(extensionLetter(options.file)))
-        return loadBmp(options.file);
-    subImageIndex = options.image;
-    const uint32_t start = tickClock().tickCount();
-    jpgFile.parseFile(options.file);
-    return jpgFile.error == 0 ? decodeImage(start) : 0;
-}
+int32_t loadOnce(const Options& options) { return loadImageFile(options.file, options.image); }
 
 int32_t loadRepeatedly(const Options& options)
 {
@@ -169,10 +157,7 @@ int main(int argc, char** argv)
         printInfo();
     }
     if (count == 0) {
-        const std::string why = isBmpKind(extensionLetter(options->file))
-                                    ? "not a readable 24-bit uncompressed BMP file"
-                                    : explainLoadFailure();
-        std::fprintf(stderr, "viewer-decode: %s: %s\n", options->file.c_str(), why.c_str());
+        std::fprintf(stderr, "viewer-decode: %s: %s\n", options->file.c_str(), explainFailedLoad(options->file).c_str());
         return 1;
     }
     std::printf("\n");

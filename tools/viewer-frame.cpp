@@ -17,14 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "app/bmp_loader.h"
 #include "app/interaction.h"
+#include "app/open_file.h"
 #include "app/viewer_state.h"
-#include "jpeg/container.h"
-#include "jpeg/diagnosis.h"
-#include "jpeg/driver.h"
 #include "jpeg/picture.h"
-#include "jpeg/tick_clock.h"
 #include "render/frame.h"
 #include "render/geometry.h"
 #include "render/memory_platform.h"
@@ -188,21 +184,6 @@ std::optional<Options> parseArguments(int argc, char** argv)
     return options;
 }
 
-bool isBmpFile(const Options& options) { return isBmpKind(extensionLetter(options.file)); }
-
-// As the viewer loads a file, choosing the loader by the extension's first
-// letter; returns the image count, 0 on failure.
-int32_t loadPicture(const Options& options)
-{
-    if (isBmpFile(options))
-        return loadBmp(options.file);
-    idctIndex = options.family;
-    subImageIndex = options.image;
-    const uint32_t start = tickClock().tickCount();
-    jpgFile.parseFile(options.file);
-    return jpgFile.error == 0 ? decodeImage(start) : 0;
-}
-
 std::unique_ptr<TextPainter> makeTextPainter()
 {
 #ifdef VIEWER_HAS_TEXT
@@ -247,12 +228,11 @@ int main(int argc, char** argv)
         std::fputs(usageLine, stderr);
         return 2;
     }
-    imageCount = loadPicture(*options);
+    idctIndex = options->family;
+    imageCount = loadImageFile(options->file, options->image);
     std::printf("\n");
     if (imageCount == 0) {
-        const std::string why =
-            isBmpFile(*options) ? "not a readable 24-bit uncompressed BMP file" : explainLoadFailure();
-        std::fprintf(stderr, "viewer-frame: %s: %s\n", options->file.c_str(), why.c_str());
+        std::fprintf(stderr, "viewer-frame: %s: %s\n", options->file.c_str(), explainFailedLoad(options->file).c_str());
         picture.clear();
     }
     if (!composeFrame(*options)) {
