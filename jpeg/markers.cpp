@@ -95,72 +95,71 @@ bool readScanHeader(const uint8_t* file, int32_t& pos, tjpgel& image)
     return true;
 }
 
-// T.81 B.2.4.1. The loop bound m + Lq stops two bytes short of the segment
-// end, which still covers every 65-byte table of a well-formed segment.
-bool readQuantTables(const uint8_t* file, int32_t& pos, tjpgel& image)
+namespace {
+
+// DQT and DHT segments hold tables back to back. The loop bound m + length
+// stops two bytes short of the segment's end, which still covers every
+// table of a well-formed segment; a segment cut off by the end of the file
+// between two tables simply ends.
+template <typename ReadTable>
+bool readTableSegment(const uint8_t* file, int32_t& pos, tjpgel& image, uint8_t marker, int32_t tooShort,
+                      ReadTable readTable)
 {
-    if (!markerAt(file, pos, image, markerDqt))
+    if (!markerAt(file, pos, image, marker))
         return false;
     const int32_t m = pos;
     if (pastEnd(int64_t{m} + 3, image))
-        raiseCode(quantHeaderTooShort);
+        raiseCode(tooShort);
     const int64_t end = int64_t{m} + readWord(file, m + 2);
     pos = m + 4;
-    while (pos < end) {
-        if (pastEnd(pos, image))
-            return true;
-        const int32_t precision = file[pos] >> 4;
-        const int32_t id = file[pos] & 0x0F;
+    while (pos < end && !pastEnd(pos, image)) {
+        const int32_t high = file[pos] >> 4, low = file[pos] & 0x0F;
         ++pos;
+        readTable(high, low);
+    }
+    return true;
+}
+
+uint8_t nextByte(const uint8_t* file, int32_t& pos, const tjpgel& image, int32_t truncated)
+{
+    if (pastEnd(pos, image))
+        raiseCode(truncated);
+    return file[pos++];
+}
+
+} // namespace
+
+// T.81 B.2.4.1.
+bool readQuantTables(const uint8_t* file, int32_t& pos, tjpgel& image)
+{
+    return readTableSegment(file, pos, image, markerDqt, quantHeaderTooShort, [&](int32_t precision, int32_t id) {
         if (precision != 0 || id > 3)
             raiseCode(quantTableUnsupported);
         image.quant[id] = std::make_unique<int32_t[]>(64);
-        for (int k = 0; k < 64; ++k) {
-            if (pastEnd(pos, image))
-                raiseCode(quantValuesTruncated);
-            image.quant[id][k] = file[pos++];
-        }
-    }
-    return true;
+        for (int k = 0; k < 64; ++k)
+            image.quant[id][k] = nextByte(file, pos, image, quantValuesTruncated);
+    });
 }
 
 // T.81 B.2.4.2. No check is made that the counts form a prefix code: the
 // entropy decoder simply finds no match for codes the counts do not give.
 bool readHuffmanTables(const uint8_t* file, int32_t& pos, tjpgel& image)
 {
-    if (!markerAt(file, pos, image, markerDht))
-        return false;
-    const int32_t m = pos;
-    if (pastEnd(int64_t{m} + 3, image))
-        raiseCode(huffmanHeaderTooShort);
-    const int64_t end = int64_t{m} + readWord(file, m + 2);
-    pos = m + 4;
-    while (pos < end) {
-        if (pastEnd(pos, image))
-            return true;
-        const int32_t tableClass = file[pos] >> 4;
-        const int32_t id = file[pos] & 0x0F;
-        ++pos;
+    return readTableSegment(file, pos, image, markerDht, huffmanHeaderTooShort, [&](int32_t tableClass, int32_t id) {
         if (tableClass > 1 || id > 3)
             raiseCode(huffmanTableIdInvalid);
         const int t = tableClass * 4 + id;
         image.huffCount[t] = 0;
         for (int length = 1; length <= 16; ++length) {
-            if (pastEnd(pos, image))
-                raiseCode(huffmanCountsTruncated);
-            const int16_t n = file[pos++];
+            const int16_t n = nextByte(file, pos, image, huffmanCountsTruncated);
             image.huffFirstIndex[t][length - 1] = n > 0 ? image.huffCount[t] : int16_t{-1};
             image.huffBits[t][length - 1] = n;
             image.huffCount[t] = static_cast<int16_t>(image.huffCount[t] + n);
         }
         image.huffValues[t] = std::make_unique<int16_t[]>(static_cast<size_t>(image.huffCount[t]));
-        for (int i = 0; i < image.huffCount[t]; ++i) {
-            if (pastEnd(pos, image))
-                raiseCode(huffmanValuesTruncated);
-            image.huffValues[t][i] = file[pos++];
-        }
-    }
-    return true;
+        for (int i = 0; i < image.huffCount[t]; ++i)
+            image.huffValues[t][i] = nextByte(file, pos, image, huffmanValuesTruncated);
+    });
 }
 
 // T.81 B.2.4.4. The length field is not checked.
