@@ -86,28 +86,27 @@ inline void tdec::consume(int32_t bits)
         readPos = lowestReadPos;
 }
 
-// No valid code consists only of 1-bits, so the leading ones are skipped in
-// one step and only the lengths after them are tried, one bit at a time.
-bool tdec::decodeCodeBitByBit(int t, uint32_t bits, int32_t& length, RunSize& symbol) const
+// No valid code consists only of 1-bits, so no length up to the run of
+// leading ones is tried; nor are lengths below shortest, which the caller
+// knows to fail. The code of each length is the window's top bits.
+bool tdec::decodeLongCode(int t, uint32_t bits, int32_t shortest, int32_t& length, RunSize& symbol) const
 {
-    length = std::countl_one(bits);
-    if (length >= 16)
+    const int32_t ones = std::countl_one(bits);
+    if (ones >= 16)
         return false;
-    int32_t code = (1 << length) - 1;
     const HuffmanCodeRange* ranges = image.huffCode[t];
-    for (;;) {
-        code = 2 * code + static_cast<int32_t>((bits >> (31 - length)) & 1);
-        if (++length > 16)
-            return false;
+    for (length = std::max(ones + 1, shortest); length <= 16; ++length) {
+        const auto code = static_cast<int32_t>(bits >> (32 - length));
         const int32_t d = code - ranges[length - 1].first;
         if (d >= 0 && d < ranges[length - 1].count) {
             symbol = image.huffRunSize[t][image.huffFirstIndex[t][length - 1] + d];
             return true;
         }
     }
+    return false;
 }
 
-// Every prefix is decoded the slow way once; prefixes whose code ends
+// Every prefix is decoded the long way once; prefixes whose code ends
 // within lookaheadBits bits get an entry, so both ways agree on every input.
 void tdec::buildLookahead()
 {
@@ -117,7 +116,7 @@ void tdec::buildLookahead()
             int32_t length = 0;
             RunSize symbol{};
             const bool whollyInPrefix = std::countl_one(bits) < lookaheadBits &&
-                                        decodeCodeBitByBit(t, bits, length, symbol) && length <= lookaheadBits;
+                                        decodeLongCode(t, bits, 1, length, symbol) && length <= lookaheadBits;
             lookahead[t][prefix] = whollyInPrefix ? packEntry(length, symbol) : 0;
         }
     }
@@ -168,7 +167,7 @@ private:
     const uint32_t entry = lookahead[table][bits >> (64 - lookaheadBits)];
     int32_t length = static_cast<int32_t>(entry & 15);
     RunSize symbol{static_cast<int16_t>(entry >> 8), static_cast<int16_t>((entry >> 4) & 15)};
-    if (entry == 0 && !decodeCodeBitByBit(table, static_cast<uint32_t>(bits >> 32), length, symbol))
+    if (entry == 0 && !decodeLongCode(table, static_cast<uint32_t>(bits >> 32), lookaheadBits + 1, length, symbol))
         return -1;
     if (symbol.size == 0) {
         reader.skip(length);

@@ -10,7 +10,7 @@
 // handed to the inverse DCT.
 struct tdec {
     // Code lengths up to this many bits are decoded by one table look-up.
-    static constexpr int lookaheadBits = 9;
+    static constexpr int lookaheadBits = 10;
 
     tjpgel image;
     int32_t bitPos = 0;   // bits 0..7 already consumed of the current byte
@@ -58,7 +58,7 @@ private:
     int decodeBlockInto(int i, int32_t* out);
     uint64_t window() const;
     void consume(int32_t bits);
-    bool decodeCodeBitByBit(int t, uint32_t bits, int32_t& length, RunSize& symbol) const;
+    bool decodeLongCode(int t, uint32_t bits, int32_t shortest, int32_t& length, RunSize& symbol) const;
 };
 
 extern tdec decoder;
