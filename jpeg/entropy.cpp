@@ -30,9 +30,12 @@ constexpr uint16_t packEntry(int32_t length, RunSize symbol)
 
 // T.81 F.2.2.1 EXTEND: the top half of the range is the value itself, the
 // bottom half stands for negative values.
+// Computed without a branch: the sign of a coefficient is a coin toss that
+// no predictor learns.
 int32_t extend(uint32_t raw, int32_t size)
 {
-    return raw >> (size - 1) ? static_cast<int32_t>(raw) : static_cast<int32_t>(raw) - ((1 << size) - 1);
+    const int32_t negative = static_cast<int32_t>((raw >> (size - 1)) ^ 1);
+    return static_cast<int32_t>(raw) - (-negative & ((1 << size) - 1));
 }
 
 // Garbage data can drive the DC sums past 32 bits; they wrap as two's
@@ -161,13 +164,15 @@ private:
     int32_t used_ = 0;
 };
 
-[[gnu::always_inline]] inline int tdec::decodeNextSymbol(BitReader& reader, int32_t& k, int32_t* out)
+// The table comes as an argument rather than from the member, which every
+// coefficient store might alias as far as the compiler knows.
+[[gnu::always_inline]] inline int tdec::decodeNextSymbol(BitReader& reader, int t, int32_t& k, int32_t* out)
 {
     const uint64_t bits = reader.peek();
-    const uint32_t entry = lookahead[table][bits >> (64 - lookaheadBits)];
+    const uint32_t entry = lookahead[t][bits >> (64 - lookaheadBits)];
     int32_t length = static_cast<int32_t>(entry & 15);
     RunSize symbol{static_cast<int16_t>(entry >> 8), static_cast<int16_t>((entry >> 4) & 15)};
-    if (entry == 0 && !decodeLongCode(table, static_cast<uint32_t>(bits >> 32), lookaheadBits + 1, length, symbol))
+    if (entry == 0 && !decodeLongCode(t, static_cast<uint32_t>(bits >> 32), lookaheadBits + 1, length, symbol))
         return -1;
     if (symbol.size == 0) {
         reader.skip(length);
@@ -189,7 +194,7 @@ private:
 int tdec::decodeSymbol(int32_t& k)
 {
     BitReader reader(*this);
-    return decodeNextSymbol(reader, k, block.get());
+    return decodeNextSymbol(reader, table, k, block.get());
 }
 
 // Every position the symbols do not set stays zero: runs, end of block and
@@ -200,13 +205,12 @@ int tdec::decodeBlockInto(int i, int32_t* out)
 {
     std::memset(out, 0, 64 * sizeof(int32_t));
     BitReader reader(*this);
-    table = image.component[i].dcTable;
     int32_t k = 0;
-    if (decodeNextSymbol(reader, k, out) == -1)
+    if (decodeNextSymbol(reader, image.component[i].dcTable, k, out) == -1)
         return 1;
     if (k == 0)
         k = 1;  // a DC difference of 0 comes as end of block
-    table = 4 + image.component[i].acTable;
+    const int acTable = 4 + image.component[i].acTable;
     // Every symbol a valid encoder writes moves k on, so 63 of them fill a
     // block. The ones T.81 leaves unused (run 1..14 with size 0) do not, and
     // decoded from the zeros past the end of the data they would repeat
@@ -214,7 +218,7 @@ int tdec::decodeBlockInto(int i, int32_t* out)
     for (int32_t symbols = 0; k < 64; ++symbols) {
         if (symbols == 63)
             return 1;
-        const int result = decodeNextSymbol(reader, k, out);
+        const int result = decodeNextSymbol(reader, acTable, k, out);
         if (result == -1)
             return 1;
         if (result == 1)

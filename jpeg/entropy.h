@@ -54,7 +54,7 @@ struct tdec {
 
 private:
     class BitReader;
-    int decodeNextSymbol(BitReader& reader, int32_t& k, int32_t* out);
+    int decodeNextSymbol(BitReader& reader, int t, int32_t& k, int32_t* out);
     int decodeBlockInto(int i, int32_t* out);
     uint64_t window() const;
     void consume(int32_t bits);
