@@ -11,7 +11,7 @@ packages=(
   xvfb xdotool x11-apps imagemagick
 )
 if [ "${VIEWER_FUZZ_DEPS:-0}" = 1 ]; then
-  packages+=(clang libclang-rt-14-dev)
+  packages+=(clang libclang-rt-14-dev libjpeg-turbo-progs)
 fi
 
 missing=()
