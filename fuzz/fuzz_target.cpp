@@ -2,6 +2,8 @@
 
 #include "harness/harness.h"
 
+// One program per harness: the build names the harness in FUZZ_HARNESS.
+
 // The decoder and the loaders print load times; the fuzzer's own report
 // goes to standard error.
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -12,6 +14,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    runDecodeInput(data, size);
+    FUZZ_HARNESS(data, size);
     return 0;
 }
