@@ -1,9 +1,9 @@
 #include "jpeg/colour.h"
 
 #include <algorithm>
-#include <thread>
 
 #include "jpeg/mcu_loop.h"
+#include "jpeg/parallel.h"
 #include "jpeg/picture.h"
 
 namespace {
@@ -51,9 +51,8 @@ int32_t convertColour()
     } else {
         // Every sample stands alone: the two halves go to two threads.
         const int32_t half = count / 2;
-        std::thread second([=] { convertSamples(p0 + half, p1 + half, p2 + half, count - half); });
-        convertSamples(p0, p1, p2, half);
-        second.join();
+        runBothHalves([=] { convertSamples(p0, p1, p2, half); },
+                      [=] { convertSamples(p0 + half, p1 + half, p2 + half, count - half); });
     }
     picture.colourState = 0;
     return 1;

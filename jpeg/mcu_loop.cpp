@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -78,9 +79,16 @@ public:
     {
     }
 
+    // Falls back to one thread when the system gives no second one: the
+    // halves cannot run one after the other, the ring holds only a few rows.
     bool run()
     {
-        std::thread worker([this] { finishRows(); });
+        std::thread worker;
+        try {
+            worker = std::thread([this] { finishRows(); });
+        } catch (const std::system_error&) {
+            return decodeOnOneThread(layout_, places_);
+        }
         const bool decoded = decodeRows();
         worker.join();
         return decoded;

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "app/interaction.h"
+#include "jpeg/parallel.h"
 #include "jpeg/picture.h"
 #include "render/truncate.h"
 
@@ -214,9 +215,8 @@ void rasterizeWith(const InverseMap& map, const FrameSurface& frame, const Pictu
     const int32_t top = truncToInt(std::ceil(spanBreaks[0].y));
     const int32_t bottom = truncToInt(std::ceil(spanBreaks[size_t(lastBreak)].y));
     const int32_t middle = top + (bottom - top) / 2;
-    std::thread lower([&] { SpanRasterizer<Filter>(map, frame, view, middle, frame.height).drawSpans(); });
-    SpanRasterizer<Filter>(map, frame, view, 0, middle).drawSpans();
-    lower.join();
+    runBothHalves([&] { SpanRasterizer<Filter>(map, frame, view, 0, middle).drawSpans(); },
+                  [&] { SpanRasterizer<Filter>(map, frame, view, middle, frame.height).drawSpans(); });
 }
 
 } // namespace
