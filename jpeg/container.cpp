@@ -7,6 +7,30 @@
 #include "jpeg/markers.h"
 #include "jpeg/result_codes.h"
 
+void ImageIndex::reset(int32_t count, int32_t fileSize)
+{
+    records_.clear();
+    records_.shrink_to_fit();
+    records_.resize(static_cast<size_t>(count));
+    unreached_.fileSize = fileSize;
+}
+
+const tjpgel& ImageIndex::operator[](int32_t n) const
+{
+    const auto& made = records_[static_cast<size_t>(n)];
+    return made ? *made : unreached_;
+}
+
+tjpgel& ImageIndex::record(int32_t n)
+{
+    auto& made = records_[static_cast<size_t>(n)];
+    if (!made) {
+        made = std::make_unique<tjpgel>();
+        made->fileSize = unreached_.fileSize;
+    }
+    return *made;
+}
+
 tjpg::~tjpg() { clearIndex(); }
 
 void tjpg::clearIndex()
@@ -53,11 +77,7 @@ void tjpg::countImages()
 {
     for (int32_t i = 0; i + 1 < fileSize; ++i)
         count += fileData[i] == 0xFF && fileData[i + 1] == markerSos;
-    if (count == 0)
-        return;
-    images = std::make_unique<tjpgel[]>(static_cast<size_t>(count));
-    for (int32_t n = 0; n < count; ++n)
-        images[n].fileSize = fileSize;
+    images.reset(count, fileSize);
 }
 
 // One byte at a time: segments other than the five below, application
@@ -77,26 +97,29 @@ void tjpg::walk()
 void tjpg::readSegment(int32_t& imagesRead)
 {
     const uint8_t* file = fileData.data();
-    tjpgel& image = images[imagesRead];
+    const auto image = [&]() -> tjpgel& { return images.record(imagesRead); };
     switch (fileData[pos + 1]) {
     case markerSof0:
-        readFrameHeader(file, pos, image);
+        readFrameHeader(file, pos, image());
         break;
     case markerDht:
-        readHuffmanTables(file, pos, image);
-        buildHuffmanCodes(image);
-        splitRunSize(image);
+        readHuffmanTables(file, pos, image());
         break;
     case markerSos:
-        readScanHeader(file, pos, image);
-        image.scanStart = pos;
+        // The code tables are built once, from the Huffman tables the image
+        // ends up with: rebuilding all eight after every DHT segment would
+        // let a file of empty DHT segments repeat that work every four bytes.
+        buildHuffmanCodes(image());
+        splitRunSize(image());
+        readScanHeader(file, pos, image());
+        image().scanStart = pos;
         ++imagesRead;
         break;
     case markerDqt:
-        readQuantTables(file, pos, image);
+        readQuantTables(file, pos, image());
         break;
     case markerDri:
-        readRestartInterval(file, pos, image);
+        readRestartInterval(file, pos, image());
         break;
     default:
         ++pos;

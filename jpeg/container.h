@@ -1,11 +1,30 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "jpeg/image_record.h"
+
+// The records of the indexed images. One image is counted per 0xFF 0xDA
+// pair, but its record is made only when the walk reaches it: a file of
+// nothing but such pairs would otherwise cost a whole record (about 2 KB)
+// per two bytes of file. A record the walk never reached reads as empty.
+class ImageIndex {
+public:
+    // count images, no record made yet; count 0 leaves the index empty.
+    void reset(int32_t count = 0, int32_t fileSize = 0);
+    const tjpgel& operator[](int32_t n) const;
+    // Record n, made on first use.
+    tjpgel& record(int32_t n);
+    bool operator==(std::nullptr_t) const { return records_.empty(); }
+
+private:
+    std::vector<std::unique_ptr<tjpgel>> records_;
+    tjpgel unreached_;
+};
 
 // A whole JPEG file in memory and the index of the images in it. An image
 // is what one SOS marker starts, so a thumbnail stored in an application
@@ -17,7 +36,7 @@ struct tjpg {
 
     int32_t pos = 0;
     int32_t count = 0;
-    std::unique_ptr<tjpgel[]> images;
+    ImageIndex images;
     int32_t scanLength = 0;
     std::unique_ptr<uint8_t[]> scanData;  // scanPadding zeros, then the reversed scan
     int32_t error = 0;
