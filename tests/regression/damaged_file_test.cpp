@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+#include "jpeg/container.h"
+#include "jpeg/picture.h"
+#include "support/decode_helpers.h"
+#include "support/jpeg_builder.h"
+#include "support/reference_codec.h"
+
+using namespace jpegbytes;
+
+namespace {
+
+// Files that are not well formed must load or fail cleanly. These check the
+// result; the sanitizer presets check that nothing reads or writes out of
+// bounds on the way.
+class DamagedFile : public testing::Test {
+protected:
+    void TearDown() override { resetDecoderGlobals(); }
+
+    static Bytes photo(Subsampling layout, int restartInterval = 0)
+    {
+        return encodeJpeg(makePhotoLike(40, 24, 3), {75, layout, restartInterval, false});
+    }
+
+    // A load either fails with 0 or gives the file's image count and a
+    // picture of the frame header's size.
+    static void expectCleanLoad(const Bytes& file)
+    {
+        const int32_t result = decodeBytes(file);
+        if (result == 0)
+            return;
+        EXPECT_EQ(result, jpgFile.count);
+        EXPECT_EQ(int64_t{picture.size[0]}, int64_t{picture.width[0]} * picture.height[0]);
+    }
+
+    // Offset of the first entropy-coded byte of the last image.
+    static size_t scanStart(const Bytes& file)
+    {
+        decodeBytes(file);
+        return static_cast<size_t>(jpgFile.images[jpgFile.count - 1].scanStart);
+    }
+};
+
+TEST_F(DamagedFile, TruncatedAtEveryOffsetLoadsOrFails)
+{
+    for (const Bytes& file : {photo(Subsampling::s420, 2), photo(Subsampling::s444)}) {
+        for (size_t length = 0; length < file.size(); ++length) {
+            SCOPED_TRACE(length);
+            expectCleanLoad(Bytes(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(length)));
+        }
+    }
+}
+
+TEST_F(DamagedFile, BitFlipsInHeadersAndScanDataLoadOrFail)
+{
+    const Bytes file = photo(Subsampling::s422, 3);
+    const size_t scan = scanStart(file);
+    std::mt19937 random(7);
+    for (int n = 0; n < 600; ++n) {
+        Bytes damaged = file;
+        // Half the flips land in the headers, half in the scan data.
+        const size_t low = n % 2 == 0 ? 0 : scan;
+        const size_t high = n % 2 == 0 ? scan - 1 : file.size() - 3;
+        for (int flips = 1 + n % 3; flips > 0; --flips) {
+            const size_t at = std::uniform_int_distribution<size_t>(low, high)(random);
+            damaged[at] ^= static_cast<uint8_t>(1u << (random() % 8));
+        }
+        SCOPED_TRACE(n);
+        expectCleanLoad(damaged);
+    }
+}
+
+TEST_F(DamagedFile, FrameLargerThanThePictureLimitIsRefusedUntouched)
+{
+    for (const auto& [width, height] : {std::pair<uint16_t, uint16_t>{65535, 65535}, {16384, 16385}}) {
+        picture.allocate(2, 2);
+        const Bytes file = join({soi(), sof0Colour(width, height), zeroTables(), sosColour(), Bytes(64, 0), eoi()});
+        EXPECT_EQ(decodeBytes(file), 0);
+        EXPECT_EQ(picture.width[0], 2);
+        ASSERT_NE(picture.plane[0], nullptr);
+    }
+}
+
+TEST_F(DamagedFile, HuffmanTablesWithImpossibleCountsLoadOrFail)
+{
+    const std::vector<std::vector<uint8_t>> countSets = {
+        {255},                                         // more codes of length 1 than there are
+        {0, 0, 0, 0, 0, 0, 0, 255, 255},               // the 8-bit codes overflow into 9 bits
+        std::vector<uint8_t>(16, 255),                 // 4080 codes
+        {2, 2, 2, 2},                                  // every code of every length used twice over
+        {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1},  // one code, of length 16
+    };
+    for (const auto& counts : countSets) {
+        size_t total = 0;
+        for (const uint8_t n : counts)
+            total += n;
+        Bytes values(total);
+        for (size_t v = 0; v < total; ++v)
+            values[v] = static_cast<uint8_t>(v * 37);
+        const Bytes tables = join({dqt(0, 3), dht(0, 0, counts, values), dht(1, 0, counts, values)});
+        Bytes data(256);
+        for (size_t k = 0; k < data.size(); ++k)
+            data[k] = static_cast<uint8_t>(k * 101 % 255);
+        expectCleanLoad(join({soi(), sof0Colour(24, 16, 0x21), tables, sosColour(), data, eoi()}));
+    }
+}
+
+// Run 1..14 with size 0 is a symbol T.81 leaves unused; it moves no
+// coefficient on. Decoded from the zeros past the end of the data it would
+// come back forever.
+TEST_F(DamagedFile, AcSymbolsThatNeverAdvanceFailTheBlock)
+{
+    const std::vector<uint8_t> oneCode = {1};
+    const Bytes tables = join({dqt(0), dht(0, 0, oneCode, {0x00}), dht(1, 0, oneCode, {0x10})});
+    EXPECT_EQ(decodeBytes(join({soi(), sof0Colour(8, 8), tables, sosColour(), Bytes(4, 0), eoi()})), 0);
+}
+
+// The walk reads segments only while an image is still to come, so the
+// values that the file's end cuts short hold its one 0xFF 0xDA pair.
+TEST_F(DamagedFile, HuffmanValuesCutShortFailWithTheirCode)
+{
+    Bytes cut = {0xFF, 0xC4, 0x00, 0x16, 0x00, 3};
+    cut.resize(cut.size() + 15, 0);
+    cut.insert(cut.end(), {0xFF, 0xDA});
+    EXPECT_EQ(decodeBytes(join({soi(), sof0Colour(8, 8), cut})), 0);
+    EXPECT_EQ(jpgFile.error, 504);
+}
+
+TEST_F(DamagedFile, RestartIntervalWithoutRestartMarkersLoadsOrFails)
+{
+    const Bytes file = photo(Subsampling::s420);
+    const size_t scan = scanStart(file);
+    // The interval goes right before the scan header.
+    const size_t header = scan - 14;
+    for (const uint16_t interval : {1, 2, 7, 65535}) {
+        Bytes damaged(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(header));
+        const Bytes restart = dri(interval);
+        damaged.insert(damaged.end(), restart.begin(), restart.end());
+        damaged.insert(damaged.end(), file.begin() + static_cast<std::ptrdiff_t>(header), file.end());
+        expectCleanLoad(damaged);
+    }
+}
+
+TEST_F(DamagedFile, RestartMarkersWithoutIntervalLoadOrFail)
+{
+    Bytes file = photo(Subsampling::s444, 1);
+    const Bytes restart = dri(1);
+    const auto found = std::search(file.begin(), file.end(), restart.begin(), restart.end());
+    ASSERT_NE(found, file.end());
+    file.erase(found, found + static_cast<std::ptrdiff_t>(restart.size()));
+    expectCleanLoad(file);
+}
+
+// Three 0xFF fill bytes before every marker that starts in [from, to).
+Bytes withFillBytes(const Bytes& file, size_t from, size_t to)
+{
+    Bytes out;
+    for (size_t at = 0; at < file.size(); ++at) {
+        if (at >= from && at < to && file[at] == 0xFF && at + 1 < file.size() && file[at + 1] != 0x00)
+            out.insert(out.end(), 3, 0xFF);
+        out.push_back(file[at]);
+    }
+    return out;
+}
+
+// T.81 B.1.1.2 lets any marker be preceded by fill bytes. Among the header
+// segments the walk steps over them; inside the scan data each pair of them
+// is taken for a marker, which can swallow the byte that follows.
+TEST_F(DamagedFile, FillBytesBeforeMarkers)
+{
+    const Bytes file = photo(Subsampling::s420, 2);
+    const size_t scan = scanStart(file);
+    ASSERT_EQ(decodeBytes(file), 1);
+    const RgbImage clean = pictureAsRgb();
+
+    ASSERT_EQ(decodeBytes(withFillBytes(file, 0, scan)), 1);
+    EXPECT_EQ(pictureAsRgb().rgb, clean.rgb);
+    expectCleanLoad(withFillBytes(file, scan, file.size()));
+}
+
+TEST_F(DamagedFile, MegabyteOfScanMarkersFailsAtTheFirstHeader)
+{
+    Bytes file;
+    for (int n = 0; n < (1 << 19); ++n)
+        file.insert(file.end(), {0xFF, 0xDA});
+    EXPECT_EQ(decodeBytes(file), 0);
+    EXPECT_EQ(jpgFile.error, 302);
+    EXPECT_EQ(jpgFile.count, 0);
+}
+
+TEST_F(DamagedFile, MegabyteOfEmptyHuffmanSegmentsLoads)
+{
+    std::vector<uint8_t> counts(16, 255);
+    const Bytes full = dht(1, 0, counts, Bytes(16 * 255, 0x00));
+    Bytes file = join({soi(), sof0Colour(16, 16), dqt(0), dht(0, 0, {1}, {0x00}), full});
+    while (file.size() < (1u << 20))
+        file.insert(file.end(), {0xFF, 0xC4, 0x00, 0x00});
+    const Bytes rest = join({sosColour(), Bytes(16, 0), eoi()});
+    file.insert(file.end(), rest.begin(), rest.end());
+    EXPECT_EQ(decodeBytes(file), 1);
+}
+
+} // namespace
