@@ -1,6 +1,7 @@
 #include "jpeg/container.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "jpeg/file_reader.h"
@@ -39,14 +40,13 @@ void tjpg::clearIndex()
     scanLength = 0;
     count = 0;
     images.reset();
-    scanData.reset();
+    scanData.clear();
 }
 
 void tjpg::readFile(const std::string& path)
 {
     fileSize = 0;
     fileData.clear();
-    fileData.shrink_to_fit();
     if (fileReader().read(path, fileData) != FileReader::Result::ok) {
         fileData.clear();
         raiseCode(fileNotReadable);
@@ -87,10 +87,15 @@ void tjpg::walk()
 {
     int32_t imagesRead = 0;
     while (pos < fileSize - 1) {
-        if (fileData[pos] == 0xFF && imagesRead < count)
+        if (fileData[pos] == 0xFF && imagesRead < count) {
             readSegment(imagesRead);
-        else
-            ++pos;
+            continue;
+        }
+        // Bytes other than 0xFF are stepped over one at a time; memchr
+        // takes the whole run of them in one go.
+        const uint8_t* from = fileData.data() + pos + 1;
+        const void* next = std::memchr(from, 0xFF, size_t(fileSize - 1 - (pos + 1)));
+        pos = next ? static_cast<int32_t>(static_cast<const uint8_t*>(next) - fileData.data()) : fileSize - 1;
     }
 }
 
@@ -126,29 +131,41 @@ void tjpg::readSegment(int32_t& imagesRead)
     }
 }
 
-void tjpg::extractScan(int32_t start)
+// Copies the entropy-coded bytes from start up to the EOI marker into
+// scanStream_: runs without 0xFF in one go, stuffed 0xFF 0x00 as 0xFF, and
+// every other marker (restart markers among them) dropped; the driver finds
+// the restart points by counting MCUs instead.
+void tjpg::copyStreamBytes(int32_t start)
 {
-    std::vector<uint8_t> stream;
-    stream.reserve(static_cast<size_t>(std::max(0, fileSize - std::max(0, start))));
+    scanStream_.clear();
+    const uint8_t* file = fileData.data();
     int32_t p = std::max(0, start);
     for (;;) {
+        const void* marker = p < fileSize ? std::memchr(file + p, 0xFF, size_t(fileSize - p)) : nullptr;
+        const int32_t runEnd = marker ? static_cast<int32_t>(static_cast<const uint8_t*>(marker) - file) : fileSize;
+        if (p < runEnd)
+            scanStream_.insert(scanStream_.end(), file + p, file + runEnd);
+        p = runEnd;
         if (p >= fileSize)
             raiseCode(scanWithoutEndOfImage);
-        const uint8_t b0 = fileData[p];
         const bool hasNext = p + 1 < fileSize;
-        const uint8_t b1 = hasNext ? fileData[p + 1] : 0;
-        if (b0 == 0xFF && hasNext && b1 == markerEoi)
-            break;
-        if (b0 == 0xFF && hasNext && b1 != 0x00) {
-            p += 2;  // a marker: restart markers vanish here; the driver counts MCUs instead
+        if (hasNext && file[p + 1] == markerEoi)
+            return;
+        if (hasNext && file[p + 1] != 0x00) {
+            p += 2;
             continue;
         }
-        stream.push_back(b0);
-        p += b0 == 0xFF && hasNext ? 2 : 1;
+        scanStream_.push_back(0xFF);
+        p += hasNext ? 2 : 1;
     }
-    const auto n = static_cast<int32_t>(stream.size());
-    scanData.reset();
-    scanData = std::make_unique<uint8_t[]>(static_cast<size_t>(n + scanPadding));
-    std::reverse_copy(stream.begin(), stream.end(), scanData.get() + scanPadding);
+}
+
+void tjpg::extractScan(int32_t start)
+{
+    copyStreamBytes(start);
+    const auto n = static_cast<int32_t>(scanStream_.size());
+    scanData.resize(size_t(n) + scanPadding);
+    std::fill_n(scanData.begin(), scanPadding, 0);
+    std::reverse_copy(scanStream_.begin(), scanStream_.end(), scanData.begin() + scanPadding);
     scanLength = n;
 }

@@ -38,7 +38,7 @@ struct tjpg {
     int32_t count = 0;
     ImageIndex images;
     int32_t scanLength = 0;
-    std::unique_ptr<uint8_t[]> scanData;  // scanPadding zeros, then the reversed scan
+    std::vector<uint8_t> scanData;  // scanPadding zeros, then the reversed scan
     int32_t error = 0;
     int32_t fileSize = 0;
     std::vector<uint8_t> fileData;
@@ -59,13 +59,18 @@ struct tjpg {
 
     // The extracted scan: scan()[scanLength - 1] is the first stream byte;
     // indices down to -scanPadding read as zero.
-    const uint8_t* scan() const { return scanData.get() + scanPadding; }
+    const uint8_t* scan() const { return scanData.data() + scanPadding; }
 
 private:
     void clearIndex();
     void countImages();
     void walk();
     void readSegment(int32_t& imagesRead);
+    void copyStreamBytes(int32_t start);
+
+    // The scan as it is extracted, in stream order; kept between decodes, as
+    // are fileData's and scanData's capacity, so a re-decode maps no new pages.
+    std::vector<uint8_t> scanStream_;
 };
 
 extern tjpg jpgFile;
