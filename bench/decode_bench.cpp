@@ -21,6 +21,7 @@
 #include "app/interaction.h"
 #include "jpeg/container.h"
 #include "jpeg/driver.h"
+#include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
 #include "support/memory_files.h"
 #include "support/reference_codec.h"
@@ -51,11 +52,12 @@ std::vector<BenchFile>& files()
     return all;
 }
 
-void decodeOurs(benchmark::State& state, const BenchFile& file, int32_t family)
+void decodeOurs(benchmark::State& state, const BenchFile& file, int32_t family, int32_t threads)
 {
     MemoryFiles memory;
     memory.add("bench.jpg", file.bytes);
     idctIndex = family;
+    decodeThreads = threads;
     for (auto _ : state) {
         subImageIndex = -1;
         jpgFile.parseFile("bench.jpg");
@@ -112,27 +114,33 @@ public:
     std::map<std::string, double> seconds;
 };
 
-const char* const decoders[] = {"ours_fw", "ours_aan", "ours_aan2", "libjpeg_turbo", "stb_image"};
+// Ours on one thread and on two, then the references.
+const char* const decoders[] = {"fw_1thread", "aan_1thread", "aan2_1thread", "fw_2threads", "aan_2threads",
+                                "aan2_2threads", "libjpeg_turbo", "stb_image"};
 
 void registerAll()
 {
     for (const BenchFile& file : files()) {
         const BenchFile* f = &file;
-        for (int32_t family = 0; family < 3; ++family)
-            benchmark::RegisterBenchmark((std::string(decoders[family]) + "/" + file.name).c_str(),
-                                         [f, family](benchmark::State& s) { decodeOurs(s, *f, family); })
-                ->Unit(benchmark::kMillisecond);
+        for (int32_t threads = 1; threads <= 2; ++threads)
+            for (int32_t family = 0; family < 3; ++family)
+                benchmark::RegisterBenchmark((std::string(decoders[(threads - 1) * 3 + family]) + "/" + file.name).c_str(),
+                                             [f, family, threads](benchmark::State& s) { decodeOurs(s, *f, family, threads); })
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseRealTime();
         benchmark::RegisterBenchmark(("libjpeg_turbo/" + file.name).c_str(),
                                      [f](benchmark::State& s) { decodeLibjpeg(s, *f); })
-            ->Unit(benchmark::kMillisecond);
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
         benchmark::RegisterBenchmark(("stb_image/" + file.name).c_str(), [f](benchmark::State& s) { decodeStb(s, *f); })
-            ->Unit(benchmark::kMillisecond);
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
     }
 }
 
 void printSummary(const RatioReporter& reporter)
 {
-    std::fprintf(stderr, "\n%-12s", "file");
+    std::fprintf(stderr, "\nMP/s and ratio to libjpeg-turbo (wall-clock time per decode)\n%-12s", "file");
     for (const char* decoder : decoders)
         std::fprintf(stderr, " %20s", decoder);
     std::fprintf(stderr, "\n");

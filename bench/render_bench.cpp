@@ -104,6 +104,7 @@ private:
 void rasterize(benchmark::State& state)
 {
     const BenchWindow window(static_cast<Scene>(state.range(0)), static_cast<int32_t>(state.range(1)));
+    renderThreads = static_cast<int32_t>(state.range(2));
     const int64_t pixels = window.pixelsDrawn();
     const FrameSurface frame = window.client();
     for (auto _ : state) {
@@ -117,6 +118,7 @@ void rasterize(benchmark::State& state)
 void wholeFrame(benchmark::State& state)
 {
     const BenchWindow window(static_cast<Scene>(state.range(0)), static_cast<int32_t>(state.range(1)));
+    renderThreads = static_cast<int32_t>(state.range(2));
     viewerState->showFps = 1;
     for (auto _ : state) {
         renderFrame();
@@ -127,11 +129,14 @@ void wholeFrame(benchmark::State& state)
 
 void scenesAndFilters(benchmark::internal::Benchmark* b)
 {
-    b->ArgNames({"scene", "filter"});
+    b->ArgNames({"scene", "filter", "threads"});
     for (int scene : {0, 1})
         for (int filter : {0, 1, 2})
-            b->Args({scene, filter});
-    b->Unit(benchmark::kMillisecond);
+            for (int threads : {1, 2})
+                b->Args({scene, filter, threads});
+    // Wall-clock rates: with two threads the calling thread's CPU time
+    // alone would overstate them.
+    b->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
 } // namespace
