@@ -75,8 +75,14 @@ void tjpg::parseFile(const std::string& path)
 
 void tjpg::countImages()
 {
-    for (int32_t i = 0; i + 1 < fileSize; ++i)
-        count += fileData[i] == 0xFF && fileData[i + 1] == markerSos;
+    const uint8_t* file = fileData.data();
+    const uint8_t* end = file + std::max(fileSize - 1, 0);  // the last byte cannot start a pair
+    for (const uint8_t* p = file; p < end; ++p) {
+        p = static_cast<const uint8_t*>(std::memchr(p, 0xFF, size_t(end - p)));
+        if (!p)
+            break;
+        count += p[1] == markerSos;
+    }
     images.reset(count, fileSize);
 }
 
