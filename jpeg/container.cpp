@@ -155,6 +155,10 @@ void tjpg::copyStreamBytes(int32_t start)
         if (p >= fileSize)
             raiseCode(scanWithoutEndOfImage);
         const bool hasNext = p + 1 < fileSize;
+        if (hasNext && file[p + 1] == 0xFF) {
+            ++p;  // a fill byte before a marker (T.81 B.1.1.2)
+            continue;
+        }
         if (hasNext && file[p + 1] == markerEoi)
             return;
         if (hasNext && file[p + 1] != 0x00) {
