@@ -31,24 +31,48 @@ struct ShiftedNetwork {
     uint32_t c4, c2MinusC6, c4Odd, c2PlusC6, c6;
     int shift;
 
-    [[gnu::always_inline]] void operator()(const fixedpoint::Line& x, uint32_t* out, int s) const {
-        const uint32_t m = floorShift(c4 * (x.x2 - x.x6), shift);
-        const uint32_t t = c6 * ((x.x3 + x.x7) - (x.x1 + x.x5));
-        const uint32_t u = floorShift(t - c2MinusC6 * (x.x5 - x.x3), shift);
-        const uint32_t v = floorShift(c4Odd * ((x.x1 + x.x7) - (x.x3 + x.x5)), shift);
-        const uint32_t w = floorShift(t + c2PlusC6 * (x.x1 - x.x7), shift);
-        const uint32_t odd = x.x1 + x.x3 + x.x5 + x.x7;
-        const uint32_t e0 = x.x0 + x.x4, e1 = x.x0 - x.x4, e2 = x.x2 + x.x6;
-        out[0] = e0 + e2 + m + odd + w;
-        out[s] = e1 + m + v + w;
-        out[2 * s] = e1 - m - u + v;
-        out[3 * s] = e0 - e2 - m - u;
-        out[4 * s] = e0 - e2 - m + u;
-        out[5 * s] = e1 - m + u - v;
-        out[6 * s] = e1 + m - v - w;
-        out[7 * s] = e0 + e2 + m - odd - w;
+    template <class V>
+    [[gnu::always_inline]] void operator()(lanes::Line<V>& line) const {
+        const auto& [x0, x1, x2, x3, x4, x5, x6, x7] = line.x;
+        V m = c4 * (x2 - x6);
+        const V t = c6 * ((x3 + x7) - (x1 + x5));
+        V u = t - c2MinusC6 * (x5 - x3);
+        V v = c4Odd * ((x1 + x7) - (x3 + x5));
+        V w = t + c2PlusC6 * (x1 - x7);
+        floorShift(m, shift);
+        floorShift(u, shift);
+        floorShift(v, shift);
+        floorShift(w, shift);
+        const V odd = x1 + x3 + x5 + x7;
+        const V e0 = x0 + x4, e1 = x0 - x4, e2 = x2 + x6;
+        line = {{e0 + e2 + m + odd + w, e1 + m + v + w, e1 - m - u + v, e0 - e2 - m - u,
+                 e0 - e2 - m + u, e1 - m + u - v, e1 + m - v - w, e0 + e2 + m - odd - w}};
     }
 };
+
+// The matrix is stored transposed, so it is turned round before the
+// element-wise product; the column factors multiply the transposed work
+// block one row vector at a time.
+template <class V>
+[[gnu::always_inline]] inline void transformBlock(const ShiftedNetwork& network,
+                                                  const int32_t* matrix,
+                                                  const uint32_t* columnFactor, int32_t* block) {
+    lanes::Block<V> w, m;
+    w.load(block);
+    m.load(matrix);
+    m.transpose();
+    w.multiply(m);
+    w.eachLine(network);
+    w.transpose();
+    w.eachLine([&](lanes::Line<V>& line) {
+        #pragma GCC unroll 8
+        for (int j = 0; j < 8; ++j) line.x[j] *= columnFactor[j];
+    });
+    w.eachLine(network);
+    w.transpose();
+    w.eachVector([&](V& v) { fixedpoint::toSample(v, 2 * network.shift); });
+    w.store(block);
+}
 
 }  // namespace
 
@@ -66,14 +90,11 @@ taanidct::taanidct()
 void taanidct::transform(int32_t* block) {
     // Local copies: stores through `block` could otherwise alias the fields.
     const ShiftedNetwork network{wrap(c4), wrap(c2MinusC6), wrap(c4Odd),
-                                 wrap(c2PlusC6), wrap(c6), shift};
-    uint32_t columnFactor[8], w[64];
+                                wrap(c2PlusC6), wrap(c6), shift};
+    uint32_t columnFactor[8];
     for (int j = 0; j < 8; ++j) columnFactor[j] = wrap(scale[j]);
-    for (int i = 0; i < 8; ++i)
-        for (int j = 0; j < 8; ++j) w[8 * i + j] = wrap(block[8 * i + j]) * wrap(matrix[j][i]);
-    fixedpoint::eachColumn(w, w, network);
-    for (int i = 0; i < 8; ++i)
-        for (int j = 0; j < 8; ++j) w[8 * i + j] *= columnFactor[j];
-    fixedpoint::eachRow(w, w, network);
-    for (int p = 0; p < 64; ++p) block[p] = fixedpoint::toSample(w[p], 2 * network.shift);
+    const int32_t* const m = &matrix[0][0];
+    lanes::run([&](auto width) {
+        transformBlock<typename decltype(width)::V>(network, m, columnFactor, block);
+    });
 }

@@ -28,26 +28,41 @@ struct UnshiftedNetwork {
     uint32_t c4, c2MinusC6, c4Odd, c2PlusC6, c6;
     int shift;
 
-    [[gnu::always_inline]] void operator()(const fixedpoint::Line& x, uint32_t* out, int s) const {
-        const uint32_t p1 = c2MinusC6 * (x.x5 - x.x3);
-        const uint32_t p2 = c6 * ((x.x1 + x.x5) - (x.x3 + x.x7));
-        const uint32_t p3 = c4 * (x.x2 - x.x6);
-        const uint32_t p4 = c4Odd * ((x.x1 + x.x7) - (x.x3 + x.x5));
-        const uint32_t p5 = c2PlusC6 * (x.x1 - x.x7);
-        const uint32_t evenSum = (x.x0 + x.x4 + x.x2 + x.x6) << shift;
-        const uint32_t evenDifference = (x.x0 + x.x4 - x.x2 - x.x6) << shift;
-        const uint32_t oddSum = (x.x1 + x.x3 + x.x5 + x.x7) << shift;
-        const uint32_t centre = (x.x0 - x.x4) << shift;
-        out[0] = evenSum + oddSum + p3 + p5 - p2;
-        out[s] = centre + p3 + p4 + p5 - p2;
-        out[2 * s] = centre + p1 + p2 - p3 + p4;
-        out[3 * s] = evenDifference + p1 + p2 - p3;
-        out[4 * s] = evenDifference - p1 - p2 - p3;
-        out[5 * s] = centre - p1 - p2 - p3 - p4;
-        out[6 * s] = centre + p2 + p3 - p4 - p5;
-        out[7 * s] = evenSum - oddSum + p2 + p3 - p5;
+    template <class V>
+    [[gnu::always_inline]] void operator()(lanes::Line<V>& line) const {
+        const auto& [x0, x1, x2, x3, x4, x5, x6, x7] = line.x;
+        const V p1 = c2MinusC6 * (x5 - x3);
+        const V p2 = c6 * ((x1 + x5) - (x3 + x7));
+        const V p3 = c4 * (x2 - x6);
+        const V p4 = c4Odd * ((x1 + x7) - (x3 + x5));
+        const V p5 = c2PlusC6 * (x1 - x7);
+        const V evenSum = (x0 + x4 + x2 + x6) << shift;
+        const V evenDifference = (x0 + x4 - x2 - x6) << shift;
+        const V oddSum = (x1 + x3 + x5 + x7) << shift;
+        const V centre = (x0 - x4) << shift;
+        line = {{evenSum + oddSum + p3 + p5 - p2, centre + p3 + p4 + p5 - p2,
+                 centre + p1 + p2 - p3 + p4, evenDifference + p1 + p2 - p3,
+                 evenDifference - p1 - p2 - p3, centre - p1 - p2 - p3 - p4,
+                 centre + p2 + p3 - p4 - p5, evenSum - oddSum + p2 + p3 - p5}};
     }
 };
+
+// Column pass, rescale, row pass between two transposes, samples.
+template <class V>
+[[gnu::always_inline]] inline void transformBlock(const UnshiftedNetwork& network,
+                                                  const int32_t* matrix, int32_t* block) {
+    lanes::Block<V> w, m;
+    w.load(block);
+    m.load(matrix);
+    w.multiply(m);
+    w.eachLine(network);
+    w.eachVector([&](V& v) { floorShift(v, network.shift); });
+    w.transpose();
+    w.eachLine(network);
+    w.transpose();
+    w.eachVector([&](V& v) { fixedpoint::toSample(v, 2 * network.shift); });
+    w.store(block);
+}
 
 }  // namespace
 
@@ -69,10 +84,6 @@ void taanidct2::transform(int32_t* block) {
     // Local copies: stores through `block` could otherwise alias the fields.
     const UnshiftedNetwork network{wrap(c4), wrap(c2MinusC6), wrap(c4Odd),
                                    wrap(c2PlusC6), wrap(c6), shift};
-    uint32_t w[64];
-    for (int p = 0; p < 64; ++p) w[p] = wrap(block[p]) * wrap(matrix[p]);
-    fixedpoint::eachColumn(w, w, network);
-    for (int p = 0; p < 64; ++p) w[p] = floorShift(w[p], network.shift);
-    fixedpoint::eachRow(w, w, network);
-    for (int p = 0; p < 64; ++p) block[p] = fixedpoint::toSample(w[p], 2 * network.shift);
+    const int32_t* const m = matrix;
+    lanes::run([&](auto width) { transformBlock<typename decltype(width)::V>(network, m, block); });
 }

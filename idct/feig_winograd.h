@@ -18,7 +18,6 @@ public:
     int32_t shift;
     double tableScale;
     int32_t matrix[64] = {};   // natural order, 512 x d_i x m[8i+j] x d_j
-    int32_t scratch[64] = {};  // pre-addition results; meaningless between calls
     double pi;
     int32_t c2;
     int32_t c4;
@@ -29,7 +28,4 @@ public:
     int32_t c4C2PlusC6;
     int32_t c4C6;
     int32_t quarterRoot2;
-
-private:
-    void multiplicationStage(uint32_t* y) const;
 };
