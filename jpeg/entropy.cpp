@@ -123,22 +123,47 @@ void tdec::buildLookahead()
             lookahead[t][prefix] = whollyInPrefix ? packEntry(length, symbol) : 0;
         }
     }
+    for (int t = 0; t < 8; ++t)
+        buildFastSymbols(t);
+}
+
+// Derived from the lookahead entries, so a coefficient decodes to the same
+// value, run and length either way. Symbols without value bits (end of
+// block, ZRL) take the lookahead way: a test for them here costs the
+// common case more than it saves them.
+void tdec::buildFastSymbols(int t)
+{
+    for (uint32_t prefix = 0; prefix < (1u << lookaheadBits); ++prefix) {
+        const uint32_t entry = lookahead[t][prefix];
+        const auto length = static_cast<uint32_t>(entry & 15);
+        const auto run = static_cast<uint32_t>(entry >> 8);
+        const auto size = static_cast<uint32_t>((entry >> 4) & 15);
+        int32_t& fast = fastSymbol[t][prefix];
+        fast = 0;
+        if (entry == 0 || size == 0 || length + size > lookaheadBits)
+            continue;
+        const uint32_t raw = (prefix >> (lookaheadBits - length - size)) & ((1u << size) - 1);
+        fast = static_cast<int32_t>(static_cast<uint32_t>(extend(raw, int32_t(size))) << 16 | run << 8 |
+                                    (length + size));
+    }
 }
 
 // The next bits of the stream in a register, reloaded from the scan only
 // when fewer than 32 remain (a symbol takes at most 16 + 15 bits); the
 // decoder's readPos and bitPos catch up at each reload and at the end.
+// Only ever a local: kept out of memory, its fields stay in registers while
+// coefficients are stored.
 class tdec::BitReader {
 public:
     explicit BitReader(tdec& decoder) : decoder_(decoder) { load(); }
-    ~BitReader() { decoder_.consume(used_); }
+    ~BitReader() { catchUp(); }
     BitReader(const BitReader&) = delete;
     BitReader& operator=(const BitReader&) = delete;
 
     uint64_t peek()
     {
         if (available_ < 32) {
-            decoder_.consume(used_);
+            catchUp();
             load();
         }
         return bits_;
@@ -147,7 +172,6 @@ public:
     {
         bits_ <<= count;
         available_ -= count;
-        used_ += count;
     }
 
 private:
@@ -155,13 +179,13 @@ private:
     {
         bits_ = decoder_.window();
         available_ = 64 - decoder_.bitPos;
-        used_ = 0;
     }
+    // The window held 64 - bitPos bits when it was loaded.
+    void catchUp() { decoder_.consume(64 - decoder_.bitPos - available_); }
 
     tdec& decoder_;
     uint64_t bits_ = 0;
     int32_t available_ = 0;
-    int32_t used_ = 0;
 };
 
 // The table comes as an argument rather than from the member, which every
@@ -191,22 +215,28 @@ private:
     return 0;
 }
 
-int tdec::decodeSymbol(int32_t& k)
+// Decodes the next symbol if it has a fast entry; false, with nothing
+// consumed, if not.
+[[gnu::always_inline]] inline bool tdec::decodeFastSymbol(BitReader& reader, int t, int32_t& k, int32_t* out)
 {
-    BitReader reader(*this);
-    return decodeNextSymbol(reader, table, k, block.get());
+    const int32_t entry = fastSymbol[t][reader.peek() >> (64 - lookaheadBits)];
+    if (entry == 0)
+        return false;
+    reader.skip(entry & 31);
+    k += (entry >> 8) & 15;
+    if (k < 64)
+        out[naturalOrder[k]] = entry >> 16;
+    ++k;
+    return true;
 }
 
-// Every position the symbols do not set stays zero: runs, end of block and
-// positions never reached alike.
-int tdec::decodeBlock(int i) { return decodeBlockInto(i, block.get()); }
-
-int tdec::decodeBlockInto(int i, int32_t* out)
+// out must hold zeros: the caller clears blocks once they are used, where
+// that costs the entropy decoder nothing.
+[[gnu::always_inline]] inline int tdec::decodeBlockInto(BitReader& reader, int i, int32_t* out)
 {
-    std::memset(out, 0, 64 * sizeof(int32_t));
-    BitReader reader(*this);
     int32_t k = 0;
-    if (decodeNextSymbol(reader, image.component[i].dcTable, k, out) == -1)
+    const int dcTable = image.component[i].dcTable;
+    if (!decodeFastSymbol(reader, dcTable, k, out) && decodeNextSymbol(reader, dcTable, k, out) == -1)
         return 1;
     if (k == 0)
         k = 1;  // a DC difference of 0 comes as end of block
@@ -218,6 +248,8 @@ int tdec::decodeBlockInto(int i, int32_t* out)
     for (int32_t symbols = 0; k < 64; ++symbols) {
         if (symbols == 63)
             return 1;
+        if (decodeFastSymbol(reader, acTable, k, out))
+            continue;
         const int result = decodeNextSymbol(reader, acTable, k, out);
         if (result == -1)
             return 1;
@@ -227,9 +259,9 @@ int tdec::decodeBlockInto(int i, int32_t* out)
     return 0;
 }
 
-int tdec::prepareBlock(int i, int32_t* out)
+[[gnu::always_inline]] inline int tdec::prepareBlockInto(BitReader& reader, int i, int32_t* out)
 {
-    if (decodeBlockInto(i, out) != 0)
+    if (decodeBlockInto(reader, i, out) != 0)
         return 1;
     const int32_t quantTable = image.component[i].quantTable;
     dcPred[i] = wrapAdd(dcPred[i], wrapMul(out[0], image.quant[quantTable][0]));
@@ -237,9 +269,34 @@ int tdec::prepareBlock(int i, int32_t* out)
     return 0;
 }
 
+int tdec::decodeSymbol(int32_t& k)
+{
+    BitReader reader(*this);
+    return decodeNextSymbol(reader, table, k, block.get());
+}
+
+// Every position the symbols do not set stays zero: runs, end of block and
+// positions never reached alike.
+int tdec::decodeBlock(int i)
+{
+    std::memset(block.get(), 0, 64 * sizeof(int32_t));
+    BitReader reader(*this);
+    return decodeBlockInto(reader, i, block.get());
+}
+
+int tdec::prepareMcu(const int* component, int count, int32_t* out)
+{
+    BitReader reader(*this);
+    for (int n = 0; n < count; ++n)
+        if (prepareBlockInto(reader, component[n], out + 64 * n) != 0)
+            return n;
+    return count;
+}
+
 int tdec::transformBlock(int i)
 {
-    if (prepareBlock(i, block.get()) != 0)
+    std::memset(block.get(), 0, 64 * sizeof(int32_t));
+    if (prepareMcu(&i, 1, block.get()) != 1)
         return 1;
     idctActive[image.component[i].quantTable]->transform(block.get());
     return 0;

@@ -25,13 +25,19 @@ struct tdec {
     // For every table, what the next lookaheadBits bits decode to: code
     // length, run and size packed, or 0 when a longer look is needed.
     uint16_t lookahead[8][1 << lookaheadBits] = {};
+    // For every table, the prefixes that hold a whole coefficient, code and
+    // value bits: the value in the top 16 bits, the run in bits 8..11, the
+    // bits taken in bits 0..4; 0 for every other prefix, which then takes
+    // the lookahead way.
+    int32_t fastSymbol[8][1 << lookaheadBits] = {};
 
     tdec() = default;
     tdec(const tdec&) = delete;
     tdec& operator=(const tdec&) = delete;
     virtual ~tdec();
 
-    // Fills lookahead from image's code tables; run once per decode.
+    // Fills lookahead and fastSymbol from image's code tables; run once per
+    // decode.
     void buildLookahead();
 
     // Decodes one symbol of the current table into block from zig-zag
@@ -40,11 +46,14 @@ struct tdec {
     int decodeSymbol(int32_t& k);
     // Returns 0 on success, 1 when the block cannot be decoded.
     int decodeBlock(int i);
-    // decodeBlock into out, then DC dequantisation, prediction and the
-    // level shift: out is ready for the inverse DCT. 0 on success, 1 on failure.
-    int prepareBlock(int i, int32_t* out);
-    // prepareBlock and the active inverse DCT, on block. Returns 0 on
-    // success, 1 on failure.
+    // Decodes the blocks of one MCU, of components component[0..count-1],
+    // into out (64 values apart, all zero on entry), each followed by DC
+    // dequantisation, prediction and the level shift: ready for the inverse
+    // DCT. Returns how many were decoded: count, or the place of the first
+    // block that cannot be.
+    int prepareMcu(const int* component, int count, int32_t* out);
+    // decodeBlock, the DC steps of prepareMcu and the active inverse DCT,
+    // on block. Returns 0 on success, 1 on failure.
     int transformBlock(int i);
 
     // Starts reading the scan from its first byte.
@@ -55,7 +64,10 @@ struct tdec {
 private:
     class BitReader;
     int decodeNextSymbol(BitReader& reader, int t, int32_t& k, int32_t* out);
-    int decodeBlockInto(int i, int32_t* out);
+    int decodeBlockInto(BitReader& reader, int i, int32_t* out);
+    int prepareBlockInto(BitReader& reader, int i, int32_t* out);
+    void buildFastSymbols(int t);
+    bool decodeFastSymbol(BitReader& reader, int t, int32_t& k, int32_t* out);
     uint64_t window() const;
     void consume(int32_t bits);
     bool decodeLongCode(int t, uint32_t bits, int32_t shortest, int32_t& length, RunSize& symbol) const;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -22,47 +23,83 @@ struct BlockPlace {
     int i, v, h;
 };
 
-std::vector<BlockPlace> blockPlaces(const McuLayout& layout)
-{
-    std::vector<BlockPlace> places;
-    for (int i = 0; i < 3; ++i)
-        for (int v = 0; v < layout.v[i]; ++v)
-            for (int h = 0; h < layout.h[i]; ++h)
-                places.push_back({i, v, h});
-    return places;
-}
+// One MCU row's blocks, MCU after MCU, each MCU's blocks in place order.
+class McuRows {
+public:
+    explicit McuRows(const McuLayout& layout)
+        : layout_(layout), blocksPerRow_(int64_t{layout.cols} * layout.blocksPerMcu)
+    {
+        for (int i = 0; i < 3; ++i)
+            for (int v = 0; v < layout.v[i]; ++v)
+                for (int h = 0; h < layout.h[i]; ++h) {
+                    places_.push_back({i, v, h});
+                    components_.push_back(i);
+                }
+    }
 
-// Restart intervals count MCUs; the markers themselves were removed with
-// the stuffing, so the reader realigns and the predictors reset here.
-void restartPoint()
-{
-    const int32_t interval = decoder.image.restartInterval;
-    if (interval == 0 || --decoder.restartCountdown > 0)
-        return;
-    decoder.restartCountdown = interval;
-    decoder.alignToByte();
-    decoder.dcPred[0] = decoder.dcPred[1] = decoder.dcPred[2] = 0;
-}
+    int64_t blocksPerRow() const { return blocksPerRow_; }
 
-void finishBlock(int32_t* block, const McuLayout& layout, const BlockPlace& place, int32_t mr, int32_t mc)
-{
-    const int i = place.i;
-    idctActive[decoder.image.component[i].quantTable]->transform(block);
-    storeBlock(block, i, layout.v[i] * mr + place.v, layout.h[i] * mc + place.h, layout.sx[i], layout.sy[i]);
-}
-
-bool decodeOnOneThread(const McuLayout& layout, const std::vector<BlockPlace>& places)
-{
-    int32_t* block = decoder.block.get();
-    for (int32_t mr = 0; mr < layout.rows; ++mr) {
-        for (int32_t mc = 0; mc < layout.cols; ++mc) {
-            for (const BlockPlace& place : places) {
-                if (decoder.prepareBlock(place.i, block) != 0)
-                    return false;
-                finishBlock(block, layout, place, mr, mc);
-            }
+    // Entropy-decodes the next MCU row into blocks, which must hold zeros.
+    // Returns how many blocks were decoded: blocksPerRow(), or fewer when
+    // one cannot be.
+    int64_t decodeRow(int32_t* blocks) const
+    {
+        const int count = layout_.blocksPerMcu;
+        for (int64_t n = 0; n < blocksPerRow_; n += count) {
+            const int decoded = decoder.prepareMcu(components_.data(), count, blocks + n * 64);
+            if (decoded < count)
+                return n + decoded;
             restartPoint();
         }
+        return blocksPerRow_;
+    }
+
+    // Transforms and stores blocks from..to-1 of MCU row mr.
+    void finishBlocks(int32_t mr, int32_t* blocks, int64_t from, int64_t to) const
+    {
+        for (int64_t n = from; n < to; ++n) {
+            const BlockPlace& place = places_[size_t(n % layout_.blocksPerMcu)];
+            const auto mc = int32_t(n / layout_.blocksPerMcu);
+            const int i = place.i;
+            int32_t* block = blocks + n * 64;
+            idctActive[decoder.image.component[i].quantTable]->transform(block);
+            storeBlock(block, i, layout_.v[i] * mr + place.v, layout_.h[i] * mc + place.h, layout_.sx[i],
+                       layout_.sy[i]);
+        }
+    }
+
+    // Readies a row's blocks for decodeRow again; one call per row clears
+    // them far faster than block by block.
+    void clearRow(int32_t* blocks) const { std::memset(blocks, 0, size_t(blocksPerRow_) * 64 * sizeof(int32_t)); }
+
+private:
+    // Restart intervals count MCUs; the markers themselves were removed with
+    // the stuffing, so the reader realigns and the predictors reset here.
+    static void restartPoint()
+    {
+        const int32_t interval = decoder.image.restartInterval;
+        if (interval == 0 || --decoder.restartCountdown > 0)
+            return;
+        decoder.restartCountdown = interval;
+        decoder.alignToByte();
+        decoder.dcPred[0] = decoder.dcPred[1] = decoder.dcPred[2] = 0;
+    }
+
+    const McuLayout& layout_;
+    const int64_t blocksPerRow_;
+    std::vector<BlockPlace> places_;
+    std::vector<int> components_;  // places_[n].i, as the entropy decoder takes them
+};
+
+bool decodeOnOneThread(const McuLayout& layout, const McuRows& rows)
+{
+    std::vector<int32_t> blocks(size_t(rows.blocksPerRow()) * 64);
+    for (int32_t mr = 0; mr < layout.rows; ++mr) {
+        const int64_t decoded = rows.decodeRow(blocks.data());
+        rows.finishBlocks(mr, blocks.data(), 0, decoded);
+        if (decoded < rows.blocksPerRow())
+            return false;
+        rows.clearRow(blocks.data());
     }
     return true;
 }
@@ -73,9 +110,8 @@ bool decodeOnOneThread(const McuLayout& layout, const std::vector<BlockPlace>& p
 // exactly as on one thread, so the planes come out the same.
 class McuPipeline {
 public:
-    McuPipeline(const McuLayout& layout, const std::vector<BlockPlace>& places)
-        : layout_(layout), places_(places), blocksPerRow_(int64_t{layout.cols} * layout.blocksPerMcu),
-          ring_(size_t(ringRows * blocksPerRow_ * 64))
+    McuPipeline(const McuLayout& layout, const McuRows& rows)
+        : layout_(layout), rows_(rows), ring_(size_t(ringRows * rows.blocksPerRow() * 64))
     {
     }
 
@@ -87,7 +123,7 @@ public:
         try {
             worker = std::thread([this] { finishRows(); });
         } catch (const std::system_error&) {
-            return decodeOnOneThread(layout_, places_);
+            return decodeOnOneThread(layout_, rows_);
         }
         const bool decoded = decodeRows();
         worker.join();
@@ -97,13 +133,13 @@ public:
 private:
     static constexpr int32_t ringRows = 4;
 
-    int32_t* blockAt(int64_t n) { return &ring_[size_t(n % (ringRows * blocksPerRow_)) * 64]; }
+    int32_t* ringRow(int32_t mr) { return &ring_[size_t(mr % ringRows) * size_t(rows_.blocksPerRow()) * 64]; }
 
-    // The count of decoded blocks and, in bit 0, whether decoding has ended:
-    // one atomic, so a waiting worker wakes for either news.
-    void publish(int64_t blocks, bool ended)
+    // The count of decoded rows and, in bit 0, whether decoding has ended;
+    // when it ended inside a row, blocksInLastRow_ says how far it got.
+    void publish(int32_t rows, bool ended)
     {
-        progress_.store(blocks * 2 + ended, std::memory_order_release);
+        progress_.store(int64_t{rows} * 2 + ended, std::memory_order_release);
         progress_.notify_one();
     }
 
@@ -116,53 +152,53 @@ private:
 
     bool decodeRows()
     {
-        int64_t n = 0;
         for (int32_t mr = 0; mr < layout_.rows; ++mr) {
             waitForFreeRow(mr);
-            for (int32_t mc = 0; mc < layout_.cols; ++mc) {
-                for (const BlockPlace& place : places_) {
-                    if (decoder.prepareBlock(place.i, blockAt(n)) != 0) {
-                        publish(n, true);
-                        return false;
-                    }
-                    ++n;
-                }
-                restartPoint();
+            const int64_t decoded = rows_.decodeRow(ringRow(mr));
+            if (decoded < rows_.blocksPerRow()) {
+                blocksInLastRow_ = decoded;
+                publish(mr, true);
+                return false;
             }
-            publish(n, false);
+            publish(mr + 1, false);
         }
-        publish(n, true);
+        publish(layout_.rows, true);
         return true;
     }
 
     void finishRows()
     {
-        int64_t n = 0;
-        for (int32_t mr = 0; mr < layout_.rows; ++mr) {
-            for (const int64_t rowEnd = n + blocksPerRow_; n < rowEnd;) {
-                const int64_t progress = progress_.load(std::memory_order_acquire);
-                const int64_t available = std::min(progress / 2, rowEnd);
-                if (n == available) {
-                    if (progress & 1)
-                        return;  // decoding stopped inside this row
-                    progress_.wait(progress);
-                    continue;
-                }
-                for (; n < available; ++n) {
-                    const int64_t inRow = n % blocksPerRow_;
-                    finishBlock(blockAt(n), layout_, places_[size_t(inRow % layout_.blocksPerMcu)], mr,
-                                int32_t(inRow / layout_.blocksPerMcu));
-                }
+        for (int32_t mr = 0;; ++mr) {
+            const int64_t progress = waitForProgress(mr);
+            if (progress / 2 <= mr) {
+                // Decoding ended before this row was complete: what there is
+                // of it is stored as on one thread.
+                if (mr < layout_.rows)
+                    rows_.finishBlocks(mr, ringRow(mr), 0, blocksInLastRow_);
+                return;
             }
+            rows_.finishBlocks(mr, ringRow(mr), 0, rows_.blocksPerRow());
+            rows_.clearRow(ringRow(mr));
             finishedRows_.store(mr + 1, std::memory_order_release);
             finishedRows_.notify_one();
         }
     }
 
+    // Waits until row mr is decoded or decoding has ended.
+    int64_t waitForProgress(int32_t mr)
+    {
+        for (;;) {
+            const int64_t progress = progress_.load(std::memory_order_acquire);
+            if (progress / 2 > mr || (progress & 1))
+                return progress;
+            progress_.wait(progress);
+        }
+    }
+
     const McuLayout& layout_;
-    const std::vector<BlockPlace>& places_;
-    const int64_t blocksPerRow_;
+    const McuRows& rows_;
     std::vector<int32_t> ring_;
+    int64_t blocksInLastRow_ = 0;  // written before the final publish, read after it
     std::atomic<int64_t> progress_{0};
     std::atomic<int32_t> finishedRows_{0};
 };
@@ -191,9 +227,9 @@ McuLayout McuLayout::of(const tjpgel& image)
 bool decodeMcus(const McuLayout& layout)
 {
     decoder.restartCountdown = decoder.image.restartInterval;
-    const std::vector<BlockPlace> places = blockPlaces(layout);
+    const McuRows rows(layout);
     const int64_t blocks = int64_t{layout.rows} * layout.cols * layout.blocksPerMcu;
     if (decodeThreads < 2 || blocks < pipelineMinimumBlocks || layout.rows < 2)
-        return decodeOnOneThread(layout, places);
-    return McuPipeline(layout, places).run();
+        return decodeOnOneThread(layout, rows);
+    return McuPipeline(layout, rows).run();
 }

@@ -93,6 +93,48 @@ TEST_F(EntropyTest, BlockWithZeroRunsAndEndOfBlock)
     EXPECT_EQ(std::vector<int32_t>(decoder.block.get(), decoder.block.get() + 64), expected);
 }
 
+// Short codes with few value bits decode in one table step, the rest bit by
+// bit; a block mixing both must come out as the symbols say, whichever way
+// each took.
+TEST_F(EntropyTest, CoefficientsDecodeAlikeWithinAndBeyondOneTableStep)
+{
+    // Codes 00, 010, 0110, ... 01111110 for lengths 2..8.
+    const std::vector<uint8_t> symbols = {0x00, 0x01, 0x13, 0x06, 0x24, 0x0A, 0x32};
+    addTable(0, 0, {1}, {0x00});
+    addTable(1, 0, {0, 1, 1, 1, 1, 1, 1, 1}, symbols);
+    decoder.image.component[0] = ComponentSpec{0, 0, 0, 1, 1};
+    const auto code = [](size_t n) { return n == 0 ? std::string("00") : "0" + std::string(n, '1') + "0"; };
+    struct {
+        size_t symbol;  // index into symbols
+        const char* valueBits;
+        int32_t value;
+    } const coefficients[] = {
+        {1, "1", 1},           {1, "0", -1},           {2, "101", 5},     {2, "010", -5},
+        {3, "100000", 32},     {3, "011111", -32},     {4, "1111", 15},   {4, "0000", -15},
+        {5, "1000000000", 512}, {5, "0111111111", -512}, {6, "11", 3},     {6, "00", -3},
+    };
+    std::string bits = "0";  // DC difference 0
+    std::vector<int32_t> expected(64, 0);
+    int32_t k = 1;
+    for (const auto& c : coefficients) {
+        bits += code(c.symbol) + c.valueBits;
+        k += symbols[c.symbol] >> 4;
+        for (int n = 0; n < 64; ++n)
+            if (zigzag[n] == k)
+                expected[n] = c.value;
+        ++k;
+    }
+    setBits(bits + code(0));
+    ASSERT_EQ(decoder.decodeBlock(0), 0);
+    EXPECT_EQ(std::vector<int32_t>(decoder.block.get(), decoder.block.get() + 64), expected);
+
+    // The next block starts exactly where this one ended.
+    setBits(bits + code(0) + "0" + code(1) + "1" + code(0));
+    ASSERT_EQ(decoder.decodeBlock(0), 0);
+    ASSERT_EQ(decoder.decodeBlock(0), 0);
+    EXPECT_EQ(decoder.block[1], 1);
+}
+
 TEST_F(EntropyTest, DataThatRunsOutReadsAsZeroBits)
 {
     addTable(0, 0, {1}, {0x00});
