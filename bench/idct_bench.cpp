@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "idct/idct_families.h"
+#include "idct/lanes.h"
 #include "idct/natural_blocks.h"
 #include "idct/quant_tables.h"
 #include "idct/reference_dct.h"
@@ -48,11 +49,15 @@ void runBlocks(benchmark::State& state, Transform transform) {
     state.SetItemsProcessed(state.iterations());
 }
 
-// Calls through the base class, as the decoder does.
-void transformBlocks(benchmark::State& state, int family) {
+// Calls through the base class, as the decoder does, on the lanes this
+// processor picks or, with `fourLanes`, on the portable 4-lane code.
+void transformBlocks(benchmark::State& state, int family, bool fourLanes) {
     tidct* transform = workload().families.all()[family].transform;
     benchmark::DoNotOptimize(transform);  // keep the call virtual
+    const bool wide = lanes::wide;
+    lanes::wide = wide && !fourLanes;
     runBlocks(state, [&](int32_t* b) { transform->transform(b); });
+    lanes::wide = wide;
 }
 
 // Dequantisation, a row pass and a column pass of 8-term dot products in
@@ -62,9 +67,12 @@ void doubleReference(benchmark::State& state) {
     runBlocks(state, [&](int32_t* b) { reference::roundedSamples(b, table, b); });
 }
 
-BENCHMARK_CAPTURE(transformBlocks, ifwi, 0);
-BENCHMARK_CAPTURE(transformBlocks, taanidct, 1);
-BENCHMARK_CAPTURE(transformBlocks, taanidct2, 2);
+BENCHMARK_CAPTURE(transformBlocks, ifwi, 0, false);
+BENCHMARK_CAPTURE(transformBlocks, taanidct, 1, false);
+BENCHMARK_CAPTURE(transformBlocks, taanidct2, 2, false);
+BENCHMARK_CAPTURE(transformBlocks, ifwi_4_lanes, 0, true);
+BENCHMARK_CAPTURE(transformBlocks, taanidct_4_lanes, 1, true);
+BENCHMARK_CAPTURE(transformBlocks, taanidct2_4_lanes, 2, true);
 BENCHMARK(doubleReference)->Name("double_reference");
 
 }  // namespace
