@@ -7,21 +7,11 @@
 #include "app/interaction.h"
 #include "jpeg/parallel.h"
 #include "jpeg/picture.h"
+#include "render/row_kernels.h"
 #include "render/truncate.h"
 
 int32_t renderThreads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
-
-namespace {
-
-// The picture as the filters read it: planes 0, 1, 2 as red, green, blue.
-struct PictureView {
-    int32_t width = 0;
-    int32_t height = 0;
-    int64_t samples = 0;  // 0 when there is nothing to read
-    const uint8_t* red = nullptr;
-    const uint8_t* green = nullptr;
-    const uint8_t* blue = nullptr;
-};
+bool renderWideVectors = true;
 
 PictureView viewOfPicture()
 {
@@ -38,77 +28,7 @@ PictureView viewOfPicture()
     return view;
 }
 
-uint32_t packPixel(uint32_t red, uint32_t green, uint32_t blue) { return (red << 16) | (green << 8) | blue; }
-
-struct Nearest {
-    static uint32_t sample(const PictureView& p, int64_t s, double, double, int32_t, int32_t)
-    {
-        return packPixel(p.red[s], p.green[s], p.blue[s]);
-    }
-};
-
-// The helpers of the blending filters below are forced inline: as calls
-// per pixel and channel they halve those filters' speed.
-
-// The four samples around (u, v); the right and lower ones repeat the edge
-// at the picture's last column and row.
-struct Neighbours {
-    int64_t s00;
-    int64_t s10;
-    int64_t s01;
-    int64_t s11;
-};
-
-[[gnu::always_inline]] inline Neighbours neighbours(const PictureView& p, int64_t s, int32_t pc, int32_t pr)
-{
-    const bool hasRight = pc < p.width - 1;
-    const int64_t s10 = (hasRight && s + 1 < p.samples) ? s + 1 : s;
-    const int64_t s01 = (pr < p.height - 1 && s10 + p.width < p.samples) ? s + p.width : s;
-    const int64_t s11 = (hasRight && s01 + 1 < p.samples) ? s01 + 1 : s01;
-    return {s, s10, s01, s11};
-}
-
-// Both horizontal blends are truncated before the vertical one uses them.
-// Near the top and left borders a weight can be slightly negative and the
-// blend can leave 0..255; it is clamped rather than wrapped, so a dark edge
-// stays dark. Weights in 0..1 never leave the range.
-[[gnu::always_inline]] inline uint32_t blendChannel(const uint8_t* plane, const Neighbours& n, double wx, double wy)
-{
-    const int32_t p00 = plane[n.s00];
-    const int32_t p01 = plane[n.s01];
-    const int32_t top = p00 + static_cast<int32_t>(wx * (plane[n.s10] - p00));
-    const int32_t bottom = p01 + static_cast<int32_t>(wx * (plane[n.s11] - p01));
-    const int32_t value = static_cast<int32_t>(top + wy * (bottom - top));
-    return static_cast<uint32_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
-}
-
-[[gnu::always_inline]] inline uint32_t blendPixel(const PictureView& p, const Neighbours& n, double wx, double wy)
-{
-    return packPixel(blendChannel(p.red, n, wx, wy), blendChannel(p.green, n, wx, wy),
-                     blendChannel(p.blue, n, wx, wy));
-}
-
-struct Bilinear {
-    static uint32_t sample(const PictureView& p, int64_t s, double u, double v, int32_t pc, int32_t pr)
-    {
-        return blendPixel(p, neighbours(p, s, pc, pr), u - pc, v - pr);
-    }
-};
-
-struct SmoothBilinear {
-    // 3t^2 - 2t^3 of the fraction's magnitude: flat near the samples,
-    // steepest half-way between them.
-    static double weight(double fraction)
-    {
-        const double t = std::fabs(fraction);
-        return 1.0 - ((2.0 * t * t * t - 3.0 * t * t) + 1.0);
-    }
-
-    static uint32_t sample(const PictureView& p, int64_t s, double u, double v, int32_t pc, int32_t pr)
-    {
-        return blendPixel(p, neighbours(p, s, pc, pr), weight(u - pc), weight(v - pr));
-    }
-};
+namespace {
 
 bool isFinite(const InverseMap& m)
 {
@@ -116,13 +36,12 @@ bool isFinite(const InverseMap& m)
            && std::isfinite(m.vStepY) && std::isfinite(m.vBase);
 }
 
-template <class Filter>
 class SpanRasterizer {
 public:
     // Draws only rows firstRow..lastRow-1 of the spans.
-    SpanRasterizer(const InverseMap& map, const FrameSurface& frame, const PictureView& picture, int32_t firstRow,
-                   int32_t lastRow)
-        : map_(map), frame_(frame), picture_(picture), firstRow_(std::max(firstRow, 0)),
+    SpanRasterizer(const InverseMap& map, const FrameSurface& frame, const PictureView& picture, RowKernel kernel,
+                   int32_t firstRow, int32_t lastRow)
+        : map_(map), frame_(frame), picture_(picture), kernel_(kernel), firstRow_(std::max(firstRow, 0)),
           lastRow_(std::min(lastRow, frame.height))
     {
     }
@@ -167,30 +86,24 @@ private:
         const int64_t end = std::min<int64_t>(first + count, frame_.width);
         if (begin >= end)
             return;
-        uint32_t* out = frame_.pixels + int64_t{row} * frame_.stride;
         // Each row restarts u and v from the map, so error never builds up
         // from row to row; along the row they move by one addition each.
         const double x = static_cast<double>(begin);
-        double u = map_.uStepX * x + map_.uStepY * row + map_.uBase;
-        double v = map_.vStepX * x + map_.vStepY * row + map_.vBase;
-        for (int64_t column = begin; column < end; ++column) {
-            const double uc = clampToInt32Range(u);
-            const double vc = clampToInt32Range(v);
-            const int32_t pc = static_cast<int32_t>(uc);
-            const int32_t pr = static_cast<int32_t>(vc);
-            // Only the linear index is checked: a column just outside the
-            // picture reads the edge sample of the neighbouring row.
-            const int64_t s = int64_t{pr} * picture_.width + pc;
-            if (s >= 0 && s < picture_.samples)
-                out[column] = Filter::sample(picture_, s, uc, vc, pc, pr);
-            u += map_.uStepX;
-            v += map_.vStepX;
-        }
+        RowWalk walk;
+        walk.out = frame_.pixels + int64_t{row} * frame_.stride;
+        walk.begin = begin;
+        walk.end = end;
+        walk.u = map_.uStepX * x + map_.uStepY * row + map_.uBase;
+        walk.v = map_.vStepX * x + map_.vStepY * row + map_.vBase;
+        walk.uStep = map_.uStepX;
+        walk.vStep = map_.vStepX;
+        kernel_(picture_, walk);
     }
 
     const InverseMap& map_;
     const FrameSurface& frame_;
     const PictureView& picture_;
+    const RowKernel kernel_;
     const int32_t firstRow_;
     const int32_t lastRow_;
 };
@@ -201,12 +114,11 @@ constexpr int64_t parallelMinimumPixels = 1 << 17;
 // Every row is drawn from the map and the borders alone, so the rows split
 // between two threads come out exactly as on one. Both walk the borders
 // from the top break, so they move them by the same additions.
-template <class Filter>
-void rasterizeWith(const InverseMap& map, const FrameSurface& frame, const PictureView& view)
+void rasterizeWith(const InverseMap& map, const FrameSurface& frame, const PictureView& view, RowKernel kernel)
 {
     const int64_t pixels = int64_t{frame.width} * frame.height;
     if (renderThreads < 2 || pixels < parallelMinimumPixels) {
-        SpanRasterizer<Filter>(map, frame, view, 0, frame.height).drawSpans();
+        SpanRasterizer(map, frame, view, kernel, 0, frame.height).drawSpans();
         return;
     }
     int32_t lastBreak = 0;
@@ -215,8 +127,8 @@ void rasterizeWith(const InverseMap& map, const FrameSurface& frame, const Pictu
     const int32_t top = truncToInt(std::ceil(spanBreaks[0].y));
     const int32_t bottom = truncToInt(std::ceil(spanBreaks[size_t(lastBreak)].y));
     const int32_t middle = top + (bottom - top) / 2;
-    runBothHalves([&] { SpanRasterizer<Filter>(map, frame, view, 0, middle).drawSpans(); },
-                  [&] { SpanRasterizer<Filter>(map, frame, view, middle, frame.height).drawSpans(); });
+    runBothHalves([&] { SpanRasterizer(map, frame, view, kernel, 0, middle).drawSpans(); },
+                  [&] { SpanRasterizer(map, frame, view, kernel, middle, frame.height).drawSpans(); });
 }
 
 } // namespace
@@ -226,17 +138,7 @@ void rasterizePicture(const InverseMap& map, const FrameSurface& frame)
     const PictureView view = viewOfPicture();
     if (!frame.pixels || view.samples == 0 || !isFinite(map))
         return;
-    switch (filterIndex) {
-    case 1:
-        rasterizeWith<Bilinear>(map, frame, view);
-        break;
-    case 2:
-        rasterizeWith<SmoothBilinear>(map, frame, view);
-        break;
-    default:
-        rasterizeWith<Nearest>(map, frame, view);
-        break;
-    }
+    rasterizeWith(map, frame, view, rowKernelFor(filterIndex, renderWideVectors));
 }
 
 uint32_t samplePicture(int32_t filter, int64_t s, double u, double v, int32_t pc, int32_t pr)

@@ -9,6 +9,10 @@
 // the same either way).
 extern int32_t renderThreads;
 
+// Whether rasterizePicture may use its AVX2 build where the processor has
+// AVX2. The frame is the same either way; tests turn it off to compare.
+extern bool renderWideVectors;
+
 // Scan-converts the spans of spanBreaks, maps each covered pixel back into
 // the global picture through the map and writes the sample that
 // filterIndex's filter gives (0 Nearest, 1 Bilinear, 2 SmoothBilinear).
