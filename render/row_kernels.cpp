@@ -11,11 +11,15 @@
 #include <cstring>
 #include <type_traits>
 
+#if defined(__SSE2__)
+#include <immintrin.h>
+#endif
+
 #include "render/truncate.h"
 
 // A row goes four columns at a time. Their positions come from the same
 // additions, one column after the other, and then travel as four-lane
-// vectors: clamped, truncated and weighted lane by lane. When all four
+// vectors: truncated and weighted lane by lane. When all four
 // cells lie well inside the picture, where no edge rule applies, the
 // filter draws them together, each channel's arithmetic spread over the
 // four lanes; otherwise, and for the last columns, each pixel follows the
@@ -44,14 +48,23 @@ template <class To, class From>
     return __builtin_convertvector(value, To);
 }
 
-// clampToInt32Range lane by lane, with the same comparisons, so NaN still
-// ends at the low limit.
-[[gnu::always_inline]] inline Double4 clampToInt32Range(Double4 value)
+// The truncations of four positions, for the cells of the fast paths. A
+// position outside the int32 range, or NaN, may give any cell there, but
+// only one the fast paths refuse: INT_MIN from the x86 instruction, the
+// saturated value elsewhere. Those pixels go to the per-pixel rules, which
+// saturate as they must.
+[[gnu::always_inline]] inline Int32x4 cellsOf(Double4 positions)
 {
+#if defined(__SSE2__)
+    const auto low = reinterpret_cast<__m128d>(__builtin_shufflevector(positions, positions, 0, 1));
+    const auto high = reinterpret_cast<__m128d>(__builtin_shufflevector(positions, positions, 2, 3));
+    return reinterpret_cast<Int32x4>(_mm_unpacklo_epi64(_mm_cvttpd_epi32(low), _mm_cvttpd_epi32(high)));
+#else
     const Double4 low = Double4{} - 2147483648.0;
     const Double4 high = Double4{} + 2147483647.0;
-    const Double4 raised = low < value ? value : low;
-    return high < raised ? high : raised;
+    const Double4 raised = low < positions ? positions : low;
+    return convert<Int32x4>(high < raised ? high : raised);
+#endif
 }
 
 [[gnu::always_inline]] inline bool allLanes(Int32x4 mask)
@@ -61,12 +74,10 @@ template <class To, class From>
     return (halves[0] & halves[1]) == ~uint64_t{0};
 }
 
-// Four consecutive columns: their positions (not yet clamped) and cells.
+// Four consecutive columns: their positions and cells.
 struct Quad {
     Double4 u;
     Double4 v;
-    Double4 clampedU;
-    Double4 clampedV;
     Int32x4 pc;
     Int32x4 pr;
 };
@@ -142,8 +153,8 @@ template <class Filter>
 [[gnu::always_inline]] inline void drawBlendQuad(const PictureView& p, const Quad& q, uint32_t* out)
 {
     const Indexes s = sampleIndexes(p, q);
-    const Double4 wx = Filter::weight(q.clampedU - convert<Double4>(q.pc));
-    const Double4 wy = Filter::weight(q.clampedV - convert<Double4>(q.pr));
+    const Double4 wx = Filter::weight(q.u - convert<Double4>(q.pc));
+    const Double4 wy = Filter::weight(q.v - convert<Double4>(q.pr));
     storePixels(out, packPixels(blendChannelQuad(p.red, p.width, s, wx, wy),
                                 blendChannelQuad(p.green, p.width, s, wx, wy),
                                 blendChannelQuad(p.blue, p.width, s, wx, wy)));
@@ -153,8 +164,8 @@ template <class Filter>
 template <class Filter>
 [[gnu::always_inline]] inline void drawPixel(const PictureView& p, double u, double v, uint32_t* out)
 {
-    const double uc = ::clampToInt32Range(u);
-    const double vc = ::clampToInt32Range(v);
+    const double uc = clampToInt32Range(u);
+    const double vc = clampToInt32Range(v);
     const auto pc = static_cast<int32_t>(uc);
     const auto pr = static_cast<int32_t>(vc);
     // Only the linear index is checked: a column just outside the picture
@@ -201,10 +212,8 @@ template <class Filter>
         Quad q;
         q.u = advance(u, row.uStep);
         q.v = advance(v, row.vStep);
-        q.clampedU = clampToInt32Range(q.u);
-        q.clampedV = clampToInt32Range(q.v);
-        q.pc = convert<Int32x4>(q.clampedU);
-        q.pr = convert<Int32x4>(q.clampedV);
+        q.pc = cellsOf(q.u);
+        q.pr = cellsOf(q.v);
         drawQuad<Filter>(p, q, row.out + column);
     }
     for (; column < row.end; ++column, u += row.uStep, v += row.vStep)
