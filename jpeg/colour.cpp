@@ -37,6 +37,13 @@ constexpr int32_t parallelMinimumSamples = 1 << 18;
 
 } // namespace
 
+void convertPictureRows(int32_t first, int32_t count)
+{
+    const int64_t start = int64_t{first} * picture.width[0];
+    convertSamples(picture.plane[0].get() + start, picture.plane[1].get() + start, picture.plane[2].get() + start,
+                   count * picture.width[0]);
+}
+
 int32_t convertColour()
 {
     if (picture.colourState != 1 || picture.size[0] != picture.size[1] || picture.size[0] != picture.size[2] ||

@@ -7,7 +7,6 @@
 #include "idct/aan.h"
 #include "idct/aan2.h"
 #include "idct/feig_winograd.h"
-#include "jpeg/colour.h"
 #include "jpeg/container.h"
 #include "jpeg/entropy.h"
 #include "jpeg/mcu_loop.h"
@@ -43,6 +42,13 @@ int32_t resolveImageIndex()
     return subImageIndex == -1 ? jpgFile.count - 1 : subImageIndex;
 }
 
+bool decodeScan(const McuLayout& layout, RowColour colour)
+{
+    decoder.dcPred[0] = decoder.dcPred[1] = decoder.dcPred[2] = 0;
+    decoder.startScan(jpgFile.scan(), decoder.image.scanLength);
+    return decodeMcus(layout, colour);
+}
+
 bool decodeSelected(int32_t index)
 {
     decoder.image.assign(jpgFile.images[index]);
@@ -59,13 +65,18 @@ bool decodeSelected(int32_t index)
         return false;
     picture.colourState = 1;
 
-    decoder.dcPred[0] = decoder.dcPred[1] = decoder.dcPred[2] = 0;
-    decoder.startScan(jpgFile.scan(), image.scanLength);
     decoder.buildLookahead();
-    if (!decodeMcus(McuLayout::of(image)))
-        return false;
-    convertColour();
-    return true;
+    const McuLayout layout = McuLayout::of(image);
+    if (decodeScan(layout, RowColour::converted)) {
+        picture.colourState = 0;
+        return true;
+    }
+    // A decode that fails part-way must leave every stored block as Y, Cb,
+    // Cr, but rows were converted on the way: the scan is decoded again, up
+    // to the same block, without converting. Damaged files pay twice; good
+    // ones get their rows converted while the rows are still in the cache.
+    decodeScan(layout, RowColour::ycbcr);
+    return false;
 }
 
 } // namespace

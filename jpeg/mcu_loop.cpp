@@ -9,7 +9,9 @@
 
 #include "idct/tidct.h"
 #include "jpeg/block_store.h"
+#include "jpeg/colour.h"
 #include "jpeg/entropy.h"
+#include "jpeg/picture.h"
 
 int32_t decodeThreads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
 
@@ -26,8 +28,8 @@ struct BlockPlace {
 // One MCU row's blocks, MCU after MCU, each MCU's blocks in place order.
 class McuRows {
 public:
-    explicit McuRows(const McuLayout& layout)
-        : layout_(layout), blocksPerRow_(int64_t{layout.cols} * layout.blocksPerMcu)
+    McuRows(const McuLayout& layout, RowColour colour)
+        : layout_(layout), colour_(colour), blocksPerRow_(int64_t{layout.cols} * layout.blocksPerMcu)
     {
         for (int i = 0; i < 3; ++i)
             for (int v = 0; v < layout.v[i]; ++v)
@@ -68,6 +70,18 @@ public:
         }
     }
 
+    // Transforms and stores the whole of MCU row mr; while its samples are
+    // still in the cache, converts the picture rows it completes.
+    void finishRow(int32_t mr, int32_t* blocks) const
+    {
+        finishBlocks(mr, blocks, 0, blocksPerRow_);
+        if (colour_ == RowColour::ycbcr)
+            return;
+        const int32_t rowsPerMcu = 8 * layout_.v[0];
+        const int32_t first = mr * rowsPerMcu;
+        convertPictureRows(first, std::min(rowsPerMcu, picture.height[0] - first));
+    }
+
     // Readies a row's blocks for decodeRow again; one call per row clears
     // them far faster than block by block.
     void clearRow(int32_t* blocks) const { std::memset(blocks, 0, size_t(blocksPerRow_) * 64 * sizeof(int32_t)); }
@@ -86,6 +100,7 @@ private:
     }
 
     const McuLayout& layout_;
+    const RowColour colour_;
     const int64_t blocksPerRow_;
     std::vector<BlockPlace> places_;
     std::vector<int> components_;  // places_[n].i, as the entropy decoder takes them
@@ -96,9 +111,11 @@ bool decodeOnOneThread(const McuLayout& layout, const McuRows& rows)
     std::vector<int32_t> blocks(size_t(rows.blocksPerRow()) * 64);
     for (int32_t mr = 0; mr < layout.rows; ++mr) {
         const int64_t decoded = rows.decodeRow(blocks.data());
-        rows.finishBlocks(mr, blocks.data(), 0, decoded);
-        if (decoded < rows.blocksPerRow())
+        if (decoded < rows.blocksPerRow()) {
+            rows.finishBlocks(mr, blocks.data(), 0, decoded);
             return false;
+        }
+        rows.finishRow(mr, blocks.data());
         rows.clearRow(blocks.data());
     }
     return true;
@@ -177,7 +194,7 @@ private:
                     rows_.finishBlocks(mr, ringRow(mr), 0, blocksInLastRow_);
                 return;
             }
-            rows_.finishBlocks(mr, ringRow(mr), 0, rows_.blocksPerRow());
+            rows_.finishRow(mr, ringRow(mr));
             rows_.clearRow(ringRow(mr));
             finishedRows_.store(mr + 1, std::memory_order_release);
             finishedRows_.notify_one();
@@ -224,10 +241,10 @@ McuLayout McuLayout::of(const tjpgel& image)
     return layout;
 }
 
-bool decodeMcus(const McuLayout& layout)
+bool decodeMcus(const McuLayout& layout, RowColour colour)
 {
     decoder.restartCountdown = decoder.image.restartInterval;
-    const McuRows rows(layout);
+    const McuRows rows(layout, colour);
     const int64_t blocks = int64_t{layout.rows} * layout.cols * layout.blocksPerMcu;
     if (decodeThreads < 2 || blocks < pipelineMinimumBlocks || layout.rows < 2)
         return decodeOnOneThread(layout, rows);

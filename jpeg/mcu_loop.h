@@ -20,7 +20,13 @@ struct McuLayout {
     static McuLayout of(const tjpgel& image);
 };
 
+// How decodeMcus leaves the picture's rows.
+enum class RowColour {
+    ycbcr,      // as stored: Y, Cb, Cr
+    converted,  // each MCU row's picture rows converted to R, G, B as soon as it is stored
+};
+
 // Decodes every MCU of decoder's image into picture, with restart handling.
 // On a block that cannot be decoded it stops with every block before it
 // stored, and returns false.
-bool decodeMcus(const McuLayout& layout);
+bool decodeMcus(const McuLayout& layout, RowColour colour);
