@@ -106,9 +106,18 @@ private:
     std::vector<int> components_;  // places_[n].i, as the entropy decoder takes them
 };
 
+// Coefficient rows for the next decode, all zero. The memory is kept from
+// one decode to the next: fresh pages would cost a page fault each.
+std::vector<int32_t>& clearedBlocks(int64_t rows, int64_t blocksPerRow)
+{
+    static std::vector<int32_t> blocks;
+    blocks.assign(size_t(rows * blocksPerRow * 64), 0);
+    return blocks;
+}
+
 bool decodeOnOneThread(const McuLayout& layout, const McuRows& rows)
 {
-    std::vector<int32_t> blocks(size_t(rows.blocksPerRow()) * 64);
+    std::vector<int32_t>& blocks = clearedBlocks(1, rows.blocksPerRow());
     for (int32_t mr = 0; mr < layout.rows; ++mr) {
         const int64_t decoded = rows.decodeRow(blocks.data());
         if (decoded < rows.blocksPerRow()) {
@@ -128,7 +137,7 @@ bool decodeOnOneThread(const McuLayout& layout, const McuRows& rows)
 class McuPipeline {
 public:
     McuPipeline(const McuLayout& layout, const McuRows& rows)
-        : layout_(layout), rows_(rows), ring_(size_t(ringRows * rows.blocksPerRow() * 64))
+        : layout_(layout), rows_(rows), ring_(clearedBlocks(ringRows, rows.blocksPerRow()))
     {
     }
 
@@ -214,7 +223,7 @@ private:
 
     const McuLayout& layout_;
     const McuRows& rows_;
-    std::vector<int32_t> ring_;
+    std::vector<int32_t>& ring_;
     int64_t blocksInLastRow_ = 0;  // written before the final publish, read after it
     std::atomic<int64_t> progress_{0};
     std::atomic<int32_t> finishedRows_{0};
