@@ -1,5 +1,5 @@
 // The frame loop's cost: rasterizePicture per filter in megapixels per
-// second, and whole frames per second (markers, picture, overlay text
+// second (with and without its AVX2 build), and whole frames per second (markers, picture, overlay text
 // formatting, the in-memory presentation copy and the clear), for the
 // start-up square in an 800 x 600 client and for a rotated parallelogram
 // that fills a 1920 x 1080 client.
@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "app/interaction.h"
 #include "app/viewer_state.h"
@@ -105,6 +106,7 @@ void rasterize(benchmark::State& state)
 {
     const BenchWindow window(static_cast<Scene>(state.range(0)), static_cast<int32_t>(state.range(1)));
     renderThreads = static_cast<int32_t>(state.range(2));
+    renderWideVectors = state.range(3) != 0;
     const int64_t pixels = window.pixelsDrawn();
     const FrameSurface frame = window.client();
     for (auto _ : state) {
@@ -113,6 +115,7 @@ void rasterize(benchmark::State& state)
     }
     state.counters["MP/s"] = benchmark::Counter(static_cast<double>(pixels) * 1e-6 * state.iterations(),
                                                 benchmark::Counter::kIsRate);
+    renderWideVectors = true;
 }
 
 void wholeFrame(benchmark::State& state)
@@ -127,6 +130,8 @@ void wholeFrame(benchmark::State& state)
     state.counters["FPS"] = benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+// Wall-clock rates: with two threads the calling thread's CPU time alone
+// would overstate them.
 void scenesAndFilters(benchmark::internal::Benchmark* b)
 {
     b->ArgNames({"scene", "filter", "threads"});
@@ -134,14 +139,23 @@ void scenesAndFilters(benchmark::internal::Benchmark* b)
         for (int filter : {0, 1, 2})
             for (int threads : {1, 2})
                 b->Args({scene, filter, threads});
-    // Wall-clock rates: with two threads the calling thread's CPU time
-    // alone would overstate them.
+    b->Unit(benchmark::kMillisecond)->UseRealTime();
+}
+
+// The same, and the portable build (wide 0) on one thread.
+void scenesFiltersAndBuilds(benchmark::internal::Benchmark* b)
+{
+    b->ArgNames({"scene", "filter", "threads", "wide"});
+    for (int scene : {0, 1})
+        for (int filter : {0, 1, 2})
+            for (auto [threads, wide] : {std::pair{1, 1}, std::pair{2, 1}, std::pair{1, 0}})
+                b->Args({scene, filter, threads, wide});
     b->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
 } // namespace
 
-BENCHMARK(rasterize)->Apply(scenesAndFilters);
+BENCHMARK(rasterize)->Apply(scenesFiltersAndBuilds);
 BENCHMARK(wholeFrame)->Apply(scenesAndFilters);
 
 BENCHMARK_MAIN();
