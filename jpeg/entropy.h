@@ -47,7 +47,7 @@ struct tdec {
     // Returns 0 on success, 1 when the block cannot be decoded.
     int decodeBlock(int i);
     // Decodes the blocks of one MCU, of components component[0..count-1],
-    // into out (64 values apart, all zero on entry), each followed by DC
+    // into out (64 values apart, cleared first), each followed by DC
     // dequantisation, prediction and the level shift: ready for the inverse
     // DCT. Returns how many were decoded: count, or the place of the first
     // block that cannot be.

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -41,8 +40,7 @@ public:
 
     int64_t blocksPerRow() const { return blocksPerRow_; }
 
-    // Entropy-decodes the next MCU row into blocks, which must hold zeros.
-    // Returns how many blocks were decoded: blocksPerRow(), or fewer when
+    // Entropy-decodes the next MCU row into blocks. Returns how many blocks were decoded: blocksPerRow(), or fewer when
     // one cannot be.
     int64_t decodeRow(int32_t* blocks) const
     {
@@ -82,10 +80,6 @@ public:
         convertPictureRows(first, std::min(rowsPerMcu, picture.height[0] - first));
     }
 
-    // Readies a row's blocks for decodeRow again; one call per row clears
-    // them far faster than block by block.
-    void clearRow(int32_t* blocks) const { std::memset(blocks, 0, size_t(blocksPerRow_) * 64 * sizeof(int32_t)); }
-
 private:
     // Restart intervals count MCUs; the markers themselves were removed with
     // the stuffing, so the reader realigns and the predictors reset here.
@@ -106,18 +100,18 @@ private:
     std::vector<int> components_;  // places_[n].i, as the entropy decoder takes them
 };
 
-// Coefficient rows for the next decode, all zero. The memory is kept from
-// one decode to the next: fresh pages would cost a page fault each.
-std::vector<int32_t>& clearedBlocks(int64_t rows, int64_t blocksPerRow)
+// Coefficient rows for the next decode. The memory is kept from one decode
+// to the next: fresh pages would cost a page fault each.
+std::vector<int32_t>& coefficientRows(int64_t rows, int64_t blocksPerRow)
 {
     static std::vector<int32_t> blocks;
-    blocks.assign(size_t(rows * blocksPerRow * 64), 0);
+    blocks.resize(size_t(rows * blocksPerRow * 64));
     return blocks;
 }
 
 bool decodeOnOneThread(const McuLayout& layout, const McuRows& rows)
 {
-    std::vector<int32_t>& blocks = clearedBlocks(1, rows.blocksPerRow());
+    std::vector<int32_t>& blocks = coefficientRows(1, rows.blocksPerRow());
     for (int32_t mr = 0; mr < layout.rows; ++mr) {
         const int64_t decoded = rows.decodeRow(blocks.data());
         if (decoded < rows.blocksPerRow()) {
@@ -125,7 +119,6 @@ bool decodeOnOneThread(const McuLayout& layout, const McuRows& rows)
             return false;
         }
         rows.finishRow(mr, blocks.data());
-        rows.clearRow(blocks.data());
     }
     return true;
 }
@@ -137,7 +130,7 @@ bool decodeOnOneThread(const McuLayout& layout, const McuRows& rows)
 class McuPipeline {
 public:
     McuPipeline(const McuLayout& layout, const McuRows& rows)
-        : layout_(layout), rows_(rows), ring_(clearedBlocks(ringRows, rows.blocksPerRow()))
+        : layout_(layout), rows_(rows), ring_(coefficientRows(ringRows, rows.blocksPerRow()))
     {
     }
 
@@ -204,7 +197,6 @@ private:
                 return;
             }
             rows_.finishRow(mr, ringRow(mr));
-            rows_.clearRow(ringRow(mr));
             finishedRows_.store(mr + 1, std::memory_order_release);
             finishedRows_.notify_one();
         }
