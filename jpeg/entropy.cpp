@@ -224,7 +224,7 @@ private:
         return false;
     reader.skip(entry & 31);
     k += (entry >> 8) & 15;
-    if (k < 64)
+    if (k < 64) [[likely]]
         out[naturalOrder[k]] = entry >> 16;
     ++k;
     return true;
