@@ -10,10 +10,11 @@
 
 namespace {
 
-// The lowest readPos ever held: the 64-bit window then still lies inside
-// the zero padding below the scan, and everything past the end reads as 0.
+// The lowest readPos ever held: a bit reader starting there still loads
+// its first eight bytes from the zero padding below the scan, and
+// everything past the end reads as 0.
 constexpr int32_t lowestReadPos = 8 - tjpg::scanPadding;
-static_assert(lowestReadPos - 4 >= -tjpg::scanPadding);
+static_assert(lowestReadPos + 3 - 7 >= -tjpg::scanPadding);
 
 // naturalOrder[k]: the natural position of zig-zag position k.
 constexpr auto naturalOrder = [] {
@@ -64,29 +65,6 @@ void tdec::alignToByte()
         readPos = std::max(readPos - 1, lowestReadPos);
         bitPos = 0;
     }
-}
-
-// The scan is stored last byte first, so the little-endian word that ends
-// at readPos + 3 has the next stream byte as its most significant byte; its
-// top 57 bits after the shift are the next bits of the stream.
-inline uint64_t tdec::window() const
-{
-    uint64_t word;
-    std::memcpy(&word, scanData + readPos - 4, sizeof word);
-    if constexpr (std::endian::native == std::endian::big)
-        word = __builtin_bswap64(word);
-    return word << bitPos;
-}
-
-inline void tdec::consume(int32_t bits)
-{
-    bitPos += bits;
-    readPos -= bitPos >> 3;
-    bitPos &= 7;
-    // Past the end everything reads as zero; holding the position there
-    // keeps it inside the padding.
-    if (readPos < lowestReadPos)
-        readPos = lowestReadPos;
 }
 
 // No valid code consists only of 1-bits, so no length up to the run of
@@ -148,24 +126,33 @@ void tdec::buildFastSymbols(int t)
     }
 }
 
-// The next bits of the stream in a register, reloaded from the scan only
-// when fewer than 32 remain (a symbol takes at most 16 + 15 bits); the
-// decoder's readPos and bitPos catch up at each reload and at the end.
+// The next bits of the stream in a register, topped up before every symbol
+// without a branch: the eight bytes from the next unread one are ORed in
+// below the bits still held (bits loaded twice are the same bits), which
+// leaves at least 56, enough for any symbol (16 + 15 bits). The decoder's
+// readPos and bitPos catch up at the end.
 // Only ever a local: kept out of memory, its fields stay in registers while
 // coefficients are stored.
 class tdec::BitReader {
 public:
-    explicit BitReader(tdec& decoder) : decoder_(decoder) { load(); }
-    ~BitReader() { catchUp(); }
+    explicit BitReader(tdec& decoder) : decoder_(decoder), next_(decoder.readPos + 3)
+    {
+        refill();
+        skip(decoder.bitPos);
+    }
+    ~BitReader()
+    {
+        // The next bit lies in the byte available_ bits above next_.
+        const int32_t current = next_ + (available_ + 7) / 8;
+        decoder_.readPos = std::max(current - 3, lowestReadPos);
+        decoder_.bitPos = -available_ & 7;
+    }
     BitReader(const BitReader&) = delete;
     BitReader& operator=(const BitReader&) = delete;
 
     uint64_t peek()
     {
-        if (available_ < 32) {
-            catchUp();
-            load();
-        }
+        refill();
         return bits_;
     }
     void skip(int32_t count)
@@ -175,17 +162,26 @@ public:
     }
 
 private:
-    void load()
+    // The stream runs to lower addresses, so the little-endian word whose
+    // top byte is next_ holds the next eight bytes in order. Past the end
+    // next_ stops inside the zero padding below the scan.
+    void refill()
     {
-        bits_ = decoder_.window();
-        available_ = 64 - decoder_.bitPos;
+        uint64_t word;
+        std::memcpy(&word, decoder_.scanData + next_ - 7, sizeof word);
+        if constexpr (std::endian::native == std::endian::big)
+            word = __builtin_bswap64(word);
+        bits_ |= word >> available_;
+        next_ = std::max(next_ - ((63 - available_) >> 3), lowestNext);
+        available_ |= 56;
     }
-    // The window held 64 - bitPos bits when it was loaded.
-    void catchUp() { decoder_.consume(64 - decoder_.bitPos - available_); }
+
+    static constexpr int32_t lowestNext = 7 - tjpg::scanPadding;
 
     tdec& decoder_;
     uint64_t bits_ = 0;
-    int32_t available_ = 0;
+    int32_t available_ = 0;  // valid bits at the top of bits_, 0..63
+    int32_t next_;           // the first byte not yet counted in available_
 };
 
 // The table comes as an argument rather than from the member, which every

@@ -68,8 +68,6 @@ private:
     int prepareBlockInto(BitReader& reader, int i, int32_t* out);
     void buildFastSymbols(int t);
     bool decodeFastSymbol(BitReader& reader, int t, int32_t& k, int32_t* out);
-    uint64_t window() const;
-    void consume(int32_t bits);
     bool decodeLongCode(int t, uint32_t bits, int32_t shortest, int32_t& length, RunSize& symbol) const;
 };
 
