@@ -2,24 +2,21 @@
 
 #include <algorithm>
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
+
 #include "jpeg/mcu_loop.h"
 #include "jpeg/parallel.h"
 #include "jpeg/picture.h"
 
 namespace {
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#define VIEWER_VECTOR_CLONES [[gnu::target_clones("avx2", "default")]]
-#else
-#define VIEWER_VECTOR_CLONES
-#endif
-
 // Fixed-point T.871 conversion: red and blue at 8 fractional bits (gains
 // 360/256 = 1.406 and 454/256 = 1.773), green at 16 from the scaled red and
 // blue, where 111616 = 65536 + 256 * (130 + 50) cancels the luma they carry.
 // The planes never overlap, which lets the loop run in vector lanes.
-VIEWER_VECTOR_CLONES
-void convertSamples(uint8_t* __restrict p0, uint8_t* __restrict p1, uint8_t* __restrict p2, int32_t count)
+void convertPortably(uint8_t* __restrict p0, uint8_t* __restrict p1, uint8_t* __restrict p2, int32_t count)
 {
     for (int32_t s = 0; s < count; ++s) {
         const int32_t y = p0[s], cb = p1[s], cr = p2[s];
@@ -32,10 +29,75 @@ void convertSamples(uint8_t* __restrict p0, uint8_t* __restrict p1, uint8_t* __r
     }
 }
 
+#if defined(__x86_64__) && defined(__GNUC__)
+#define VIEWER_COLOUR_AVX2 1
+
+// The same integers in 16-bit lanes. The luma terms are whole multiples of
+// the scale, so with c = chroma - 128:
+//   red   = y + floor(360 c / 256)   = y + mulhi(64 c, 1440)
+//   blue  = y + floor(454 c / 256)   = y + mulhi(64 c, 1816)
+//   green = y + floor((-46800 cr - 22700 cb) / 65536)
+//         = y + ((-23400 cr - 11350 cb) >> 15), one multiply-add of the pair,
+// and the saturating pack to bytes is the clamp to 0..255. Equal to the
+// portable loop for every (y, cb, cr); a test checks all of them.
+__attribute__((target("avx2"))) __m256i convert16(__m256i y, __m256i cb, __m256i cr, __m256i& green,
+                                                  __m256i& blue)
+{
+    const __m256i pairWeights = _mm256_set1_epi32(static_cast<int32_t>(uint32_t(uint16_t(-11350)) << 16 |
+                                                                       uint16_t(-23400)));
+    const __m256i greenLow = _mm256_srai_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(cr, cb), pairWeights), 15);
+    const __m256i greenHigh = _mm256_srai_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi16(cr, cb), pairWeights), 15);
+    green = _mm256_add_epi16(y, _mm256_packs_epi32(greenLow, greenHigh));
+    blue = _mm256_add_epi16(y, _mm256_mulhi_epi16(_mm256_slli_epi16(cb, 6), _mm256_set1_epi16(1816)));
+    return _mm256_add_epi16(y, _mm256_mulhi_epi16(_mm256_slli_epi16(cr, 6), _mm256_set1_epi16(1440)));
+}
+
+__attribute__((target("avx2"))) __m256i widenChroma(const uint8_t* p)
+{
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return _mm256_sub_epi16(_mm256_cvtepu8_epi16(bytes), _mm256_set1_epi16(128));
+}
+
+// Two runs of 16 lanes packed back to 32 bytes in sample order.
+__attribute__((target("avx2"))) void storeBytes(uint8_t* p, __m256i first, __m256i second)
+{
+    const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(first, second), 0xD8);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), packed);
+}
+
+__attribute__((target("avx2"))) void convertWide(uint8_t* p0, uint8_t* p1, uint8_t* p2, int32_t count)
+{
+    int32_t s = 0;
+    for (; s + 32 <= count; s += 32) {
+        __m256i red[2], green[2], blue[2];
+        for (int half = 0; half < 2; ++half) {
+            const int32_t at = s + 16 * half;
+            const __m256i y = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p0 + at)));
+            red[half] = convert16(y, widenChroma(p1 + at), widenChroma(p2 + at), green[half], blue[half]);
+        }
+        storeBytes(p0 + s, red[0], red[1]);
+        storeBytes(p1 + s, green[0], green[1]);
+        storeBytes(p2 + s, blue[0], blue[1]);
+    }
+    convertPortably(p0 + s, p1 + s, p2 + s, count - s);
+}
+#endif
+
 // Below this a second thread costs more than it saves.
 constexpr int32_t parallelMinimumSamples = 1 << 18;
 
 } // namespace
+
+void convertSamples(uint8_t* y, uint8_t* cb, uint8_t* cr, int32_t count, [[maybe_unused]] bool wide)
+{
+#if VIEWER_COLOUR_AVX2
+    if (wide && __builtin_cpu_supports("avx2")) {
+        convertWide(y, cb, cr, count);
+        return;
+    }
+#endif
+    convertPortably(y, cb, cr, count);
+}
 
 void convertPictureRows(int32_t first, int32_t count)
 {

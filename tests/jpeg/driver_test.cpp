@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "app/interaction.h"
 #include "jpeg/colour.h"
@@ -177,6 +178,24 @@ TEST(ConvertColour, UsesStandardGainsSoGreysStayNeutral)
     EXPECT_EQ(convertColour(), 0);  // already R/G/B
     EXPECT_EQ(picture.plane[0][0], 128);
     picture.clear();
+}
+
+// Every (y, cb, cr) triple once, in a run whose length is no multiple of
+// the vector width, so the tail takes the portable loop too.
+TEST(ConvertColour, VectorLanesGiveThePortableBytesForEveryTriple)
+{
+    constexpr int32_t count = (1 << 24) + 13;
+    std::vector<uint8_t> planes[2][3];
+    for (auto& set : planes)
+        for (int k = 0; k < 3; ++k) {
+            set[k].resize(count);
+            for (int32_t s = 0; s < count; ++s)
+                set[k][size_t(s)] = static_cast<uint8_t>(s >> (8 * k));
+        }
+    convertSamples(planes[0][0].data(), planes[0][1].data(), planes[0][2].data(), count, false);
+    convertSamples(planes[1][0].data(), planes[1][1].data(), planes[1][2].data(), count, true);
+    for (int k = 0; k < 3; ++k)
+        EXPECT_TRUE(planes[0][k] == planes[1][k]) << k;
 }
 
 } // namespace
