@@ -124,9 +124,12 @@ bool decodeOnOneThread(const McuLayout& layout, const McuRows& rows)
 }
 
 // Entropy decoding is sequential; everything after it is not. The calling
-// thread decodes MCU rows into a ring of coefficient rows while a worker
-// transforms and stores the rows behind it. Each block is transformed
-// exactly as on one thread, so the planes come out the same.
+// thread decodes MCU rows into a ring of coefficient rows; a worker
+// transforms, stores and converts decoded rows, oldest first, and so does
+// the calling thread whenever the ring is full, so neither waits while the
+// other has work it could take. Rows are finished whole by one thread or
+// the other, each block exactly as on one thread, so the planes come out
+// the same.
 class McuPipeline {
 public:
     McuPipeline(const McuLayout& layout, const McuRows& rows)
@@ -140,11 +143,13 @@ public:
     {
         std::thread worker;
         try {
-            worker = std::thread([this] { finishRows(); });
+            worker = std::thread([this] { finishAsWorker(); });
         } catch (const std::system_error&) {
             return decodeOnOneThread(layout_, rows_);
         }
         const bool decoded = decodeRows();
+        while (finishNextRow()) {
+        }
         worker.join();
         return decoded;
     }
@@ -154,29 +159,36 @@ private:
 
     int32_t* ringRow(int32_t mr) { return &ring_[size_t(mr % ringRows) * size_t(rows_.blocksPerRow()) * 64]; }
 
-    // The count of decoded rows and, in bit 0, whether decoding has ended;
-    // when it ended inside a row, blocksInLastRow_ says how far it got.
+    // The count of decoded rows and, in bit 0, whether decoding has ended.
     void publish(int32_t rows, bool ended)
     {
         progress_.store(int64_t{rows} * 2 + ended, std::memory_order_release);
         progress_.notify_one();
     }
 
-    void waitForFreeRow(int32_t row)
+    // Row mr reuses the slot of row mr - ringRows, which must be finished
+    // first; rather than wait for it, this thread finishes rows itself.
+    void waitForFreeSlot(int32_t mr)
     {
-        for (int32_t done = finishedRows_.load(std::memory_order_acquire); done <= row - ringRows;
-             done = finishedRows_.load(std::memory_order_acquire))
-            finishedRows_.wait(done);
+        if (mr < ringRows)
+            return;
+        std::atomic<int32_t>& slot = finishedInSlot_[mr % ringRows];
+        for (int32_t last = slot.load(std::memory_order_acquire); last != mr - ringRows + 1;
+             last = slot.load(std::memory_order_acquire))
+            if (!finishNextRow())
+                slot.wait(last, std::memory_order_acquire);
     }
 
     bool decodeRows()
     {
         for (int32_t mr = 0; mr < layout_.rows; ++mr) {
-            waitForFreeRow(mr);
+            waitForFreeSlot(mr);
             const int64_t decoded = rows_.decodeRow(ringRow(mr));
             if (decoded < rows_.blocksPerRow()) {
-                blocksInLastRow_ = decoded;
+                // What there is of this row is stored as on one thread;
+                // nobody else touches a row that is not wholly decoded.
                 publish(mr, true);
+                rows_.finishBlocks(mr, ringRow(mr), 0, decoded);
                 return false;
             }
             publish(mr + 1, false);
@@ -185,40 +197,42 @@ private:
         return true;
     }
 
-    void finishRows()
+    // Claims the oldest decoded row nobody has claimed and finishes it;
+    // false when there is none at the moment.
+    bool finishNextRow()
     {
-        for (int32_t mr = 0;; ++mr) {
-            const int64_t progress = waitForProgress(mr);
-            if (progress / 2 <= mr) {
-                // Decoding ended before this row was complete: what there is
-                // of it is stored as on one thread.
-                if (mr < layout_.rows)
-                    rows_.finishBlocks(mr, ringRow(mr), 0, blocksInLastRow_);
-                return;
-            }
-            rows_.finishRow(mr, ringRow(mr));
-            finishedRows_.store(mr + 1, std::memory_order_release);
-            finishedRows_.notify_one();
-        }
+        const auto decodedRows = int32_t(progress_.load(std::memory_order_acquire) / 2);
+        int32_t row = claimed_.load(std::memory_order_relaxed);
+        do {
+            if (row >= decodedRows)
+                return false;
+        } while (!claimed_.compare_exchange_weak(row, row + 1, std::memory_order_relaxed));
+        rows_.finishRow(row, ringRow(row));
+        std::atomic<int32_t>& slot = finishedInSlot_[row % ringRows];
+        slot.store(row + 1, std::memory_order_release);
+        slot.notify_one();
+        return true;
     }
 
-    // Waits until row mr is decoded or decoding has ended.
-    int64_t waitForProgress(int32_t mr)
+    void finishAsWorker()
     {
         for (;;) {
             const int64_t progress = progress_.load(std::memory_order_acquire);
-            if (progress / 2 > mr || (progress & 1))
-                return progress;
-            progress_.wait(progress);
+            if (finishNextRow())
+                continue;
+            if (progress & 1)
+                return;  // every row decoded is claimed, and no more will come
+            progress_.wait(progress, std::memory_order_acquire);
         }
     }
 
     const McuLayout& layout_;
     const McuRows& rows_;
     std::vector<int32_t>& ring_;
-    int64_t blocksInLastRow_ = 0;  // written before the final publish, read after it
     std::atomic<int64_t> progress_{0};
-    std::atomic<int32_t> finishedRows_{0};
+    std::atomic<int32_t> claimed_{0};  // rows handed out to be finished
+    // For each ring slot, 1 + the last row finished in it.
+    std::atomic<int32_t> finishedInSlot_[ringRows] = {};
 };
 
 // Below this many blocks a second thread costs more than it saves.
