@@ -6,8 +6,6 @@
 #include <immintrin.h>
 #endif
 
-#include "jpeg/mcu_loop.h"
-#include "jpeg/parallel.h"
 #include "jpeg/picture.h"
 
 namespace {
@@ -83,9 +81,6 @@ __attribute__((target("avx2"))) void convertWide(uint8_t* p0, uint8_t* p1, uint8
 }
 #endif
 
-// Below this a second thread costs more than it saves.
-constexpr int32_t parallelMinimumSamples = 1 << 18;
-
 } // namespace
 
 void convertSamples(uint8_t* y, uint8_t* cb, uint8_t* cr, int32_t count, [[maybe_unused]] bool wide)
@@ -111,18 +106,7 @@ int32_t convertColour()
     if (picture.colourState != 1 || picture.size[0] != picture.size[1] || picture.size[0] != picture.size[2] ||
         !picture.plane[0] || !picture.plane[1] || !picture.plane[2])
         return 0;
-    uint8_t* p0 = picture.plane[0].get();
-    uint8_t* p1 = picture.plane[1].get();
-    uint8_t* p2 = picture.plane[2].get();
-    const int32_t count = picture.size[0];
-    if (decodeThreads < 2 || count < parallelMinimumSamples) {
-        convertSamples(p0, p1, p2, count);
-    } else {
-        // Every sample stands alone: the two halves go to two threads.
-        const int32_t half = count / 2;
-        runBothHalves([=] { convertSamples(p0, p1, p2, half); },
-                      [=] { convertSamples(p0 + half, p1 + half, p2 + half, count - half); });
-    }
+    convertSamples(picture.plane[0].get(), picture.plane[1].get(), picture.plane[2].get(), picture.size[0]);
     picture.colourState = 0;
     return 1;
 }

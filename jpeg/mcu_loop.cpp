@@ -40,8 +40,8 @@ public:
 
     int64_t blocksPerRow() const { return blocksPerRow_; }
 
-    // Entropy-decodes the next MCU row into blocks. Returns how many blocks were decoded: blocksPerRow(), or fewer when
-    // one cannot be.
+    // Entropy-decodes the next MCU row into blocks. Returns how many blocks
+    // were decoded: blocksPerRow(), or fewer when one cannot be.
     int64_t decodeRow(int32_t* blocks) const
     {
         const int count = layout_.blocksPerMcu;

@@ -5,8 +5,8 @@
 #include "jpeg/image_record.h"
 
 // Threads a decode may use: 1 keeps everything on the calling thread (kept
-// for comparison); 2 overlaps entropy decoding with the inverse DCT and the
-// stores, and splits the colour conversion. The output is the same.
+// for comparison); 2 overlaps entropy decoding with the inverse DCT, the
+// stores and the colour conversion. The output is the same.
 extern int32_t decodeThreads;
 
 // Block geometry of an interleaved scan of components 1, 2, 3 (T.81 A.2.3).
