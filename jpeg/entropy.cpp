@@ -155,16 +155,10 @@ public:
         refill();
         return bits_;
     }
-    void skip(int32_t count)
-    {
-        bits_ <<= count;
-        available_ -= count;
-    }
-
-private:
-    // The stream runs to lower addresses, so the little-endian word whose
-    // top byte is next_ holds the next eight bytes in order. Past the end
-    // next_ stops inside the zero padding below the scan.
+    // The bits held without topping up: at least 25 between symbols, enough
+    // to look up the next one. The top-up then runs beside the look-up
+    // instead of ahead of it.
+    uint64_t held() const { return bits_; }
     void refill()
     {
         uint64_t word;
@@ -175,6 +169,13 @@ private:
         next_ = std::max(next_ - ((63 - available_) >> 3), lowestNext);
         available_ |= 56;
     }
+    void skip(int32_t count)
+    {
+        bits_ <<= count;
+        available_ -= count;
+    }
+
+private:
 
     static constexpr int32_t lowestNext = 7 - tjpg::scanPadding;
 
@@ -215,7 +216,8 @@ private:
 // consumed, if not.
 [[gnu::always_inline]] inline bool tdec::decodeFastSymbol(BitReader& reader, int t, int32_t& k, int32_t* out)
 {
-    const int32_t entry = fastSymbol[t][reader.peek() >> (64 - lookaheadBits)];
+    const int32_t entry = fastSymbol[t][reader.held() >> (64 - lookaheadBits)];
+    reader.refill();
     if (entry == 0)
         return false;
     reader.skip(entry & 31);
