@@ -170,12 +170,31 @@ void tjpg::copyStreamBytes(int32_t start)
     }
 }
 
+namespace {
+
+// Eight bytes at a time: std::reverse_copy moves one byte per step, which
+// took a twentieth of a whole decode.
+void reverseInto(const uint8_t* from, size_t count, uint8_t* to)
+{
+    size_t done = 0;
+    for (; done + 8 <= count; done += 8) {
+        uint64_t word;
+        std::memcpy(&word, from + count - done - 8, sizeof word);
+        word = __builtin_bswap64(word);
+        std::memcpy(to + done, &word, sizeof word);
+    }
+    for (; done < count; ++done)
+        to[done] = from[count - 1 - done];
+}
+
+} // namespace
+
 void tjpg::extractScan(int32_t start)
 {
     copyStreamBytes(start);
     const auto n = static_cast<int32_t>(scanStream_.size());
     scanData.resize(size_t(n) + scanPadding);
     std::fill_n(scanData.begin(), scanPadding, 0);
-    std::reverse_copy(scanStream_.begin(), scanStream_.end(), scanData.begin() + scanPadding);
+    reverseInto(scanStream_.data(), scanStream_.size(), scanData.data() + scanPadding);
     scanLength = n;
 }
