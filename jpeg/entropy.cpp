@@ -106,9 +106,11 @@ void tdec::buildLookahead()
 }
 
 // Derived from the lookahead entries, so a coefficient decodes to the same
-// value, run and length either way. Symbols without value bits (end of
-// block, ZRL) take the lookahead way: a test for them here costs the
-// common case more than it saves them.
+// value, run and length either way. In AC tables, end of block and ZRL get
+// entries too, with no test of their own: end of block runs k past the
+// block, ZRL stores a zero sixteen places on, where the block holds zero.
+// The other symbols without value bits take the lookahead way, as do all
+// of them in DC tables, where they mean a difference of 0.
 void tdec::buildFastSymbols(int t)
 {
     for (uint32_t prefix = 0; prefix < (1u << lookaheadBits); ++prefix) {
@@ -118,6 +120,10 @@ void tdec::buildFastSymbols(int t)
         const auto size = static_cast<uint32_t>((entry >> 4) & 15);
         int32_t& fast = fastSymbol[t][prefix];
         fast = 0;
+        if (entry != 0 && size == 0 && t >= 4 && (run == 0 || run == 15)) {
+            fast = static_cast<int32_t>((run == 0 ? 64u : run) << 8 | length);
+            continue;
+        }
         if (entry == 0 || size == 0 || length + size > lookaheadBits)
             continue;
         const uint32_t raw = (prefix >> (lookaheadBits - length - size)) & ((1u << size) - 1);
@@ -219,7 +225,7 @@ private:
     if (entry == 0)
         return false;
     reader.skip(entry & 31);
-    k += (entry >> 8) & 15;
+    k += (entry >> 8) & 127;
     if (k < 64) [[likely]]
         out[naturalOrder[k]] = entry >> 16;
     ++k;

@@ -26,9 +26,10 @@ struct tdec {
     // length, run and size packed, or 0 when a longer look is needed.
     uint16_t lookahead[8][1 << lookaheadBits] = {};
     // For every table, the prefixes that hold a whole coefficient, code and
-    // value bits: the value in the top 16 bits, the run in bits 8..11, the
-    // bits taken in bits 0..4; 0 for every other prefix, which then takes
-    // the lookahead way.
+    // value bits, or an AC table's end of block or ZRL: the value in the top
+    // 16 bits, the run in bits 8..14 (64 for end of block), the bits taken
+    // in bits 0..4; 0 for every other prefix, which then takes the
+    // lookahead way.
     int32_t fastSymbol[8][1 << lookaheadBits] = {};
 
     tdec() = default;
