@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "jpeg/mcu_loop.h"
+
+struct tdec;
+
+// Added to the DC coefficient of every block of each component before the
+// transform. A reader that starts part-way into a scan predicts DC from 0
+// instead of from the true predictor; its blocks are off by this constant,
+// in 32-bit wrap-around like the prediction itself.
+struct DcOffset {
+    int32_t component[3] = {};
+};
+
+// Where the n-th block of an MCU goes: components in identifier order, then
+// rows, then columns, as the scan interleaves them.
+struct BlockPlace {
+    int i, v, h;
+};
+
+// One MCU row's blocks, MCU after MCU, each MCU's blocks in place order.
+class McuRows {
+public:
+    McuRows(const McuLayout& layout, RowColour colour);
+
+    const McuLayout& layout() const { return layout_; }
+    int64_t blocksPerRow() const { return blocksPerRow_; }
+    int64_t mcuCount() const { return int64_t{layout_.rows} * layout_.cols; }
+
+    // Entropy-decodes the next MCU through reader into blocks. Returns how
+    // many of its blocks were decoded: blocksPerMcu, or fewer when one
+    // cannot be.
+    int decodeMcu(tdec& reader, int32_t* blocks) const;
+
+    // Entropy-decodes the next MCU row into blocks, calling afterMcu(n)
+    // after each MCU with n MCUs of the row done. Returns how many blocks
+    // were decoded: blocksPerRow(), or fewer when one cannot be.
+    template <class AfterMcu>
+    int64_t decodeRow(tdec& reader, int32_t* blocks, AfterMcu afterMcu) const
+    {
+        const int count = layout_.blocksPerMcu;
+        for (int32_t mc = 0; mc < layout_.cols; ++mc) {
+            const int decoded = decodeMcu(reader, blocks + int64_t{mc} * count * 64);
+            if (decoded < count)
+                return int64_t{mc} * count + decoded;
+            afterMcu(mc + 1);
+        }
+        return blocksPerRow_;
+    }
+    int64_t decodeRow(tdec& reader, int32_t* blocks) const
+    {
+        return decodeRow(reader, blocks, [](int32_t) {});
+    }
+
+    // Transforms and stores blocks from..to-1 of MCU row mr; first points
+    // at block from.
+    void finishBlocks(int32_t mr, int32_t* first, int64_t from, int64_t to, const DcOffset& dc = {}) const;
+
+    // Transforms and stores the whole of MCU row mr; while its samples are
+    // still in the cache, converts the picture rows it completes.
+    void finishRow(int32_t mr, int32_t* blocks, const DcOffset& dc = {}) const;
+    // Converts the picture rows of MCU row mr, once it is wholly stored.
+    void convertRow(int32_t mr) const;
+
+private:
+    void addDcOffset(int32_t* first, int64_t from, int64_t to, const DcOffset& dc) const;
+
+    const McuLayout& layout_;
+    const RowColour colour_;
+    const int64_t blocksPerRow_;
+    std::vector<BlockPlace> places_;
+    std::vector<int> components_;  // places_[n].i, as the entropy decoder takes them
+};
+
+// Coefficient rows kept from one decode to the next: fresh pages would cost
+// a page fault each.
+int32_t* coefficientRows(int64_t rows, int64_t blocksPerRow);
