@@ -52,11 +52,18 @@ tdec::~tdec()
     image.clear();
 }
 
-void tdec::startScan(const uint8_t* scan, int32_t length)
+void tdec::startScan(const uint8_t* scan, int32_t length, int32_t firstByte)
 {
     scanData = scan;
-    readPos = length - 4;
+    readPos = length - 4 - firstByte;
     bitPos = 0;
+}
+
+void tdec::copyTables(const tdec& other)
+{
+    image.assign(other.image);
+    std::memcpy(lookahead, other.lookahead, sizeof lookahead);
+    std::memcpy(fastSymbol, other.fastSymbol, sizeof fastSymbol);
 }
 
 void tdec::alignToByte()

@@ -57,8 +57,13 @@ struct tdec {
     // on block. Returns 0 on success, 1 on failure.
     int transformBlock(int i);
 
-    // Starts reading the scan from its first byte.
-    void startScan(const uint8_t* scan, int32_t length);
+    // Starts reading the scan at byte firstByte.
+    void startScan(const uint8_t* scan, int32_t length, int32_t firstByte = 0);
+    // How far into the scan the reader is, in bits counted from an origin
+    // of its own: for comparing two readers of the same scan.
+    int64_t bitsRead() const { return int64_t{-readPos} * 8 + bitPos; }
+    // Takes image and the look-up tables from other, to read the same scan.
+    void copyTables(const tdec& other);
     // Moves to the next byte boundary at a restart point.
     void alignToByte();
 

@@ -6,6 +6,7 @@
 
 #include "jpeg/entropy.h"
 #include "jpeg/mcu_rows.h"
+#include "jpeg/scan_bands.h"
 
 int32_t decodeThreads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
 
@@ -167,5 +168,10 @@ bool decodeMcus(const McuLayout& layout, RowColour colour)
     const int64_t blocks = rows.mcuCount() * layout.blocksPerMcu;
     if (decodeThreads < 2 || blocks < pipelineMinimumBlocks || layout.rows < 2)
         return decodeOnOneThread(rows);
+    // Where entropy decoding is the larger part of the work, at eight bytes
+    // of scan per block or more, the threads split it too.
+    const bool entropyHeavy = decoder.image.scanLength >= 8 * blocks && layout.rows >= 48;
+    if (decoder.image.restartInterval == 0 && (scanBandCount > 0 || (entropyHeavy && scanBandCount == 0)))
+        return decodeInBands(rows);
     return McuPipeline(rows).run();
 }
