@@ -73,7 +73,7 @@ private:
     int decodeBlockInto(BitReader& reader, int i, int32_t* out);
     int prepareBlockInto(BitReader& reader, int i, int32_t* out);
     void buildFastSymbols(int t);
-    bool decodeFastSymbol(BitReader& reader, int t, int32_t& k, int32_t* out);
+    bool decodeFastSymbol(BitReader& reader, const int32_t* table, int32_t& k, int32_t* out);
     bool decodeLongCode(int t, uint32_t bits, int32_t shortest, int32_t& length, RunSize& symbol) const;
 };
 
