@@ -176,7 +176,7 @@ int32_t* BandDecoder::mcuSlot(int32_t buffer, int64_t index) const
     std::vector<int32_t>& blocks = blockBuffer(buffer);
     const auto needed = size_t(mcuBlocks(index + 1) * 64);
     if (blocks.size() < needed)
-        blocks.resize(std::max(needed, blocks.size() + blocks.size() / 2));
+        blocks.resize(std::clamp(blocks.size() + blocks.size() / 2, needed, size_t(mcuBlocks(bufferMcus_) * 64)));
     return blocks.data() + mcuBlocks(index) * 64;
 }
 
