@@ -3,30 +3,7 @@
 #include <cstdint>
 #include <new>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
-
-namespace {
-
-// A fresh plane is written page by page by the decoder; with 4 KiB pages a
-// 12-megapixel picture costs some 9,000 page faults, which made the first
-// decode of a size several times slower than the next. Asking for 2 MiB
-// pages over the plane's aligned interior cuts that to a handful. Advice
-// only: where it is not taken, nothing changes.
-void adviseLargePages([[maybe_unused]] uint8_t* data, [[maybe_unused]] size_t bytes)
-{
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr uintptr_t largePage = uintptr_t{1} << 21;
-    const auto start = reinterpret_cast<uintptr_t>(data);
-    const uintptr_t first = (start + largePage - 1) & ~(largePage - 1);
-    const uintptr_t last = (start + bytes) & ~(largePage - 1);
-    if (first < last)
-        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-#endif
-}
-
-} // namespace
+#include "jpeg/large_pages.h"
 
 pctr::~pctr() { clear(); }
 

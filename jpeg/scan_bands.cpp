@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "jpeg/entropy.h"
+#include "jpeg/large_pages.h"
 
 int32_t scanBandCount = 0;
 
@@ -44,11 +45,20 @@ constexpr int64_t stoppedRecording = int64_t{1} << 31;
 constexpr int leaderBuffer = 0, followerBuffer = 2, bufferCount = 4;
 
 // Memory kept from one decode to the next: the coefficient buffers and the
-// second reader's MCU starts.
-std::vector<int32_t>& blockBuffer(int32_t buffer)
+// second reader's MCU starts. A buffer is allocated at its largest and left
+// untouched, so only the part a decode writes takes pages.
+int32_t* blockBuffer(int32_t buffer, size_t size = 0)
 {
-    static std::vector<int32_t> blocks[bufferCount];
-    return blocks[buffer];
+    static std::unique_ptr<int32_t[]> blocks[bufferCount];
+    static size_t sizes[bufferCount];
+    if (sizes[buffer] < size) {
+        blocks[buffer].reset();
+        sizes[buffer] = 0;
+        blocks[buffer].reset(new int32_t[size]);
+        sizes[buffer] = size;
+        adviseLargePages(blocks[buffer].get(), size * sizeof(int32_t));
+    }
+    return blocks[buffer].get();
 }
 std::vector<McuStart>& followerStarts()
 {
@@ -75,8 +85,7 @@ public:
 private:
     const McuLayout& layout() const { return rows_.layout(); }
     int64_t mcuBlocks(int64_t mcus) const { return mcus * layout().blocksPerMcu; }
-    // The buffer's room for MCU index, grown when needed.
-    int32_t* mcuSlot(int32_t buffer, int64_t index) const;
+    int32_t* mcuSlot(int32_t buffer, int64_t index) const { return blockBuffer(buffer) + mcuBlocks(index) * 64; }
     int64_t bandByte(int32_t band) const { return int64_t{length_} * band / bands_; }
     int64_t middleByte(int32_t band) const { return (bandByte(band) + bandByte(band + 1)) / 2; }
     // bitsRead() of a reader started at byte.
@@ -169,15 +178,8 @@ BandDecoder::BandDecoder(const McuRows& rows)
     bufferMcus_ = std::clamp<int64_t>(2 * ((mcuCount_ + bands_ - 1) / bands_), 1, (int64_t{8} << 20) / mcuBytes + 1);
     follower_->copyTables(leader_);
     starts_.resize(size_t(bufferMcus_) + 1);
-}
-
-int32_t* BandDecoder::mcuSlot(int32_t buffer, int64_t index) const
-{
-    std::vector<int32_t>& blocks = blockBuffer(buffer);
-    const auto needed = size_t(mcuBlocks(index + 1) * 64);
-    if (blocks.size() < needed)
-        blocks.resize(std::clamp(blocks.size() + blocks.size() / 2, needed, size_t(mcuBlocks(bufferMcus_) * 64)));
-    return blocks.data() + mcuBlocks(index) * 64;
+    for (int32_t buffer = 0; buffer < bufferCount; ++buffer)
+        blockBuffer(buffer, size_t(mcuBlocks(bufferMcus_) * 64));
 }
 
 int64_t BandDecoder::endBit(int32_t band) const
@@ -295,7 +297,7 @@ bool BandDecoder::leadBand(int32_t band, int64_t& mcu)
             }
         }
         if (mcu - first == bufferMcus_) {
-            handOver({mcuBlocks(first), mcuBlocks(mcu), blockBuffer(buffer).data(), {}, buffer});
+            handOver({mcuBlocks(first), mcuBlocks(mcu), blockBuffer(buffer), {}, buffer});
             leaderParity_ ^= 1;
             buffer = leaderBuffer + leaderParity_;
             finishBuffer(buffer);
@@ -307,7 +309,7 @@ bool BandDecoder::leadBand(int32_t band, int64_t& mcu)
         ++mcu;
     }
     const bool failure = decoded < layout().blocksPerMcu;
-    handOver({mcuBlocks(first), mcuBlocks(mcu) + (failure ? decoded : 0), blockBuffer(buffer).data(), {}, buffer});
+    handOver({mcuBlocks(first), mcuBlocks(mcu) + (failure ? decoded : 0), blockBuffer(buffer), {}, buffer});
     leaderParity_ ^= 1;
     if (looking && !meeting)
         tellFollower(band, abandoned);
@@ -433,7 +435,7 @@ bool BandDecoder::followBand(int32_t band)
     int64_t base = 0;           // the MCU in the buffer's first slot
     const auto handOverUntil = [&](int64_t to, int blocks) {
         handOver({mcuBlocks(metMcu_ + first - metIndex_), mcuBlocks(metMcu_ + to - metIndex_) + blocks,
-                  blockBuffer(buffer).data() + mcuBlocks(first - base) * 64, dc_, buffer});
+                  blockBuffer(buffer) + mcuBlocks(first - base) * 64, dc_, buffer});
         followerParity_ ^= 1;
     };
     while (failure < 0 && !endsBand(reader, band, metMcu_ + n - metIndex_)) {
