@@ -35,24 +35,17 @@ public:
     // cannot be.
     int decodeMcu(tdec& reader, int32_t* blocks) const;
 
-    // Entropy-decodes the next MCU row into blocks, calling afterMcu(n)
-    // after each MCU with n MCUs of the row done. Returns how many blocks
+    // Entropy-decodes the next MCU row into blocks. Returns how many blocks
     // were decoded: blocksPerRow(), or fewer when one cannot be.
-    template <class AfterMcu>
-    int64_t decodeRow(tdec& reader, int32_t* blocks, AfterMcu afterMcu) const
+    int64_t decodeRow(tdec& reader, int32_t* blocks) const
     {
         const int count = layout_.blocksPerMcu;
         for (int32_t mc = 0; mc < layout_.cols; ++mc) {
             const int decoded = decodeMcu(reader, blocks + int64_t{mc} * count * 64);
             if (decoded < count)
                 return int64_t{mc} * count + decoded;
-            afterMcu(mc + 1);
         }
         return blocksPerRow_;
-    }
-    int64_t decodeRow(tdec& reader, int32_t* blocks) const
-    {
-        return decodeRow(reader, blocks, [](int32_t) {});
     }
 
     // Transforms and stores blocks from..to-1 of MCU row mr; first points
