@@ -14,14 +14,15 @@ namespace {
 
 int32_t nextInCycle(int32_t value) { return value + 1 < 0 || value + 1 > 2 ? 0 : value + 1; }
 
-// Whatever loaded, the counter then shows the last image; a failed load
-// says so in a box.
+// The counter then shows the image decoded: a JPEG's main picture, as the
+// decoder resolved it, or a BMP's one; a failed load says so in a box.
 void reportLoad(int32_t count)
 {
     imageCount = count;
     if (imageCount == 0)
         shellPlatform().messageBox("Load error", "Load error.");
-    subImageIndex = imageCount - 1;
+    if (imageCount == 0 || isBmpKind(fileKindLetter))
+        subImageIndex = imageCount - 1;
 }
 
 void openFile()

@@ -42,3 +42,8 @@ std::string explainFailedLoad(const std::string& path)
         return "not a readable 24-bit uncompressed BMP file";
     return explainLoadFailure();
 }
+
+std::string loadWarning(const std::string& path)
+{
+    return isBmpKind(extensionLetter(path)) ? "" : explainLoadWarning();
+}

@@ -10,15 +10,19 @@
 std::optional<int32_t> openFileCommand();
 
 // Loads path as the open-file command does once a file is chosen, and
-// remembers it as the current file: the last embedded image of a JPEG.
+// remembers it as the current file: the main picture of a JPEG.
 // Returns the image count, 0 on failure.
 int32_t loadChosenFile(const std::string& path);
 
 // Loads path into picture the way the viewer does: a name whose extension
 // begins with b or B through the BMP loader, anything else as JPEG, decoding
-// embedded image `image` (-1 = the last). Returns the image count, 0 on
+// embedded image `image` (-1 = the main picture). Returns the image count, 0 on
 // failure.
 int32_t loadImageFile(const std::string& path, int32_t image);
 
 // Why the last loadImageFile(path) failed, in words a user understands.
 std::string explainFailedLoad(const std::string& path);
+
+// What is wrong with what the last loadImageFile(path) loaded (a JPEG cut
+// short shows only part of its picture); empty when nothing is.
+std::string loadWarning(const std::string& path);

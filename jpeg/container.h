@@ -8,27 +8,24 @@
 
 #include "jpeg/image_record.h"
 
-// The records of the indexed images. One image is counted per 0xFF 0xDA
-// pair, but its record is made only when the walk reaches it: a file of
-// nothing but such pairs would otherwise cost a whole record (about 2 KB)
-// per two bytes of file. A record the walk never reached reads as empty.
+// The records of the indexed images, in file order.
 class ImageIndex {
 public:
-    // count images, no record made yet; count 0 leaves the index empty.
-    void reset(int32_t count = 0, int32_t fileSize = 0);
-    const tjpgel& operator[](int32_t n) const;
-    // Record n, made on first use.
-    tjpgel& record(int32_t n);
+    void reset() { records_.clear(); }
+    void add(std::unique_ptr<tjpgel> record) { records_.push_back(std::move(record)); }
+    int32_t size() const { return static_cast<int32_t>(records_.size()); }
+    const tjpgel& operator[](int32_t n) const { return *records_[static_cast<size_t>(n)]; }
     bool operator==(std::nullptr_t) const { return records_.empty(); }
 
 private:
     std::vector<std::unique_ptr<tjpgel>> records_;
-    tjpgel unreached_;
 };
 
 // A whole JPEG file in memory and the index of the images in it. An image
 // is what one SOS marker starts, so a thumbnail stored in an application
-// segment is an image of its own, indexed before the main picture.
+// segment is an image of its own, indexed before the main picture, and the
+// secondary images that phones store after the main picture's end (MPF)
+// are indexed after it.
 struct tjpg {
     // Zero bytes kept in front of the scan data, so that the bit reader can
     // load a full 64-bit window at the end of the stream.
@@ -42,6 +39,17 @@ struct tjpg {
     int32_t error = 0;
     int32_t fileSize = 0;
     std::vector<uint8_t> fileData;
+    // The image shown by default: the last one of the file's own stream,
+    // before its end-of-image marker.
+    int32_t mainImage = -1;
+    // The frame marker (SOF0..SOF15) last met in the file's own stream, 0 if
+    // none; and the code of a segment after its last image that could not be
+    // read (it belongs to no image, so the parse does not fail for it).
+    int32_t streamFrameMarker = 0;
+    int32_t trailingFailure = 0;
+    // Set by extractScan when the scan data ran into the end of its stream
+    // before an end-of-image marker: the file was cut short.
+    bool scanTruncated = false;
 
     tjpg() = default;
     tjpg(const tjpg&) = delete;
@@ -53,9 +61,11 @@ struct tjpg {
     // Fills fileData and fileSize; raises fileNotReadable.
     void readFile(const std::string& path);
     // Fills the scan data of the image whose entropy-coded bytes begin at
-    // start: stuffing and markers removed, stored last byte first. Raises
+    // start, in a stream that ends at end: stuffing and markers removed,
+    // stored last byte first. Data cut off by the end of the stream is kept
+    // and scanTruncated set; with no data at all, raises
     // scanWithoutEndOfImage.
-    void extractScan(int32_t start);
+    void extractScan(int32_t start, int32_t end);
 
     // The extracted scan: scan()[scanLength - 1] is the first stream byte;
     // indices down to -scanPadding read as zero.
@@ -63,10 +73,8 @@ struct tjpg {
 
 private:
     void clearIndex();
-    void countImages();
-    void walk();
-    void readSegment(int32_t& imagesRead);
-    void copyStreamBytes(int32_t start);
+    // Returns whether the end-of-image marker was found before end.
+    bool copyStreamBytes(int32_t start, int32_t end);
 
     // The scan as it is extracted, in stream order; kept between decodes, as
     // are fileData's and scanData's capacity, so a re-decode maps no new pages.

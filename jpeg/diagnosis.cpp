@@ -12,9 +12,8 @@ namespace {
 
 std::string withCode(const char* text, int32_t code) { return std::string(text) + " (" + std::to_string(code) + ")"; }
 
-// SOF1..SOF15 other than DHT (C4), JPG (C8) and DAC (CC): frame types the
-// decoder steps over without reading.
-const char* unsupportedFrameKind(uint8_t marker)
+// Frame types the decoder steps over without reading.
+const char* unsupportedFrameKind(int32_t marker)
 {
     switch (marker) {
     case 0xC1: return "extended sequential JPEG (SOF1)";
@@ -27,15 +26,11 @@ const char* unsupportedFrameKind(uint8_t marker)
     }
 }
 
-std::string frameKindMessage()
+// Empty when the frame is one the decoder reads.
+std::string frameKindMessage(int32_t marker)
 {
-    for (int32_t i = 0; i + 1 < jpgFile.fileSize; ++i) {
-        if (jpgFile.fileData[i] != 0xFF)
-            continue;
-        if (const char* kind = unsupportedFrameKind(jpgFile.fileData[i + 1]))
-            return std::string(kind) + " is not supported";
-    }
-    return "";
+    const char* kind = unsupportedFrameKind(marker);
+    return kind ? std::string(kind) + " is not supported" : "";
 }
 
 std::string layoutMessage(const tjpgel& image)
@@ -54,7 +49,7 @@ std::string layoutMessage(const tjpgel& image)
 std::string entropyMessage(const tjpgel& image)
 {
     try {
-        jpgFile.extractScan(image.scanStart);
+        jpgFile.extractScan(image.scanStart, image.streamEnd);
     } catch (const JpegError& failure) {
         return withCode(describeResultCode(failure.code), failure.code);
     }
@@ -63,17 +58,39 @@ std::string entropyMessage(const tjpgel& image)
 
 } // namespace
 
+std::string noImageMessage()
+{
+    const std::string kind = frameKindMessage(jpgFile.streamFrameMarker);
+    if (!kind.empty())
+        return kind;
+    if (jpgFile.trailingFailure != 0)
+        return "the file holds no complete JPEG image: " + withCode(describeResultCode(jpgFile.trailingFailure),
+                                                                    jpgFile.trailingFailure);
+    return "the file holds no JPEG image (no SOS marker)";
+}
+
 std::string explainLoadFailure()
 {
     if (jpgFile.error != 0)
         return withCode(describeResultCode(jpgFile.error), jpgFile.error);
-    const std::string kind = frameKindMessage();
     if (jpgFile.count == 0)
-        return kind.empty() ? "the file holds no JPEG image (no SOS marker)" : kind;
+        return noImageMessage();
     if (subImageIndex < -1 || subImageIndex >= jpgFile.count)
         return "there is no image " + std::to_string(subImageIndex) + "; the file holds " + std::to_string(jpgFile.count);
-    const tjpgel& image = jpgFile.images[subImageIndex == -1 ? jpgFile.count - 1 : subImageIndex];
-    if (!decodableLayout(image))
+    const tjpgel& image = jpgFile.images[subImageIndex == -1 ? jpgFile.mainImage : subImageIndex];
+    if (image.failure != 0)
+        return "the image is damaged: " + withCode(describeResultCode(image.failure), image.failure);
+    if (!decodableLayout(image)) {
+        const std::string kind = frameKindMessage(image.frameMarker);
         return kind.empty() ? layoutMessage(image) : kind;
+    }
     return entropyMessage(image);
+}
+
+std::string explainLoadWarning()
+{
+    if (!jpgFile.scanTruncated)
+        return "";
+    return "the file ends before the end-of-image marker: the picture is incomplete (" +
+           std::to_string(scanWithoutEndOfImage) + ")";
 }

@@ -39,14 +39,14 @@ int32_t resolveImageIndex()
 {
     if (jpgFile.count == 0 || subImageIndex < -1 || subImageIndex >= jpgFile.count)
         return -1;
-    return subImageIndex == -1 ? jpgFile.count - 1 : subImageIndex;
+    return subImageIndex == -1 ? jpgFile.mainImage : subImageIndex;
 }
 
 bool decodeScan(const McuLayout& layout, RowColour colour)
 {
     decoder.dcPred[0] = decoder.dcPred[1] = decoder.dcPred[2] = 0;
     decoder.startScan(jpgFile.scan(), decoder.image.scanLength);
-    return decodeMcus(layout, colour);
+    return decodeMcus(layout, colour, jpgFile.scanTruncated ? ScanData::cutShort : ScanData::whole);
 }
 
 bool decodeSelected(int32_t index)
@@ -55,7 +55,7 @@ bool decodeSelected(int32_t index)
     subImageIndex = index;
     tjpgel& image = decoder.image;
     try {
-        jpgFile.extractScan(image.scanStart);
+        jpgFile.extractScan(image.scanStart, image.streamEnd);
     } catch (const JpegError&) {
         return false;
     }
@@ -83,7 +83,7 @@ bool decodeSelected(int32_t index)
 
 bool decodableLayout(const tjpgel& image)
 {
-    if (!image.hasFrameHeader || image.scanStart < 0 || image.componentCount != 3 || image.scanComponentCount != 3)
+    if (image.failure != 0 || !image.hasFrameHeader || image.scanStart < 0 || image.componentCount != 3 || image.scanComponentCount != 3)
         return false;
     if (int64_t{image.width} * image.height > pctr::maxSamples)
         return false;

@@ -4,8 +4,8 @@
 
 #include "jpeg/image_record.h"
 
-// Decodes the image of jpgFile that subImageIndex selects (-1 = the last,
-// replaced by the index it resolves to) into picture with the inverse-DCT
+// Decodes the image of jpgFile that subImageIndex selects (-1 = the main
+// picture, replaced by the index it resolves to) into picture with the inverse-DCT
 // family that idctIndex selects, and prints the load time measured from
 // startTick. Returns the number of images in the file, 0 on failure.
 int32_t decodeImage(uint32_t startTick);
@@ -14,7 +14,7 @@ int32_t decodeImage(uint32_t startTick);
 // and selects the family idctIndex names into idctActive.
 void buildIdcts(const tjpgel& image);
 
-// Whether the decoder can decode this image: an interleaved scan of
-// components 1, 2, 3 with sampling ratios 1, 2 or 4 to the luma, defined
+// Whether the decoder can decode this image: every segment read, an
+// interleaved scan of three components with sampling ratios 1, 2 or 4 to the luma, defined
 // quantisation tables, and a picture within the size limit.
 bool decodableLayout(const tjpgel& image);

@@ -277,7 +277,7 @@ private:
         return 1;
     const int32_t quantTable = image.component[i].quantTable;
     dcPred[i] = wrapAdd(dcPred[i], wrapMul(out[0], image.quant[quantTable][0]));
-    out[0] = wrapAdd(dcPred[i], 1024);
+    out[0] = wrapAdd(dcPred[i], levelShift);
     return 0;
 }
 

@@ -11,6 +11,9 @@
 struct tdec {
     // Code lengths up to this many bits are decoded by one table look-up.
     static constexpr int lookaheadBits = 10;
+    // Added to every DC term before the transform: 128, the samples' offset
+    // (T.81 A.3.1), times 8, the transforms' DC scale.
+    static constexpr int32_t levelShift = 1024;
 
     tjpgel image;
     int32_t bitPos = 0;   // bits 0..7 already consumed of the current byte

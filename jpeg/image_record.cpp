@@ -64,4 +64,7 @@ void tjpgel::assign(const tjpgel& other)
     scanStart = other.scanStart;
     fileSize = other.fileSize;
     hasFrameHeader = other.hasFrameHeader;
+    streamEnd = other.streamEnd;
+    frameMarker = other.frameMarker;
+    failure = other.failure;
 }

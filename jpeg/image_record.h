@@ -3,13 +3,16 @@
 #include <cstdint>
 #include <memory>
 
-// Tables of one component, indexed by component identifier - 1.
+// Tables of one component. Components numbered 1..4 sit at identifier - 1;
+// a frame that numbers them otherwise (0, 1, 2, or 'R', 'G', 'B') has them
+// in frame order.
 struct ComponentSpec {
     int32_t quantTable = 0;  // Tq
     int32_t dcTable = 0;     // Td
     int32_t acTable = 0;     // Ta
-    int32_t hSampling = 0;   // H
+    int32_t hSampling = 0;   // H; 0 while no frame header names the component
     int32_t vSampling = 0;   // V
+    int32_t id = 0;          // C, as the frame header gives it
 };
 
 // First code of one code length and the number of codes of that length;
@@ -51,6 +54,16 @@ struct tjpgel {
     int32_t scanStart = -1;   // -1 until the walk reads this image's SOS
     int32_t fileSize = 0;
     bool hasFrameHeader = false;  // an SOF0 segment was read for this image
+    // Where the stream holding this image ends: the file's end, or the end
+    // of the segment a nested stream (a thumbnail) lies in. No reader and no
+    // scan extraction goes past it.
+    int32_t streamEnd = 0;
+    // The frame marker (SOF0..SOF15) last met in this image's stream before
+    // its scan; 0 if none.
+    int32_t frameMarker = 0;
+    // The code of a segment of this image that could not be read, 0 if none:
+    // such an image is kept in the index, in its place, but cannot be decoded.
+    int32_t failure = 0;
 
     tjpgel() = default;
     tjpgel(const tjpgel&) = delete;

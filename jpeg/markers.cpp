@@ -8,24 +8,29 @@ namespace {
 
 bool markerAt(const uint8_t* file, int32_t pos, const tjpgel& image, uint8_t code)
 {
-    return pos >= 0 && pos + 1 < image.fileSize && file[pos] == 0xFF && file[pos + 1] == code;
+    return pos >= 0 && pos + 1 < image.streamEnd && file[pos] == 0xFF && file[pos + 1] == code;
 }
 
-bool pastEnd(int64_t offset, const tjpgel& image) { return offset >= image.fileSize; }
+bool pastEnd(int64_t offset, const tjpgel& image) { return offset >= image.streamEnd; }
 
 int32_t readWord(const uint8_t* file, int32_t pos) { return (file[pos] << 8) | file[pos + 1]; }
 
 bool samplingUsable(int32_t factor) { return factor >= 1 && factor <= 4; }
 
-// T.81 B.2.2 - Frame header syntax.
-void readFrameComponent(const uint8_t* file, int32_t& pos, tjpgel& image)
+bool numberedFromOne(int32_t id) { return id >= 1 && id <= 4; }
+
+// T.81 B.2.2 - Frame header syntax. Identifiers may be anything from 0 to
+// 255, but each only once.
+ComponentSpec readFrameComponent(const uint8_t* file, int32_t& pos, const tjpgel& image,
+                                 const ComponentSpec* earlier, int32_t earlierCount)
 {
     if (pastEnd(int64_t{pos} + 2, image))
         raiseCode(frameComponentTruncated);
-    const int32_t id = file[pos];
-    if (id < 1 || id > 4)
-        raiseCode(frameComponentIdInvalid);
-    ComponentSpec& component = image.component[id - 1];
+    ComponentSpec component;
+    component.id = file[pos];
+    for (int32_t k = 0; k < earlierCount; ++k)
+        if (earlier[k].id == component.id)
+            raiseCode(frameComponentIdInvalid);
     component.hSampling = file[pos + 1] >> 4;
     component.vSampling = file[pos + 1] & 0x0F;
     component.quantTable = file[pos + 2];
@@ -35,6 +40,24 @@ void readFrameComponent(const uint8_t* file, int32_t& pos, tjpgel& image)
         !samplingUsable(component.vSampling))
         raiseCode(frameHeaderUnsupported);
     pos += 3;
+    return component;
+}
+
+// Where a scan's component selector points: the frame's component of that
+// identifier; without a frame header, or for a frame numbered 1..4, any
+// identifier 1..4 has its own place. -1 for none.
+int32_t componentPlace(const tjpgel& image, int32_t id)
+{
+    bool framedFromOne = true;
+    for (int32_t k = 0; k < 4; ++k) {
+        const ComponentSpec& component = image.component[k];
+        if (image.hasFrameHeader && component.hSampling > 0) {
+            if (component.id == id)
+                return k;
+            framedFromOne = framedFromOne && numberedFromOne(component.id);
+        }
+    }
+    return framedFromOne && numberedFromOne(id) ? id - 1 : -1;
 }
 
 } // namespace
@@ -53,8 +76,14 @@ bool readFrameHeader(const uint8_t* file, int32_t& pos, tjpgel& image)
     pos = m + 10;
     if (precision != 8 || image.componentCount > 4)
         raiseCode(frameHeaderUnsupported);
+    ComponentSpec components[4];
+    bool fromOne = true;
+    for (int32_t i = 0; i < image.componentCount; ++i) {
+        components[i] = readFrameComponent(file, pos, image, components, i);
+        fromOne = fromOne && numberedFromOne(components[i].id);
+    }
     for (int32_t i = 0; i < image.componentCount; ++i)
-        readFrameComponent(file, pos, image);
+        image.component[fromOne ? components[i].id - 1 : i] = components[i];
     image.hasFrameHeader = true;
     return true;
 }
@@ -76,13 +105,13 @@ bool readScanHeader(const uint8_t* file, int32_t& pos, tjpgel& image)
     while (pos <= int64_t{m} + length - 3) {
         if (pastEnd(int64_t{pos} + 1, image))
             raiseCode(scanSelectorTruncated);
-        const int32_t id = file[pos];
+        const int32_t place = componentPlace(image, file[pos]);
         const int32_t dcTable = file[pos + 1] >> 4;
         const int32_t acTable = file[pos + 1] & 0x0F;
-        if (id < 1 || id > 4 || dcTable > 3 || acTable > 3)
+        if (place < 0 || dcTable > 3 || acTable > 3)
             raiseCode(scanSelectorInvalid);
-        image.component[id - 1].dcTable = dcTable;
-        image.component[id - 1].acTable = acTable;
+        image.component[place].dcTable = dcTable;
+        image.component[place].acTable = acTable;
         pos += 2;
     }
     if (pastEnd(int64_t{pos} + 2, image))

@@ -1,5 +1,6 @@
 #include "jpeg/mcu_loop.h"
 
+#include <algorithm>
 #include <atomic>
 #include <system_error>
 #include <thread>
@@ -22,6 +23,41 @@ bool decodeOnOneThread(const McuRows& rows)
         if (decoded < rows.blocksPerRow()) {
             rows.finishBlocks(mr, blocks, 0, decoded);
             return false;
+        }
+        rows.finishRow(mr, blocks);
+    }
+    return true;
+}
+
+void makeFlat(int32_t* blocks, int count)
+{
+    std::fill_n(blocks, size_t(count) * 64, 0);
+    for (int n = 0; n < count; ++n)
+        blocks[n * 64] = tdec::levelShift;
+}
+
+// A file cut short ends inside its scan. What the data holds is decoded;
+// the MCU that needs bits past its end is decoded from the zeros read there,
+// and every MCU after it is left flat, all coefficients 0: the grey that
+// other decoders show for the part of a picture that a file does not hold.
+// A block that cannot be decoded fails the decode only while data remains.
+bool decodeCutScan(const McuRows& rows)
+{
+    const int64_t dataEnd = decoder.bitsRead() + 8 * int64_t{decoder.image.scanLength};
+    const int count = rows.layout().blocksPerMcu;
+    int32_t* blocks = coefficientRows(1, rows.blocksPerRow());
+    bool exhausted = false;
+    for (int32_t mr = 0; mr < rows.layout().rows; ++mr) {
+        for (int32_t mc = 0; mc < rows.layout().cols; ++mc) {
+            int32_t* mcu = blocks + int64_t{mc} * count * 64;
+            const int decoded = exhausted ? 0 : rows.decodeMcu(decoder, mcu);
+            exhausted = exhausted || decoder.bitsRead() > dataEnd;
+            if (decoded < count && !exhausted) {
+                rows.finishBlocks(mr, blocks, 0, int64_t{mc} * count + decoded);
+                return false;
+            }
+            if (decoded < count)
+                makeFlat(mcu + int64_t{decoded} * 64, count - decoded);
         }
         rows.finishRow(mr, blocks);
     }
@@ -161,10 +197,12 @@ McuLayout McuLayout::of(const tjpgel& image)
     return layout;
 }
 
-bool decodeMcus(const McuLayout& layout, RowColour colour)
+bool decodeMcus(const McuLayout& layout, RowColour colour, ScanData data)
 {
     decoder.restartCountdown = decoder.image.restartInterval;
     const McuRows rows(layout, colour);
+    if (data == ScanData::cutShort)
+        return decodeCutScan(rows);
     const int64_t blocks = rows.mcuCount() * layout.blocksPerMcu;
     if (decodeThreads < 2 || blocks < pipelineMinimumBlocks || layout.rows < 2)
         return decodeOnOneThread(rows);

@@ -27,7 +27,14 @@ enum class RowColour {
     converted,  // each MCU row's picture rows converted to R, G, B as soon as it is stored
 };
 
+// Whether the scan data reaches its end-of-image marker.
+enum class ScanData {
+    whole,
+    cutShort,  // the file ends inside the scan
+};
+
 // Decodes every MCU of decoder's image into picture, with restart handling.
 // On a block that cannot be decoded it stops with every block before it
-// stored, and returns false.
-bool decodeMcus(const McuLayout& layout, RowColour colour);
+// stored, and returns false. Of a scan cut short, the MCUs past the end of
+// the data come out flat.
+bool decodeMcus(const McuLayout& layout, RowColour colour, ScanData data);

@@ -87,18 +87,17 @@ std::optional<Options> parseArguments(int argc, char** argv)
     return options;
 }
 
+// One line per image; the main picture, the one shown by default, is marked.
 void printInfo()
 {
     for (int32_t n = 0; n < jpgFile.count; ++n) {
         const tjpgel& image = jpgFile.images[n];
         std::printf("image %d: %dx%d, components", n, image.width, image.height);
-        for (int32_t id = 1; id <= 4; ++id) {
-            const ComponentSpec& c = image.component[id - 1];
+        for (const ComponentSpec& c : image.component)
             if (c.hSampling > 0)
-                std::printf(" %d:%dx%d", id, c.hSampling, c.vSampling);
-        }
-        std::printf(", restart interval %d, frame header %s\n", image.restartInterval,
-                    image.hasFrameHeader ? "yes" : "no");
+                std::printf(" %d:%dx%d", c.id, c.hSampling, c.vSampling);
+        std::printf(", restart interval %d, frame header %s%s\n", image.restartInterval,
+                    image.hasFrameHeader ? "yes" : "no", n == jpgFile.mainImage ? ", main picture" : "");
     }
 }
 
@@ -160,6 +159,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "viewer-decode: %s: %s\n", options->file.c_str(), explainFailedLoad(options->file).c_str());
         return 1;
     }
+    if (const std::string warning = loadWarning(options->file); !warning.empty())
+        std::fprintf(stderr, "viewer-decode: %s: warning: %s\n", options->file.c_str(), warning.c_str());
     std::printf("\n");
     if (!options->out.empty() && !writePlanesAsPpm(options->out)) {
         std::fprintf(stderr, "viewer-decode: cannot write %s\n", options->out.c_str());

@@ -234,6 +234,8 @@ int main(int argc, char** argv)
     if (imageCount == 0) {
         std::fprintf(stderr, "viewer-frame: %s: %s\n", options->file.c_str(), explainFailedLoad(options->file).c_str());
         picture.clear();
+    } else if (const std::string warning = loadWarning(options->file); !warning.empty()) {
+        std::fprintf(stderr, "viewer-frame: %s: warning: %s\n", options->file.c_str(), warning.c_str());
     }
     if (!composeFrame(*options)) {
         std::fprintf(stderr, "viewer-frame: cannot write %s\n", options->out.c_str());

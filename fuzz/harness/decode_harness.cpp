@@ -1,5 +1,6 @@
 #include "harness/harness.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "app/interaction.h"
@@ -27,8 +28,10 @@ void runDecodeInput(const uint8_t* data, size_t size)
     idctIndex = data[0] % 3;
     jpgFile.parseFile("fuzz.jpg");
     if (jpgFile.error == 0) {
-        for (const int32_t index : {jpgFile.count - 1, 0, 1}) {
-            if (index < 0 || index >= jpgFile.count || !smallEnough(jpgFile.images[index]))
+        const int32_t chosen[] = {jpgFile.mainImage, jpgFile.count - 1, 0, 1};
+        for (const int32_t& index : chosen) {
+            const bool decodedBefore = std::find(chosen, &index, index) != &index;
+            if (index < 0 || index >= jpgFile.count || decodedBefore || !smallEnough(jpgFile.images[index]))
                 continue;
             subImageIndex = index;
             decodeImage(0);

@@ -14,11 +14,6 @@ using namespace jpegbytes;
 
 namespace {
 
-// A complete scan header whose Ss/Se bytes form a second FF DA pair: the
-// pair is counted but consumed by the header, so whatever follows belongs to
-// image 1 and may end the file early.
-const Bytes countedPrefix = {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0xFF, 0xDA, 0x00};
-
 struct CodeCase {
     const char* name;
     Bytes tail;
@@ -27,7 +22,8 @@ struct CodeCase {
 
 Bytes frame(uint8_t precision, uint8_t count, const Bytes& components)
 {
-    Bytes out{0xFF, 0xC0, 0x00, 0x11, precision, 0x00, 0x10, 0x00, 0x10, count};
+    const auto length = static_cast<uint8_t>(8 + components.size());
+    Bytes out{0xFF, 0xC0, 0x00, length, precision, 0x00, 0x10, 0x00, 0x10, count};
     out.insert(out.end(), components.begin(), components.end());
     return out;
 }
@@ -47,7 +43,7 @@ const CodeCase codeCases[] = {
     {"HorizontalSamplingZero", frame(8, 1, {1, 0x01, 0}), 202},
     {"VerticalSamplingFive", frame(8, 1, {1, 0x15, 0}), 202},
     {"FrameComponentCutShort", frame(8, 2, {1, 0x11, 0, 2, 0x11}), 203},
-    {"FrameComponentIdZero", frame(8, 3, {0, 0x11, 0, 1, 0x11, 0, 2, 0x11, 0}), 204},
+    {"FrameComponentIdRepeated", frame(8, 3, {0, 0x11, 0, 1, 0x11, 0, 0, 0x11, 0}), 204},
     {"ScanHeaderCutShort", {0xFF, 0xDA, 0x00, 0x08}, 301},
     {"FiveScanComponents", {0xFF, 0xDA, 0x00, 0x08, 0x05, 0x01, 0x00, 0x00, 0x3F, 0x00}, 302},
     {"ScanSelectorCutShort", {0xFF, 0xDA, 0x00, 0x0C, 0x03, 0x01}, 303},
@@ -67,12 +63,39 @@ const CodeCase codeCases[] = {
     {"RestartIntervalCutShort", {0xFF, 0xDD, 0x00, 0x04, 0x00}, 750},
 };
 
-class ResultCodeTest : public testing::TestWithParam<CodeCase> {};
+bool isScanHeader(const Bytes& segment) { return segment[1] == 0xDA; }
 
-TEST_P(ResultCodeTest, ParseStoresCodeAndClearsIndex)
+// The codes of segments that run past the end of the file: nothing can
+// follow them.
+bool cutOff(int32_t code)
 {
+    for (const int32_t cut : {201, 203, 301, 303, 305, 401, 403, 501, 503, 504, 750})
+        if (code == cut)
+            return true;
+    return false;
+}
+
+template <typename Keep>
+std::vector<CodeCase> codeCasesWhere(Keep keep)
+{
+    std::vector<CodeCase> kept;
+    for (const CodeCase& c : codeCases)
+        if (keep(c))
+            kept.push_back(c);
+    return kept;
+}
+
+std::string caseName(const testing::TestParamInfo<CodeCase>& info) { return info.param.name; }
+
+// The segments of the image a scan starts: one that cannot be read fails
+// the file, and so does a bad scan header.
+class ImageSegmentCodeTest : public testing::TestWithParam<CodeCase> {};
+
+TEST_P(ImageSegmentCodeTest, FailsTheParseAndClearsTheIndex)
+{
+    const Bytes& tail = GetParam().tail;
     MemoryFiles files;
-    files.add("bad.jpg", join({soi(), countedPrefix, GetParam().tail}));
+    files.add("bad.jpg", join({soi(), tail, isScanHeader(tail) ? Bytes{} : join({sosColour(), {0x00}, eoi()})}));
     jpgFile.parseFile("bad.jpg");
     EXPECT_EQ(jpgFile.error, GetParam().code);
     EXPECT_EQ(jpgFile.count, 0);
@@ -80,8 +103,29 @@ TEST_P(ResultCodeTest, ParseStoresCodeAndClearsIndex)
     EXPECT_EQ(jpgFile.pos, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryCode, ResultCodeTest, testing::ValuesIn(codeCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(EveryCode, ImageSegmentCodeTest,
+                         testing::ValuesIn(codeCasesWhere([](const CodeCase& c) {
+                             return isScanHeader(c.tail) || !cutOff(c.code);
+                         })),
+                         caseName);
+
+// After the last scan a segment belongs to no image: the parse succeeds,
+// and the code is kept to explain why the file shows nothing.
+class TrailingSegmentCodeTest : public testing::TestWithParam<CodeCase> {};
+
+TEST_P(TrailingSegmentCodeTest, IsOnlyNoted)
+{
+    MemoryFiles files;
+    files.add("bad.jpg", join({soi(), GetParam().tail}));
+    jpgFile.parseFile("bad.jpg");
+    EXPECT_EQ(jpgFile.error, 0);
+    EXPECT_EQ(jpgFile.count, 0);
+    EXPECT_EQ(jpgFile.trailingFailure, GetParam().code);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCode, TrailingSegmentCodeTest,
+                         testing::ValuesIn(codeCasesWhere([](const CodeCase& c) { return !isScanHeader(c.tail); })),
+                         caseName);
 
 TEST(ParseFile, UnreadableFilesFailWith101)
 {
@@ -194,7 +238,7 @@ TEST_P(ExtractScanTest, RemovesStuffingAndMarkersAndReverses)
 {
     jpgFile.fileData = GetParam().data;
     jpgFile.fileSize = static_cast<int32_t>(jpgFile.fileData.size());
-    jpgFile.extractScan(0);
+    jpgFile.extractScan(0, jpgFile.fileSize);
     ASSERT_EQ(jpgFile.scanLength, static_cast<int32_t>(GetParam().reversed.size()));
     EXPECT_EQ(Bytes(jpgFile.scan(), jpgFile.scan() + jpgFile.scanLength), GetParam().reversed);
     for (int32_t below = 1; below <= tjpg::scanPadding; ++below)
@@ -210,18 +254,41 @@ INSTANTIATE_TEST_SUITE_P(
                     ScanCase{"FillBytesBeforeMarkers", {0xAA, 0xFF, 0xFF, 0xD0, 0xBB, 0xFF, 0xFF, 0xFF, 0xD9}, {0xBB, 0xAA}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ExtractScan, RaisesWhenTheFileEndsBeforeEndOfImage)
+// A file cut short keeps what it holds of the scan; a 0xFF at the very end
+// is half a marker, not data. Only a scan with no data at all fails.
+TEST(ExtractScan, KeepsDataCutShortAndFailsOnlyWhenThereIsNone)
 {
-    for (const Bytes& data : {Bytes{0x12, 0x34}, Bytes{0x12, 0xFF}}) {
+    const struct {
+        Bytes data;
+        Bytes reversed;
+    } cases[] = {{{0x12, 0x34}, {0x34, 0x12}}, {{0x12, 0xFF}, {0x12}}, {{0x12, 0xFF, 0x00, 0x56}, {0x56, 0xFF, 0x12}}};
+    for (const auto& c : cases) {
+        jpgFile.fileData = c.data;
+        jpgFile.fileSize = static_cast<int32_t>(c.data.size());
+        jpgFile.extractScan(0, jpgFile.fileSize);
+        EXPECT_TRUE(jpgFile.scanTruncated);
+        EXPECT_EQ(Bytes(jpgFile.scan(), jpgFile.scan() + jpgFile.scanLength), c.reversed);
+    }
+    for (const Bytes& data : {Bytes{}, Bytes{0xFF}, Bytes{0xFF, 0xD0}}) {
         jpgFile.fileData = data;
         jpgFile.fileSize = static_cast<int32_t>(data.size());
         try {
-            jpgFile.extractScan(0);
+            jpgFile.extractScan(0, jpgFile.fileSize);
             ADD_FAILURE() << "no code raised";
         } catch (const JpegError& failure) {
             EXPECT_EQ(failure.code, 601);
         }
     }
+}
+
+// A thumbnail's scan ends where its segment does, whatever follows.
+TEST(ExtractScan, StopsAtTheEndOfItsStream)
+{
+    jpgFile.fileData = {0x12, 0x34, 0x56, 0xFF, 0xD9};
+    jpgFile.fileSize = 5;
+    jpgFile.extractScan(0, 2);
+    EXPECT_TRUE(jpgFile.scanTruncated);
+    EXPECT_EQ(Bytes(jpgFile.scan(), jpgFile.scan() + jpgFile.scanLength), (Bytes{0x34, 0x12}));
 }
 
 } // namespace

@@ -65,7 +65,7 @@ TEST_F(DriverTest, PrintsLoadTimeOnlyForDecodedImages)
     MemoryFiles files;
     ManualClock clock;
     files.add("a.jpg", encodeJpeg(makePhotoLike(16, 16, 3), {}));
-    files.add("cut.jpg", join({soi(), zeroTables(), sof0Colour(8, 8), sosColour(), {0x00}}));
+    files.add("cut.jpg", join({soi(), zeroTables(), sof0Colour(8, 8), sosColour()}));
     clock.now = 5000;
     jpgFile.parseFile("a.jpg");
     testing::internal::CaptureStdout();
@@ -78,12 +78,30 @@ TEST_F(DriverTest, PrintsLoadTimeOnlyForDecodedImages)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
-TEST_F(DriverTest, ScanWithoutEndOfImageKeepsPreviousPicture)
+TEST_F(DriverTest, ScanWithoutDataKeepsPreviousPicture)
 {
     fillPicture(12);
-    EXPECT_EQ(decodeBytes(join({soi(), zeroTables(), sof0Colour(8, 8), sosColour(), {0x00}})), 0);
+    EXPECT_EQ(decodeBytes(join({soi(), zeroTables(), sof0Colour(8, 8), sosColour()})), 0);
     EXPECT_EQ(picture.colourState, 0);
     EXPECT_EQ(picture.plane[1][0], 12);
+}
+
+// Three MCUs of 8x8, 4:4:4. The data holds MCU 0 (a bright luma block: DC
+// code "10" with difference 255, then end of block; both chroma blocks
+// "0" "0") and one bit of MCU 1, which is then read from the zeros past the
+// end: DC difference 0, so it repeats MCU 0. MCU 2 lies wholly past the
+// end and comes out flat.
+TEST_F(DriverTest, ScanCutShortShowsWhatItHoldsAndGreyAfter)
+{
+    const Bytes tables = join({dqt(0), dht(0, 0, {1, 1}, {0x00, 0x08}), dht(1, 0, {1}, {0x00})});
+    const Bytes file = join({soi(), tables, sof0Colour(24, 8), sosColour(), {0xBF, 0xC0}});
+    ASSERT_EQ(decodeBytes(file), 1);
+    EXPECT_TRUE(jpgFile.scanTruncated);
+    EXPECT_EQ(picture.colourState, 0);
+    EXPECT_GT(picture.plane[0][0], 150);
+    EXPECT_EQ(picture.plane[0][8], picture.plane[0][0]);
+    EXPECT_EQ(picture.plane[0][16], 128);
+    EXPECT_EQ(picture.plane[0][23 + 7 * 24], 128);
 }
 
 TEST_F(DriverTest, UndecodableBlockStopsWithPictureUnconverted)

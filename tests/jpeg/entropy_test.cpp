@@ -21,7 +21,7 @@ protected:
     void addTable(uint8_t tableClass, uint8_t id, const std::vector<uint8_t>& counts, const std::vector<uint8_t>& values)
     {
         const Bytes segment = dht(tableClass, id, counts, values);
-        decoder.image.fileSize = static_cast<int32_t>(segment.size());
+        decoder.image.streamEnd = static_cast<int32_t>(segment.size());
         int32_t pos = 0;
         readHuffmanTables(segment.data(), pos, decoder.image);
         buildHuffmanCodes(decoder.image);

@@ -11,7 +11,7 @@ namespace {
 template <typename Reader>
 int32_t readAt(Reader reader, const Bytes& bytes, tjpgel& image)
 {
-    image.fileSize = static_cast<int32_t>(bytes.size());
+    image.streamEnd = static_cast<int32_t>(bytes.size());
     int32_t pos = 0;
     EXPECT_TRUE(reader(bytes.data(), pos, image));
     return pos;
@@ -21,7 +21,7 @@ TEST(Readers, RefuseToMoveWhenTheMarkerIsNotTheirs)
 {
     const Bytes bytes = dqt(0);
     tjpgel image;
-    image.fileSize = static_cast<int32_t>(bytes.size());
+    image.streamEnd = static_cast<int32_t>(bytes.size());
     int32_t pos = 0;
     EXPECT_FALSE(readHuffmanTables(bytes.data(), pos, image));
     EXPECT_FALSE(readFrameHeader(bytes.data(), pos, image));

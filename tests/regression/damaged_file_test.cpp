@@ -118,15 +118,17 @@ TEST_F(DamagedFile, AcSymbolsThatNeverAdvanceFailTheBlock)
     EXPECT_EQ(decodeBytes(join({soi(), sof0Colour(8, 8), tables, sosColour(), Bytes(4, 0), eoi()})), 0);
 }
 
-// The walk reads segments only while an image is still to come, so the
-// values that the file's end cuts short hold its one 0xFF 0xDA pair.
-TEST_F(DamagedFile, HuffmanValuesCutShortFailWithTheirCode)
+// A 0xFF 0xDA pair among Huffman values that the file's end cuts short
+// starts no image: the file holds none, and the code says why.
+TEST_F(DamagedFile, HuffmanValuesCutShortLeaveNoImageAndTheirCode)
 {
     Bytes cut = {0xFF, 0xC4, 0x00, 0x16, 0x00, 3};
     cut.resize(cut.size() + 15, 0);
     cut.insert(cut.end(), {0xFF, 0xDA});
     EXPECT_EQ(decodeBytes(join({soi(), sof0Colour(8, 8), cut})), 0);
-    EXPECT_EQ(jpgFile.error, 504);
+    EXPECT_EQ(jpgFile.error, 0);
+    EXPECT_EQ(jpgFile.count, 0);
+    EXPECT_EQ(jpgFile.trailingFailure, 504);
 }
 
 TEST_F(DamagedFile, RestartIntervalWithoutRestartMarkersLoadsOrFails)

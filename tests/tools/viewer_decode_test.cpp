@@ -56,9 +56,9 @@ struct FailureCase {
 TEST_F(ViewerDecodeTool, FailuresExplainThemselves)
 {
     const std::string progressive = path("progressive.jpg");
-    const std::string truncated = path("truncated.jpg");
+    const std::string noScanData = path("no-scan-data.jpg");
     const std::string photo = readFile(path("photo.jpg"));
-    writeFile(truncated, photo.substr(0, photo.size() - 2));
+    writeFile(noScanData, photo.substr(0, photo.find("\xFF\xDA") + 14));
     // An SOF2 frame type where the baseline marker would be.
     std::string sof2 = photo;
     sof2[sof2.find("\xFF\xC0")+ 1] = '\xC2';
@@ -66,7 +66,7 @@ TEST_F(ViewerDecodeTool, FailuresExplainThemselves)
     const FailureCase cases[] = {
         {"Missing", path("missing.jpg"), 1, "the file cannot be opened or read (101)"},
         {"Progressive", progressive, 1, "progressive JPEG (SOF2) is not supported"},
-        {"Truncated", truncated, 1, "unexpected end of file before the end-of-image marker (601)"},
+        {"NoScanData", noScanData, 1, "unexpected end of file before the end-of-image marker (601)"},
         {"NoSuchImage", "--image 3 " + path("photo.jpg"), 1, "there is no image 3; the file holds 1"},
         {"UnknownFamily", "--idct dct " + path("photo.jpg"), 2, "usage: viewer-decode"},
         {"NoFile", "--info", 2, "usage: viewer-decode"},
@@ -78,6 +78,35 @@ TEST_F(ViewerDecodeTool, FailuresExplainThemselves)
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.name << ": " << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << c.name;
     }
+}
+
+// Frame markers inside a payload say nothing about the file's frames.
+TEST_F(ViewerDecodeTool, ExplanationsComeFromTheFileStructureNotItsBytes)
+{
+    const std::string photo = readFile(path("photo.jpg"));
+    const std::string comment("\xFF\xFE\x00\x06\xFF\xC9\xFF\xC5", 8);
+    writeFile(path("comment.jpg"), photo.substr(0, 2) + comment + photo.substr(2));
+    const std::string noScanData = photo.substr(0, photo.find("\xFF\xDA"));
+    writeFile(path("headers.jpg"), noScanData.substr(0, 2) + comment + noScanData.substr(2));
+    EXPECT_EQ(runTool("viewer-decode", path("comment.jpg")).exitCode, 0);
+    const ToolRun headers = runTool("viewer-decode", path("headers.jpg"));
+    EXPECT_EQ(headers.exitCode, 1);
+    EXPECT_NE(headers.err.find("the file holds no JPEG image (no SOS marker)"), std::string::npos) << headers.err;
+}
+
+// A file cut short shows what it holds, and says what is missing.
+TEST_F(ViewerDecodeTool, TruncatedFileDecodesWithAWarning)
+{
+    const std::string photo = readFile(path("photo.jpg"));
+    const size_t scan = photo.find("\xFF\xDA") + 14;
+    writeFile(path("truncated.jpg"), photo.substr(0, scan + (photo.size() - scan) / 2));
+    const ToolRun run = runTool("viewer-decode", "--out " + path("cut.ppm") + " " + path("truncated.jpg"));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_NE(run.err.find("warning: the file ends before the end-of-image marker: the picture is incomplete (601)"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1);
+    EXPECT_EQ(readFile(path("cut.ppm")).size(), std::string("P6\n24 16\n255\n").size() + 24 * 16 * 3);
 }
 
 } // namespace
