@@ -67,6 +67,26 @@ TEST_F(InputTest, SStepsThroughEmbeddedImagesAndWraps)
     EXPECT_EQ(imageCount, 3);
 }
 
+// A phone photo: a thumbnail, the main picture, and a preview stored after
+// the main picture's end. The main picture opens; S goes on from it.
+TEST_F(InputTest, OpensTheMainPictureAndStepsOnThroughAppendedImages)
+{
+    auto file = jpegWithImages(1);
+    const auto preview = encodeJpeg(makePhotoLike(16, 8, 4), {70, Subsampling::s422, 0, false});
+    file.insert(file.end(), preview.begin(), preview.end());
+    files.add("phone.jpg", file);
+    shell.dialogAnswers.push_back("phone.jpg");
+    send(keyDown(VK_F1));
+    ASSERT_EQ(imageCount, 3);
+    EXPECT_EQ(subImageIndex, 1);
+    EXPECT_EQ(picture.width[0], 32);
+    for (const auto& [index, width] : {std::pair{2, 16}, {0, 8}, {1, 32}}) {
+        send(keyDown('S'));
+        EXPECT_EQ(subImageIndex, index);
+        EXPECT_EQ(picture.width[0], width);
+    }
+}
+
 TEST_F(InputTest, SDecodesWithTheTransformChosenSince)
 {
     files.add("two.jpg", jpegWithImages(1));

@@ -212,6 +212,99 @@ TEST(ParseFile, NonInterleavedFileGivesOneImagePerScan)
     EXPECT_EQ(jpgFile.images[2].scanComponentCount, 1);
 }
 
+// A picture of zero-coded blocks: its tables, frame and scan.
+Bytes zeroPicture(uint16_t width, uint16_t height, const Bytes& beforeScan = {})
+{
+    return join({soi(), zeroTables(), beforeScan, sof0Colour(width, height), sosColour(), {0x00}, eoi()});
+}
+
+// Payloads hold what they like; only the segments between them are read.
+TEST(ParseFile, MarkerPairsInsidePayloadsAreNotSegments)
+{
+    const Bytes lookAlikes = join({dri(50), dqt(0, 9), sos({{1, 0x00}}), {0x00, 0xFF, 0xDA}});
+    const Bytes file = join({soi(), segment(0xE1, lookAlikes), segment(0xE2, lookAlikes), segment(0xFE, lookAlikes),
+                             zeroTables(), sof0Colour(16, 8), sosColour(), {0x00}, eoi()});
+    MemoryFiles files;
+    files.add("stray.jpg", file);
+    jpgFile.parseFile("stray.jpg");
+    ASSERT_EQ(jpgFile.error, 0);
+    ASSERT_EQ(jpgFile.count, 1);
+    EXPECT_EQ(jpgFile.mainImage, 0);
+    EXPECT_EQ(jpgFile.images[0].restartInterval, 0);
+    EXPECT_EQ(jpgFile.images[0].quant[0][0], 1);
+}
+
+// Thumbnails before, appended streams after: the main picture is the last
+// image of the file's own stream, and data after it that starts no stream
+// is ignored.
+TEST(ParseFile, MainPictureIsTheLastImageBeforeTheFilesOwnEnd)
+{
+    const Bytes thumbnail = zeroPicture(8, 8);
+    const Bytes file = join({soi(), app1(join({{'E', 'x', 'i', 'f', 0, 0}, thumbnail})), zeroTables(),
+                             sof0Colour(64, 48), sosColour(), {0x00}, eoi(), {0xFF, 0xDA, 0xFF, 0xC4, 0x00},
+                             zeroPicture(32, 24), Bytes(100, 0xFF), zeroPicture(16, 16)});
+    MemoryFiles files;
+    files.add("mpf.jpg", file);
+    jpgFile.parseFile("mpf.jpg");
+    ASSERT_EQ(jpgFile.error, 0);
+    ASSERT_EQ(jpgFile.count, 4);
+    EXPECT_EQ(jpgFile.mainImage, 1);
+    const int32_t widths[] = {8, 64, 32, 16};
+    for (int32_t n = 0; n < 4; ++n)
+        EXPECT_EQ(jpgFile.images[n].width, widths[n]) << n;
+    EXPECT_LT(jpgFile.images[0].streamEnd, jpgFile.images[1].scanStart);
+    EXPECT_EQ(jpgFile.images[3].streamEnd, jpgFile.fileSize);
+}
+
+// A nested or appended stream that cannot be read spoils its own image
+// only; the file and every other image are untouched.
+TEST(ParseFile, BadNestedStreamMarksOnlyItsImage)
+{
+    const Bytes badTables = join({soi(), {0xFF, 0xDB, 0x00, 0x43, 0x14}, Bytes(64, 1), sof0Colour(8, 8), sosColour(),
+                                  {0x00}, eoi()});
+    const Bytes badScan = join({soi(), zeroTables(), sof0Colour(8, 8), {0xFF, 0xDA, 0x00, 0x08, 0x07}});
+    const Bytes file = join({soi(), app1(badTables), segment(0xE2, badScan), zeroTables(), sof0Colour(24, 16),
+                             sosColour(), {0x00}, eoi(), badTables});
+    MemoryFiles files;
+    files.add("bad-thumbnails.jpg", file);
+    jpgFile.parseFile("bad-thumbnails.jpg");
+    ASSERT_EQ(jpgFile.error, 0);
+    ASSERT_EQ(jpgFile.count, 4);
+    EXPECT_EQ(jpgFile.mainImage, 2);
+    const int32_t failures[] = {402, 302, 0, 402};
+    for (int32_t n = 0; n < 4; ++n)
+        EXPECT_EQ(jpgFile.images[n].failure, failures[n]) << n;
+}
+
+// Streams nest as deep as real files go, and no deeper: a crafted file
+// cannot make the walk recurse without end.
+TEST(ParseFile, NestedStreamsAreLookedForFourLevelsDown)
+{
+    Bytes stream = zeroPicture(8, 8);
+    for (int level = 0; level < 6; ++level)
+        stream = join({soi(), app1(stream), zeroTables(), sof0Colour(16, 16), sosColour(), {0x00}, eoi()});
+    MemoryFiles files;
+    files.add("deep.jpg", stream);
+    jpgFile.parseFile("deep.jpg");
+    ASSERT_EQ(jpgFile.error, 0);
+    EXPECT_EQ(jpgFile.count, 5);
+    EXPECT_EQ(jpgFile.mainImage, 4);
+}
+
+TEST(ParseFile, FrameMarkersAreNotedFromTheStructure)
+{
+    const Bytes progressive = {0xFF, 0xC2, 0x00, 0x0B, 8, 0, 8, 0, 8, 1, 1, 0x11, 0};
+    const Bytes file = join({soi(), segment(0xFE, {0xFF, 0xC9}), zeroTables(), progressive, sosColour(), {0x00},
+                             eoi()});
+    MemoryFiles files;
+    files.add("sof2.jpg", file);
+    jpgFile.parseFile("sof2.jpg");
+    ASSERT_EQ(jpgFile.count, 1);
+    EXPECT_EQ(jpgFile.streamFrameMarker, 0xC2);
+    EXPECT_EQ(jpgFile.images[0].frameMarker, 0xC2);
+    EXPECT_FALSE(jpgFile.images[0].hasFrameHeader);
+}
+
 TEST(ParseFile, ReparsingStartsFromScratch)
 {
     MemoryFiles files;

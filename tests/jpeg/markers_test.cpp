@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "jpeg/markers.h"
+#include "jpeg/result_codes.h"
 #include "support/jpeg_builder.h"
 
 using namespace jpegbytes;
@@ -56,6 +57,43 @@ TEST(ScanHeader, SetsTablesAndLeavesCursorOnFirstScanByte)
     EXPECT_EQ(image.component[2].dcTable, 3);
     EXPECT_EQ(image.component[2].acTable, 2);
     EXPECT_EQ(image.spectralEnd, 63);
+}
+
+// Frames numbered other than 1..4 (0, 1, 2 from some encoders; 'R', 'G',
+// 'B') keep frame order, and scans find their components by identifier.
+TEST(FrameHeader, OtherNumberingsKeepFrameOrderAndScansMatchByIdentifier)
+{
+    struct {
+        uint8_t ids[3];
+    } numberings[] = {{{0, 1, 2}}, {{'R', 'G', 'B'}}, {{200, 7, 1}}};
+    for (const auto& n : numberings) {
+        const Bytes frame = sof0(16, 8, {{n.ids[0], 0x22, 0}, {n.ids[1], 0x11, 1}, {n.ids[2], 0x11, 1}});
+        tjpgel image;
+        readAt(readFrameHeader, frame, image);
+        for (int k = 0; k < 3; ++k)
+            EXPECT_EQ(image.component[k].id, n.ids[k]);
+        EXPECT_EQ(image.component[0].hSampling, 2);
+        EXPECT_EQ(image.component[2].quantTable, 1);
+        readAt(readScanHeader, sos({{n.ids[2], 0x11}, {n.ids[0], 0x00}, {n.ids[1], 0x23}}), image);
+        EXPECT_EQ(image.component[0].dcTable, 0);
+        EXPECT_EQ(image.component[1].acTable, 3);
+        EXPECT_EQ(image.component[2].dcTable, 1);
+    }
+}
+
+TEST(ScanHeader, SelectorOutsideAFrameNumberedOtherwiseFails)
+{
+    tjpgel image;
+    readAt(readFrameHeader, sof0(8, 8, {{0, 0x11, 0}, {1, 0x11, 0}, {2, 0x11, 0}}), image);
+    const Bytes scan = sos({{3, 0x00}});
+    int32_t pos = 0;
+    image.streamEnd = static_cast<int32_t>(scan.size());
+    try {
+        readScanHeader(scan.data(), pos, image);
+        ADD_FAILURE() << "no code raised";
+    } catch (const JpegError& failure) {
+        EXPECT_EQ(failure.code, 304);
+    }
 }
 
 TEST(QuantTables, OneSegmentCanDefineTwoTables)
