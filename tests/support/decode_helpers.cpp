@@ -1,5 +1,9 @@
 #include "support/decode_helpers.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
 #include "app/interaction.h"
 #include "jpeg/container.h"
 #include "jpeg/driver.h"
@@ -26,6 +30,19 @@ RgbImage pictureAsRgb()
         for (int k = 0; k < 3; ++k)
             image.rgb[size_t(s) * 3 + k] = picture.plane[k][s];
     return image;
+}
+
+void expectNearReference(const RgbImage& ours, const RgbImage& reference, int32_t family, const std::string& name)
+{
+    ASSERT_EQ(ours.width, reference.width) << name;
+    ASSERT_EQ(ours.height, reference.height) << name;
+    const double db = psnr(ours, reference);
+    std::printf("[psnr] %-40s family %d: %.2f dB\n", name.c_str(), family, db);
+    EXPECT_GE(db, minPsnrAgainstLibjpeg[family]) << name << ", family " << family;
+    if (db < minPsnrAgainstLibjpeg[family]) {
+        writePpm("mismatch-" + name + "-ours.ppm", ours);
+        writePpm("mismatch-" + name + "-libjpeg.ppm", reference);
+    }
 }
 
 void resetDecoderGlobals()

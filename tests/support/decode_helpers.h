@@ -1,17 +1,27 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "support/reference_codec.h"
 
-// Parses bytes as a file and decodes image `index` (-1 = the last) with
-// inverse-DCT family `family` (0 fw, 1 aan, 2 aan2) through the same calls
-// the viewer makes. Returns decodeImage's result, or 0 when parsing failed.
+// Parses bytes as a file and decodes image `index` (-1 = the main picture)
+// with inverse-DCT family `family` (0 fw, 1 aan, 2 aan2) through the same
+// calls the viewer makes. Returns decodeImage's result, or 0 when parsing failed.
 int32_t decodeBytes(const std::vector<uint8_t>& bytes, int32_t family = 0, int32_t index = -1);
 
 // The global picture's planes, interleaved as R, G, B.
 RgbImage pictureAsRgb();
+
+// PSNR floors against libjpeg-turbo per family (fw, aan, aan2): measured
+// 42.1-45.9, 34.3-35.6 and 42.1-45.9 dB on libjpeg-turbo's encodes of
+// photograph-like pictures; the aan family floors every product.
+inline constexpr double minPsnrAgainstLibjpeg[3] = {41.0, 33.5, 41.0};
+
+// Expects ours within family's floor of reference and prints the figure;
+// below it, writes both pictures as mismatch-<name>-*.ppm for the reader.
+void expectNearReference(const RgbImage& ours, const RgbImage& reference, int32_t family, const std::string& name);
 
 // Puts the decoder's globals back to their start-up state.
 void resetDecoderGlobals();

@@ -4,8 +4,6 @@
 
 namespace jpegbytes {
 
-namespace {
-
 Bytes segment(uint8_t marker, const Bytes& payload)
 {
     const size_t length = payload.size() + 2;
@@ -13,8 +11,6 @@ Bytes segment(uint8_t marker, const Bytes& payload)
     out.insert(out.end(), payload.begin(), payload.end());
     return out;
 }
-
-} // namespace
 
 Bytes soi() { return {0xFF, 0xD8}; }
 Bytes eoi() { return {0xFF, 0xD9}; }

@@ -16,6 +16,9 @@ struct ScanComponent {
     uint8_t id, tables;  // DC table in the high nibble, AC in the low
 };
 
+// Any segment that carries a length: marker, length, payload.
+Bytes segment(uint8_t marker, const Bytes& payload);
+
 Bytes soi();
 Bytes eoi();
 Bytes sof0(uint16_t width, uint16_t height, std::initializer_list<FrameComponent> components, uint8_t precision = 8);

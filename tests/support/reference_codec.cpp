@@ -6,6 +6,7 @@
 #include <jpeglib.h>
 #include <random>
 #include <stdexcept>
+#include <utility>
 
 RgbImage makePhotoLike(int width, int height, uint32_t seed)
 {
@@ -40,12 +41,20 @@ namespace {
 
 void setSampling(jpeg_compress_struct& info, Subsampling subsampling)
 {
-    const int h = subsampling == Subsampling::s444 ? 1 : 2;
-    const int v = subsampling == Subsampling::s420 ? 2 : 1;
+    const bool colour = info.num_components == 3;  // a lone component is never subsampled
+    const int h = colour && subsampling != Subsampling::s444 ? 2 : 1;
+    const int v = colour && subsampling == Subsampling::s420 ? 2 : 1;
     info.comp_info[0].h_samp_factor = h;
     info.comp_info[0].v_samp_factor = v;
-    for (int k = 1; k < 3; ++k)
+    for (int k = 1; k < info.num_components; ++k)
         info.comp_info[k].h_samp_factor = info.comp_info[k].v_samp_factor = 1;
+}
+
+// Counts a warning without printing it; trace messages are dropped.
+void countWarning(j_common_ptr info, int level)
+{
+    if (level < 0)
+        ++info->err->num_warnings;
 }
 
 } // namespace
@@ -65,8 +74,12 @@ std::vector<uint8_t> encodeJpeg(const RgbImage& image, const EncodeOptions& opti
     info.input_components = 3;
     info.in_color_space = JCS_RGB;
     jpeg_set_defaults(&info);
+    if (options.greyscale)
+        jpeg_set_colorspace(&info, JCS_GRAYSCALE);  // libjpeg-turbo keeps the luma of the RGB input
     jpeg_set_quality(&info, options.quality, TRUE);
     setSampling(info, options.subsampling);
+    for (int k = 0; k < info.num_components; ++k)
+        info.comp_info[k].component_id = options.firstComponentId + k;
     info.optimize_coding = options.optimizeTables;
     info.restart_interval = static_cast<unsigned>(options.restartInterval);
     jpeg_start_compress(&info, TRUE);
@@ -81,12 +94,16 @@ std::vector<uint8_t> encodeJpeg(const RgbImage& image, const EncodeOptions& opti
     return out;
 }
 
-RgbImage decodeReference(const std::vector<uint8_t>& jpeg)
+namespace {
+
+ReferenceDecode decodeWith(const std::vector<uint8_t>& jpeg, bool quiet)
 {
     jpeg_decompress_struct info{};
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
     errors.error_exit = throwOnError;
+    if (quiet)
+        errors.emit_message = countWarning;
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, jpeg.data(), static_cast<unsigned long>(jpeg.size()));
     jpeg_read_header(&info, TRUE);
@@ -101,9 +118,16 @@ RgbImage decodeReference(const std::vector<uint8_t>& jpeg)
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);
+    const long warnings = errors.num_warnings;
     jpeg_destroy_decompress(&info);
-    return image;
+    return {std::move(image), warnings};
 }
+
+} // namespace
+
+RgbImage decodeReference(const std::vector<uint8_t>& jpeg) { return decodeWith(jpeg, false).image; }
+
+ReferenceDecode decodeReferenceQuietly(const std::vector<uint8_t>& jpeg) { return decodeWith(jpeg, true); }
 
 double psnr(const RgbImage& a, const RgbImage& b)
 {

@@ -19,6 +19,8 @@ struct EncodeOptions {
     Subsampling subsampling = Subsampling::s420;
     int restartInterval = 0;  // in MCUs
     bool optimizeTables = false;
+    bool greyscale = false;       // one component, the luma of the picture
+    uint8_t firstComponentId = 1;  // components are numbered from here up
 };
 
 // Smooth gradients, edges and fine noise, deterministic for a seed.
@@ -26,8 +28,16 @@ RgbImage makePhotoLike(int width, int height, uint32_t seed);
 
 std::vector<uint8_t> encodeJpeg(const RgbImage& image, const EncodeOptions& options);
 
-// Accurate integer IDCT, no fancy upsampling, RGB output.
+// Accurate integer IDCT, no fancy upsampling, RGB output. Warnings, such as
+// libjpeg-turbo's on scan data that ends early, go to stderr; errors throw.
 RgbImage decodeReference(const std::vector<uint8_t>& jpeg);
+
+// The same decode with warnings counted instead of printed.
+struct ReferenceDecode {
+    RgbImage image;
+    long warnings = 0;
+};
+ReferenceDecode decodeReferenceQuietly(const std::vector<uint8_t>& jpeg);
 
 // Peak signal-to-noise ratio in dB over all channels; 99 when identical.
 double psnr(const RgbImage& a, const RgbImage& b);
