@@ -3,7 +3,10 @@
 # /tmp/viewer-fuzz-corpus): DIR/decode, DIR/bmp, DIR/view, DIR/input.
 # Small JPEGs of each layout made with cjpeg (libjpeg-turbo-progs), BMPs
 # made with ImageMagick, and a few fixed byte patterns. A decode seed starts
-# with one byte that selects the inverse-DCT family.
+# with one byte that selects the inverse-DCT family. With VIEWER_CAMERA_FILES
+# naming a built write_camera_files (tests/fuzz_seeds), the decode seeds also
+# get files laid out as cameras and phones write them: EXIF, ICC, Photoshop
+# and MPF segments, stray marker pairs, data after the end, cut scans.
 set -euo pipefail
 out="${1:-/tmp/viewer-fuzz-corpus}"
 mkdir -p "$out"/{decode,bmp,view,input}
@@ -45,6 +48,9 @@ length=$((thumbSize + 2))
 for file in "$work"/*.jpg; do
   { printf '\x00'; cat "$file"; } > "$out/decode/$(basename "$file" .jpg)"
 done
+if [ -n "${VIEWER_CAMERA_FILES:-}" ]; then
+  "$VIEWER_CAMERA_FILES" "$out/decode"
+fi
 
 convert -size 5x3 gradient:blue-white -type TrueColor "BMP3:$out/bmp/odd-width.bmp"
 convert -size 4x4 gradient:red-black -type TrueColor "BMP3:$out/bmp/square.bmp"
