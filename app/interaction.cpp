@@ -3,13 +3,10 @@
 int32_t showHelp = 1;
 int32_t showRgb = 1;
 int32_t filterIndex = 0;
-int32_t idctIndex = 0;
-int32_t subImageIndex = -1;
 int32_t imageCount = 0;
 int32_t dragTarget = 0;
 int32_t mouseX = 0;
 int32_t mouseY = 0;
-int32_t point3Dragged = 0;
 std::string imagePath;
 std::string openFileBuffer;
 char fileKindLetter = 0;

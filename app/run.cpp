@@ -4,7 +4,7 @@
 #include "app/shell_platform.h"
 #include "app/startup.h"
 #include "app/viewer_state.h"
-#include "render/frame.h"
+#include "app/frame.h"
 
 namespace {
 

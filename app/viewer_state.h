@@ -2,18 +2,7 @@
 
 #include <cstdint>
 
-// Screen rectangles and points, in pixels.
-struct Rect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t right = 0;
-    int32_t bottom = 0;
-};
-
-struct Point {
-    int32_t x = 0;
-    int32_t y = 0;
-};
+#include "render/rect.h"
 
 // How the frame buffer was made: the layout of a 40-byte device-independent
 // bitmap header. A negative height means rows run top-down. The buffer's

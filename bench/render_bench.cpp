@@ -13,7 +13,7 @@
 #include "app/interaction.h"
 #include "app/viewer_state.h"
 #include "jpeg/picture.h"
-#include "render/frame.h"
+#include "app/frame.h"
 #include "render/geometry.h"
 #include "render/memory_platform.h"
 #include "render/resample.h"
@@ -63,8 +63,8 @@ public:
             rotateView(960, 540, 30);
         }
         completeParallelogram();
-        buildSpanBreaks();
-        map_ = computeInverseMap();
+        buildSpanBreaks(viewerState->clientRect);
+        map_ = computeInverseMap(filterIndex);
     }
 
     ~BenchWindow()
@@ -90,7 +90,7 @@ public:
         const FrameSurface frame = client();
         const int64_t size = int64_t{frame.stride} * frame.height;
         std::fill(frame.pixels, frame.pixels + size, untouched);
-        rasterizePicture(map_, frame);
+        rasterizePicture(map_, frame, filterIndex);
         return size - std::count(frame.pixels, frame.pixels + size, untouched);
     }
 
@@ -110,7 +110,7 @@ void rasterize(benchmark::State& state)
     const int64_t pixels = window.pixelsDrawn();
     const FrameSurface frame = window.client();
     for (auto _ : state) {
-        rasterizePicture(window.map(), frame);
+        rasterizePicture(window.map(), frame, filterIndex);
         benchmark::ClobberMemory();
     }
     state.counters["MP/s"] = benchmark::Counter(static_cast<double>(pixels) * 1e-6 * state.iterations(),

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/interaction.h"
 #include "jpeg/container.h"
+#include "jpeg/decode_choice.h"
 #include "jpeg/driver.h"
 #include "jpeg/markers.h"
 #include "jpeg/result_codes.h"

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <new>
 
-#include "app/interaction.h"
 #include "idct/aan.h"
 #include "idct/aan2.h"
 #include "idct/feig_winograd.h"
 #include "jpeg/container.h"
+#include "jpeg/decode_choice.h"
 #include "jpeg/entropy.h"
 #include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/viewer_state.h"
+#include "render/rect.h"
 #include "render/frame_surface.h"
 
 // What frame composition needs from the window system. The real one sits

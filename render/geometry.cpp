@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/interaction.h"
-#include "app/viewer_state.h"
 #include "jpeg/picture.h"
 
 std::array<ControlPoint, 4> controlPoints{};
+int32_t point3Dragged = 0;
 std::array<SpanBreak, 15> spanBreaks{};
 
 namespace {
@@ -34,9 +33,8 @@ struct DrawingRect {
     }
 };
 
-DrawingRect drawingRect()
+DrawingRect drawingRect(const Rect& client)
 {
-    const Rect& client = viewerState->clientRect;
     return {static_cast<double>(int64_t{client.left} + drawingInset),
             static_cast<double>(int64_t{client.right} - drawingInset),
             static_cast<double>(int64_t{client.top} + drawingInset),
@@ -189,10 +187,10 @@ void completeParallelogram()
     }
 }
 
-void buildSpanBreaks()
+void buildSpanBreaks(const Rect& client)
 {
     spanBreaks.fill(SpanBreak{});
-    const DrawingRect rect = drawingRect();
+    const DrawingRect rect = drawingRect(client);
     const size_t count = BreakHeights(rect).collect();
     // At most 14 records: an insertion sort is all it takes.
     for (size_t i = 1; i < count; ++i)
@@ -202,14 +200,14 @@ void buildSpanBreaks()
         fillSpan(spanBreaks[i], rect);
 }
 
-InverseMap computeInverseMap()
+InverseMap computeInverseMap(int32_t filter)
 {
     const auto [x1, y1] = controlPoints[0];
     const auto [x2, y2] = controlPoints[1];
     const auto [x3, y3] = controlPoints[2];
     // Filters 1 and 2 also read the next column and row, so they spread one
     // sample less over the parallelogram.
-    const int32_t inset = (filterIndex == 1 || filterIndex == 2) ? 1 : 0;
+    const int32_t inset = (filter == 1 || filter == 2) ? 1 : 0;
     const double cw = static_cast<double>(picture.width[0]) - inset;
     const double ch = static_cast<double>(picture.height[0]) - inset;
     const double d = (x2 - x1) * (y3 - y1) - (x3 - x1) * (y2 - y1);

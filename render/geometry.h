@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "render/rect.h"
+
 // The picture is texture-mapped into a parallelogram whose corners are four
 // control points in client pixels (x right, y down):
 //   1 top-left, 2 top-right, 3 bottom-right, 4 bottom-left of the picture.
@@ -13,6 +15,9 @@ struct ControlPoint {
 };
 
 extern std::array<ControlPoint, 4> controlPoints;
+// Point 3 was the one moved last (1) or not (0): completeParallelogram then
+// keeps it and moves 2 and 4 instead.
+extern int32_t point3Dragged;
 
 // Where the start-up load puts them.
 inline constexpr std::array<ControlPoint, 4> startupControlPoints{
@@ -49,7 +54,7 @@ struct SpanBreak {
 extern std::array<SpanBreak, 15> spanBreaks;
 
 // Clips the parallelogram to the client rectangle inset by 20 pixels.
-void buildSpanBreaks();
+void buildSpanBreaks(const Rect& client);
 
 // Maps frame pixel (x, y) to picture column u and row v:
 //   u = uStepX*x + uStepY*y + uBase,  v = vStepX*x + vStepY*y + vBase.
@@ -64,6 +69,6 @@ struct InverseMap {
 
 // Sends points 1, 2, 3 to the picture's corners (0, 0), (cw, 0), (cw, ch),
 // where the extents are the picture's size, one less for the filters that
-// read the next column and row. Points 1, 2, 3 on one line give
-// non-finite coefficients, which draw nothing.
-InverseMap computeInverseMap();
+// read the next column and row (1 Bilinear, 2 SmoothBilinear). Points 1,
+// 2, 3 on one line give non-finite coefficients, which draw nothing.
+InverseMap computeInverseMap(int32_t filter);

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <thread>
 
-#include "app/interaction.h"
 #include "jpeg/parallel.h"
 #include "jpeg/picture.h"
 #include "render/row_kernels.h"
@@ -133,12 +132,12 @@ void rasterizeWith(const InverseMap& map, const FrameSurface& frame, const Pictu
 
 } // namespace
 
-void rasterizePicture(const InverseMap& map, const FrameSurface& frame)
+void rasterizePicture(const InverseMap& map, const FrameSurface& frame, int32_t filter)
 {
     const PictureView view = viewOfPicture();
     if (!frame.pixels || view.samples == 0 || !isFinite(map))
         return;
-    rasterizeWith(map, frame, view, rowKernelFor(filterIndex, renderWideVectors));
+    rasterizeWith(map, frame, view, rowKernelFor(filter, renderWideVectors));
 }
 
 uint32_t samplePicture(int32_t filter, int64_t s, double u, double v, int32_t pc, int32_t pr)

@@ -15,10 +15,10 @@ extern bool renderWideVectors;
 
 // Scan-converts the spans of spanBreaks, maps each covered pixel back into
 // the global picture through the map and writes the sample that
-// filterIndex's filter gives (0 Nearest, 1 Bilinear, 2 SmoothBilinear).
+// the filter gives (0 Nearest, 1 Bilinear, 2 SmoothBilinear).
 // Only pixels inside the surface are written; a map with a non-finite
 // coefficient draws nothing.
-void rasterizePicture(const InverseMap& map, const FrameSurface& frame);
+void rasterizePicture(const InverseMap& map, const FrameSurface& frame, int32_t filter);
 
 // One frame pixel, 0x00RRGGBB, from the global picture with filter 0, 1 or
 // 2: s is the sample index pr * width + pc, with pc and pr the truncations

@@ -21,7 +21,7 @@
 #include "app/open_file.h"
 #include "app/viewer_state.h"
 #include "jpeg/picture.h"
-#include "render/frame.h"
+#include "app/frame.h"
 #include "render/geometry.h"
 #include "render/memory_platform.h"
 #include "render/ppm_writer.h"

@@ -10,7 +10,7 @@
 #include "app/viewer_state.h"
 #include "jpeg/container.h"
 #include "jpeg/picture.h"
-#include "render/frame.h"
+#include "app/frame.h"
 #include "render/geometry.h"
 #include "render/memory_platform.h"
 #include "support/bmp_builder.h"

@@ -8,7 +8,7 @@
 #include "app/interaction.h"
 #include "app/viewer_state.h"
 #include "jpeg/picture.h"
-#include "render/frame.h"
+#include "app/frame.h"
 #include "render/geometry.h"
 #include "render/memory_platform.h"
 #include "support/render_text_double.h"

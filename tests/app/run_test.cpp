@@ -1,6 +1,6 @@
 #include "shell_fixture.h"
 
-#include "render/frame.h"
+#include "app/frame.h"
 #include "render/frame_platform.h"
 #include "render/memory_platform.h"
 

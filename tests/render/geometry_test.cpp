@@ -34,12 +34,13 @@ void setPoints(ControlPoint p1, ControlPoint p2, ControlPoint p3, ControlPoint p
 
 class GeometryTest : public ::testing::Test {
 protected:
-    RenderScene scene;  // 800 x 600 client: drawing rectangle x 20..780, y 20..580
+    RenderScene scene;
+    const Rect sceneClient{0, 0, 800, 600};  // drawing rectangle x 20..780, y 20..580
 };
 
 TEST_F(GeometryTest, StartupSquareBreaksAtItsTopTwiceAndAtTheDrawingBottom)
 {
-    buildSpanBreaks();
+    buildSpanBreaks(sceneClient);
     const auto breaks = filledBreaks();
     ASSERT_EQ(breaks.size(), 3u);
     expectBreak(breaks[0], 100, 100, 600);
@@ -51,7 +52,7 @@ TEST_F(GeometryTest, StartupSquareBreaksAtItsTopTwiceAndAtTheDrawingBottom)
 TEST_F(GeometryTest, ParallelogramInsideTheDrawingRectangleBreaksAtItsFourCorners)
 {
     setPoints({200, 100}, {500, 150}, {450, 400}, {150, 350});
-    buildSpanBreaks();
+    buildSpanBreaks(sceneClient);
     const auto breaks = filledBreaks();
     ASSERT_EQ(breaks.size(), 4u);
     expectBreak(breaks[0], 100, 200, 200);
@@ -63,7 +64,7 @@ TEST_F(GeometryTest, ParallelogramInsideTheDrawingRectangleBreaksAtItsFourCorner
 TEST_F(GeometryTest, ParallelogramCoveringTheDrawingRectangleBreaksAtItsTopAndBottom)
 {
     setPoints({-100, -300}, {1200, -100}, {1000, 1000}, {-300, 800});
-    buildSpanBreaks();
+    buildSpanBreaks(sceneClient);
     const auto breaks = filledBreaks();
     ASSERT_EQ(breaks.size(), 2u);
     expectBreak(breaks[0], 20, 20, 780);
@@ -73,7 +74,7 @@ TEST_F(GeometryTest, ParallelogramCoveringTheDrawingRectangleBreaksAtItsTopAndBo
 TEST_F(GeometryTest, CornerOnTheBorderCountsAsInsideAndAnEdgeAlongItDoesNotStraddle)
 {
     setPoints({20, 20}, {300, 20}, {300, 200}, {20, 200});
-    buildSpanBreaks();
+    buildSpanBreaks(sceneClient);
     const auto breaks = filledBreaks();
     ASSERT_EQ(breaks.size(), 4u);
     EXPECT_DOUBLE_EQ(breaks[0].y, 20);
@@ -84,7 +85,7 @@ TEST_F(GeometryTest, CornerOnTheBorderCountsAsInsideAndAnEdgeAlongItDoesNotStrad
 TEST_F(GeometryTest, ParallelogramBesideTheDrawingRectangleHasOnlyEmptySpans)
 {
     setPoints({900, 0}, {1000, 0}, {1000, 700}, {900, 700});
-    buildSpanBreaks();
+    buildSpanBreaks(sceneClient);
     const auto breaks = filledBreaks();
     ASSERT_EQ(breaks.size(), 2u);
     expectBreak(breaks[0], 20, 780, 780);
@@ -179,8 +180,7 @@ TEST_F(GeometryTest, InverseMapSendsTheCornersToThePictureExtents)
     makeFlatPicture(50, 40, 0);
     setPoints({100, 100}, {300, 150}, {250, 400}, {50, 350});
     for (int32_t filter : {0, 1}) {
-        filterIndex = filter;
-        const InverseMap m = computeInverseMap();
+        const InverseMap m = computeInverseMap(filter);
         const double cw = filter == 0 ? 50 : 49;
         const double ch = filter == 0 ? 40 : 39;
         auto u = [&](const ControlPoint& p) { return m.uStepX * p.x + m.uStepY * p.y + m.uBase; };

@@ -19,9 +19,10 @@ protected:
     void drawPicture()
     {
         completeParallelogram();
-        buildSpanBreaks();
+        buildSpanBreaks(viewerState->clientRect);
         const ViewerState& vs = *viewerState;
-        rasterizePicture(computeInverseMap(), {vs.framePixels, vs.frameStride, vs.clientWidth, vs.clientHeight});
+        const FrameSurface client{vs.framePixels, vs.frameStride, vs.clientWidth, vs.clientHeight};
+        rasterizePicture(computeInverseMap(filterIndex), client, filterIndex);
     }
 
     int64_t countPixels(uint32_t colour) const

@@ -1,4 +1,4 @@
-#include "render/frame.h"
+#include "app/frame.h"
 
 #include <algorithm>
 #include <cstring>
@@ -84,9 +84,9 @@ void drawMarkers()
 void drawPicture()
 {
     completeParallelogram();
-    buildSpanBreaks();
-    const InverseMap map = computeInverseMap();
-    rasterizePicture(map, clientSurface());
+    buildSpanBreaks(viewerState->clientRect);
+    const InverseMap map = computeInverseMap(filterIndex);
+    rasterizePicture(map, clientSurface(), filterIndex);
 }
 
 void drawHelp()
