@@ -25,16 +25,6 @@ bool usableRatio(int32_t luma, int32_t chroma)
     return ratio == 1 || ratio == 2 || ratio == 4;
 }
 
-void buildAan(int32_t t, const int32_t* quant)
-{
-    auto idct = std::make_unique<taanidct>();
-    for (int row = 0; row < 8; ++row)
-        for (int col = 0; col < 8; ++col)
-            idct->matrix[row][col] = quant[zigzag[col * 8 + row]] * idct->scale[col];
-    idct->matrix[0][0] = idct->scale[0];  // the DC term arrives dequantised
-    idctAan[t] = std::move(idct);
-}
-
 int32_t resolveImageIndex()
 {
     if (jpgFile.count == 0 || subImageIndex < -1 || subImageIndex >= jpgFile.count)
@@ -111,7 +101,8 @@ void buildIdcts(const tjpgel& image)
             natural[n] = quant[zigzag[n]];
         idctFw[t] = std::make_unique<ifwi>();
         idctFw[t]->setTable(natural);
-        buildAan(t, quant);
+        idctAan[t] = std::make_unique<taanidct>();
+        idctAan[t]->setTable(natural);
         idctAan2[t] = std::make_unique<taanidct2>();
         idctAan2[t]->setTable(natural);
     }
