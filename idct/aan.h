@@ -19,7 +19,9 @@ public:
     int32_t c4Odd;
     int32_t c2PlusC6;
     int32_t c6;
-    int32_t scale[8];      // prescale factor of each column, times 128
+    // d_k of prescale_matrix.h times 128, truncated: the matrix carries the
+    // row's factor, the row pass multiplies by the column's.
+    int32_t scale[8];
     // matrix[j][i] multiplies block element (row i, column j): m[8i + j]
     // times scale[i], so matrix[0][0] = scale[0]. Stored transposed.
     int32_t matrix[8][8] = {};
