@@ -87,6 +87,14 @@ taanidct::taanidct()
     for (int k = 1; k < 8; ++k) scale[k] = static_cast<int32_t>(kOne / (4.0 * cosine(k)));
 }
 
+// Real quantisation values (at most 65535) keep the products far inside
+// int32; absurd ones wrap instead of being undefined.
+void taanidct::setTable(const int32_t* m) {
+    for (int i = 0; i < 8; ++i)
+        for (int j = 0; j < 8; ++j)
+            matrix[j][i] = static_cast<int32_t>(wrap(m[8 * i + j]) * wrap(scale[i]));
+}
+
 void taanidct::transform(int32_t* block) {
     // Local copies: stores through `block` could otherwise alias the fields.
     const ShiftedNetwork network{wrap(c4), wrap(c2MinusC6), wrap(c4Odd),

@@ -11,16 +11,19 @@ class taanidct : public tidct {
 public:
     taanidct();
     void transform(int32_t* block) override;
+    // m: the 64 quantisation values in natural order, m[0] = 1.
+    void setTable(const int32_t* m);
 
     int32_t c4;
     int32_t c2MinusC6;
     int32_t c4Odd;
     int32_t c2PlusC6;
     int32_t c6;
-    int32_t scale[8];      // prescale factor of each column, times 128
-    // matrix[j][i] multiplies block element (row i, column j): the
-    // quantisation value times scale[i], with matrix[0][0] = scale[0]. Stored
-    // transposed and filled by the decode driver after construction.
+    // d_k of prescale_matrix.h times 128, truncated: the matrix carries the
+    // row's factor, the row pass multiplies by the column's.
+    int32_t scale[8];
+    // matrix[j][i] multiplies block element (row i, column j): m[8i + j]
+    // times scale[i], so matrix[0][0] = scale[0]. Stored transposed.
     int32_t matrix[8][8] = {};
     int32_t shift;
 };

@@ -14,7 +14,7 @@
 #include <cmath>
 
 #include "idct/fixed_point.h"
-#include "idct/set_table.h"
+#include "idct/prescale_matrix.h"
 
 using fixedpoint::floorShift;
 using fixedpoint::wrap;
@@ -76,9 +76,7 @@ taanidct2::taanidct2() : pi(3.14159265), shift(kPrecision) {
     c6 = static_cast<int32_t>(one * cosine(6));
 }
 
-void taanidct2::setTable(const int32_t* m) {
-    buildPrescaleMatrix(m, pi, 1 << shift, matrix);
-}
+void taanidct2::setTable(const int32_t* m) { buildPrescaleMatrix(m, pi, 1 << shift, matrix); }
 
 void taanidct2::transform(int32_t* block) {
     // Local copies: stores through `block` could otherwise alias the fields.

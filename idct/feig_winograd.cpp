@@ -17,7 +17,7 @@
 #include <initializer_list>
 
 #include "idct/fixed_point.h"
-#include "idct/set_table.h"
+#include "idct/prescale_matrix.h"
 
 using fixedpoint::wrap;
 

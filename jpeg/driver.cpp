@@ -1,6 +1,8 @@
 #include "jpeg/driver.h"
 
+#include <array>
 #include <cstdio>
+#include <memory>
 #include <new>
 
 #include "idct/aan.h"
@@ -25,14 +27,21 @@ bool usableRatio(int32_t luma, int32_t chroma)
     return ratio == 1 || ratio == 2 || ratio == 4;
 }
 
-void buildAan(int32_t t, const int32_t* quant)
+// A quantisation table as every transform takes it: natural order, and 1
+// for the DC term, which arrives dequantised.
+std::array<int32_t, 64> transformTable(const int32_t* quant)
 {
-    auto idct = std::make_unique<taanidct>();
-    for (int row = 0; row < 8; ++row)
-        for (int col = 0; col < 8; ++col)
-            idct->matrix[row][col] = quant[zigzag[col * 8 + row]] * idct->scale[col];
-    idct->matrix[0][0] = idct->scale[0];  // the DC term arrives dequantised
-    idctAan[t] = std::move(idct);
+    std::array<int32_t, 64> table = inNaturalOrder(quant);
+    table[0] = 1;
+    return table;
+}
+
+template <class Transform>
+std::unique_ptr<Transform> builtFor(const std::array<int32_t, 64>& table)
+{
+    auto idct = std::make_unique<Transform>();
+    idct->setTable(table.data());
+    return idct;
 }
 
 int32_t resolveImageIndex()
@@ -105,15 +114,10 @@ void buildIdcts(const tjpgel& image)
         const int32_t* quant = image.quant[t].get();
         if (!quant)
             continue;
-        int32_t natural[64];
-        natural[0] = 1;  // the DC term arrives dequantised
-        for (int n = 1; n < 64; ++n)
-            natural[n] = quant[zigzag[n]];
-        idctFw[t] = std::make_unique<ifwi>();
-        idctFw[t]->setTable(natural);
-        buildAan(t, quant);
-        idctAan2[t] = std::make_unique<taanidct2>();
-        idctAan2[t]->setTable(natural);
+        const std::array<int32_t, 64> table = transformTable(quant);
+        idctFw[t] = builtFor<ifwi>(table);
+        idctAan[t] = builtFor<taanidct>(table);
+        idctAan2[t] = builtFor<taanidct2>(table);
     }
     for (int t = 0; t < 4; ++t) {
         idctActive[t] = idctIndex == 0   ? static_cast<tidct*>(idctFw[t].get())

@@ -23,3 +23,13 @@ inline constexpr std::array<int8_t, 64> zigzag = [] {
     }
     return table;
 }();
+
+// The 64 values of a table kept in zig-zag order (as a DQT segment carries
+// them, T.81 B.2.4.1) in natural, row-major order.
+inline std::array<int32_t, 64> inNaturalOrder(const int32_t* zigzagOrdered)
+{
+    std::array<int32_t, 64> natural{};
+    for (int n = 0; n < 64; ++n)
+        natural[n] = zigzagOrdered[zigzag[n]];
+    return natural;
+}

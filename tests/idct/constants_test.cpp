@@ -66,6 +66,14 @@ TEST(PrescaleMatrix, DcEntryIs64WhenDcQuantisationIsOne) {
     EXPECT_EQ(aan2.matrix[0], 64);
 }
 
+TEST(PrescaleMatrix, AanDcEntryIsItsPrescaleFactorAlone) {
+    QuantTable m = kLuminanceTable;
+    m[0] = 1;
+    taanidct aan;
+    aan.setTable(m.data());
+    EXPECT_EQ(aan.matrix[0][0], 45);
+}
+
 std::vector<QuantTable> sampleTables() {
     std::vector<QuantTable> tables;
     for (int quality : {10, 50, 75, 90, 100}) {

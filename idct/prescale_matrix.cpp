@@ -1,4 +1,4 @@
-#include "idct/set_table.h"
+#include "idct/prescale_matrix.h"
 
 #include <cmath>
 

@@ -9,5 +9,6 @@
 //   matrix[8i + j] = trunc(scale * d_i * m[8i + j] * d_j),
 // where m holds the quantisation values in natural order (m[0] = 1, as the
 // DC term arrives dequantised) and pi is the value the angles are formed
-// from. taanidct2 and ifwi share it, so one table gives both the same matrix.
+// from. taanidct2 and ifwi share it, so one table gives both the same matrix;
+// taanidct keeps the two factors apart (aan.h).
 void buildPrescaleMatrix(const int32_t* m, double pi, double scale, int32_t* matrix);
