@@ -3,14 +3,13 @@
 #include <cstdint>
 #include <memory>
 
+#include "jpeg/huffman.h"
 #include "jpeg/image_record.h"
 
 // Decoder state: the working copy of the image being decoded, the bit
 // reader over the reversed scan data, the DC predictors and the block
 // handed to the inverse DCT.
 struct tdec {
-    // Code lengths up to this many bits are decoded by one table look-up.
-    static constexpr int lookaheadBits = 10;
     // Added to every DC term before the transform: 128, the samples' offset
     // (T.81 A.3.1), times 8, the transforms' DC scale.
     static constexpr int32_t levelShift = 1024;
@@ -25,24 +24,16 @@ struct tdec {
     int32_t restartCountdown = 0;
     const uint8_t* scanData = nullptr;  // the container's extracted scan
     int32_t table = 0;                  // Huffman table decodeSymbol uses
-    // For every table, what the next lookaheadBits bits decode to: code
-    // length, run and size packed, or 0 when a longer look is needed.
-    uint16_t lookahead[8][1 << lookaheadBits] = {};
-    // For every table, the prefixes that hold a whole coefficient, code and
-    // value bits, or an AC table's end of block or ZRL: the value in the top
-    // 16 bits, the run in bits 8..14 (64 for end of block), the bits taken
-    // in bits 0..4; 0 for every other prefix, which then takes the
-    // lookahead way.
-    int32_t fastSymbol[8][1 << lookaheadBits] = {};
+    // What the next bits decode to, built from image's code tables.
+    PrefixTables prefixes;
 
     tdec() = default;
     tdec(const tdec&) = delete;
     tdec& operator=(const tdec&) = delete;
     virtual ~tdec();
 
-    // Fills lookahead and fastSymbol from image's code tables; run once per
-    // decode.
-    void buildLookahead();
+    // Builds prefixes from image's code tables; run once per decode.
+    void buildLookahead() { prefixes.build(image); }
 
     // Decodes one symbol of the current table into block from zig-zag
     // position k. Returns 0 when stored, 1 at end of block, -1 when no code
@@ -75,9 +66,7 @@ private:
     int decodeNextSymbol(BitReader& reader, int t, int32_t& k, int32_t* out);
     int decodeBlockInto(BitReader& reader, int i, int32_t* out);
     int prepareBlockInto(BitReader& reader, int i, int32_t* out);
-    void buildFastSymbols(int t);
     bool decodeFastSymbol(BitReader& reader, const int32_t* table, int32_t& k, int32_t* out);
-    bool decodeLongCode(int t, uint32_t bits, int32_t shortest, int32_t& length, RunSize& symbol) const;
 };
 
 extern tdec decoder;
