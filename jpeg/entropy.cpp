@@ -10,11 +10,11 @@
 
 namespace {
 
-// The lowest readPos ever held: a bit reader starting there still loads
-// its first eight bytes from the zero padding below the scan, and
-// everything past the end reads as 0.
-constexpr int32_t lowestReadPos = 8 - tjpg::scanPadding;
-static_assert(lowestReadPos + 3 - 7 >= -tjpg::scanPadding);
+// Where a reader stops past the end of the data, five bytes into the zero
+// padding below the scan: a bit reader starting there still loads its
+// eight bytes from the padding, and everything past the end reads as 0.
+constexpr int32_t lowestCurrent = -5;
+static_assert(lowestCurrent - 7 >= -tjpg::scanPadding);
 
 // naturalOrder[k]: the natural position of zig-zag position k.
 constexpr auto naturalOrder = [] {
@@ -40,8 +40,14 @@ tdec::~tdec()
 void tdec::startScan(const uint8_t* scan, int32_t length, int32_t firstByte)
 {
     scanData = scan;
-    readPos = length - 4 - firstByte;
-    bitPos = 0;
+    scanLength_ = length;
+    moveTo({firstByte, 0});
+}
+
+void tdec::moveTo(ScanPosition position)
+{
+    current_ = scanLength_ - 1 - position.byte;
+    bitPos_ = position.bit;
 }
 
 void tdec::copyTables(const tdec& other)
@@ -52,9 +58,9 @@ void tdec::copyTables(const tdec& other)
 
 void tdec::alignToByte()
 {
-    if (bitPos != 0) {
-        readPos = std::max(readPos - 1, lowestReadPos);
-        bitPos = 0;
+    if (bitPos_ != 0) {
+        current_ = std::max(current_ - 1, lowestCurrent);
+        bitPos_ = 0;
     }
 }
 
@@ -64,23 +70,22 @@ void tdec::alignToByte()
 // leaves at least 56, enough for any symbol (16 + 15 bits). A symbol is
 // looked up in the bits held before the top-up, at least 25, so the load
 // of the next bytes runs beside the look-up instead of ahead of it; that
-// took a tenth off the whole decode. The decoder's readPos and bitPos
-// catch up at the end.
+// took a tenth off the whole decode. The decoder's position catches up at
+// the end.
 // Only ever a local: kept out of memory, its fields stay in registers while
 // coefficients are stored.
 class tdec::BitReader {
 public:
-    explicit BitReader(tdec& decoder) : decoder_(decoder), next_(decoder.readPos + 3)
+    explicit BitReader(tdec& decoder) : decoder_(decoder), next_(decoder.current_)
     {
         refill();
-        skip(decoder.bitPos);
+        skip(decoder.bitPos_);
     }
     ~BitReader()
     {
         // The next bit lies in the byte available_ bits above next_.
-        const int32_t current = next_ + (available_ + 7) / 8;
-        decoder_.readPos = std::max(current - 3, lowestReadPos);
-        decoder_.bitPos = -available_ & 7;
+        decoder_.current_ = std::max(next_ + (available_ + 7) / 8, lowestCurrent);
+        decoder_.bitPos_ = -available_ & 7;
     }
     BitReader(const BitReader&) = delete;
     BitReader& operator=(const BitReader&) = delete;

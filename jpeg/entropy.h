@@ -6,6 +6,13 @@
 #include "jpeg/huffman.h"
 #include "jpeg/image_record.h"
 
+// Where a reader stands in its scan: the byte that holds the next bit,
+// counted from the scan's first byte, and how many of its bits are read.
+struct ScanPosition {
+    int32_t byte = 0;
+    int32_t bit = 0;  // 0..7
+};
+
 // Decoder state: the working copy of the image being decoded, the bit
 // reader over the reversed scan data, the DC predictors and the block
 // handed to the inverse DCT.
@@ -15,8 +22,6 @@ struct tdec {
     static constexpr int32_t levelShift = 1024;
 
     tjpgel image;
-    int32_t bitPos = 0;   // bits 0..7 already consumed of the current byte
-    int32_t readPos = 0;  // lowest byte of the current 32-bit window; moves downwards
     int32_t dcPred[3] = {};
     // The block in natural (row-major) order: decoded into, then handed to
     // the inverse DCT and transformed in place.
@@ -51,11 +56,17 @@ struct tdec {
     // on block. Returns 0 on success, 1 on failure.
     int transformBlock(int i);
 
-    // Starts reading the scan at byte firstByte.
+    // Starts reading the scan of length bytes at byte firstByte.
     void startScan(const uint8_t* scan, int32_t length, int32_t firstByte = 0);
-    // How far into the scan the reader is, in bits counted from an origin
-    // of its own: for comparing two readers of the same scan.
-    int64_t bitsRead() const { return int64_t{-readPos} * 8 + bitPos; }
+    // Past the end of the data the byte stops a few bytes on, inside the
+    // scan's zero padding.
+    int32_t bytePos() const { return scanLength_ - 1 - current_; }
+    int32_t bitPos() const { return bitPos_; }
+    ScanPosition position() const { return {bytePos(), bitPos()}; }
+    // How far into the scan the reader is, in bits.
+    int64_t bitsRead() const { return int64_t{bytePos()} * 8 + bitPos(); }
+    // Goes on from where another reader of the same scan stood.
+    void moveTo(ScanPosition position);
     // Takes image and the look-up tables from other, to read the same scan.
     void copyTables(const tdec& other);
     // Moves to the next byte boundary at a restart point.
@@ -63,6 +74,12 @@ struct tdec {
 
 private:
     class BitReader;
+    int32_t scanLength_ = 0;
+    // The byte that holds the next bit, as an index into scanData: the
+    // scan is stored last byte first, so this moves downwards.
+    int32_t current_ = 0;
+    int32_t bitPos_ = 0;  // bits 0..7 already consumed of the current byte
+
     int decodeNextSymbol(BitReader& reader, int t, int32_t& k, int32_t* out);
     int decodeBlockInto(BitReader& reader, int i, int32_t* out);
     int prepareBlockInto(BitReader& reader, int i, int32_t* out);

@@ -88,8 +88,7 @@ private:
     int32_t* mcuSlot(int32_t buffer, int64_t index) const { return blockBuffer(buffer) + mcuBlocks(index) * 64; }
     int64_t bandByte(int32_t band) const { return int64_t{length_} * band / bands_; }
     int64_t middleByte(int32_t band) const { return (bandByte(band) + bandByte(band + 1)) / 2; }
-    // bitsRead() of a reader started at byte.
-    int64_t bitOfByte(int64_t byte) const { return (byte - (length_ - 4)) * 8; }
+    static int64_t bitOfByte(int64_t byte) { return byte * 8; }
     int64_t endBit(int32_t band) const;
     // A band ends at the first MCU that starts past its last byte, the
     // last one at the picture's end.
@@ -151,7 +150,8 @@ private:
     std::atomic<int64_t> published_{0};
     std::atomic<int64_t> outcome_{0};
     int64_t endMcu_ = 0;
-    int32_t endReadPos_ = 0, endBitPos_ = 0, endDcPred_[3] = {};
+    ScanPosition endPosition_;
+    int32_t endDcPred_[3] = {};
 
     // First to second: whether and where they met. The second reader's
     // MCU metIndex_ is the picture's MCU metMcu_, and its blocks take dc_.
@@ -317,8 +317,7 @@ bool BandDecoder::leadBand(int32_t band, int64_t& mcu)
         return !failure;
     if (waitForOutcome(band) == failed)
         return false;
-    leader_.readPos = endReadPos_;
-    leader_.bitPos = endBitPos_;
+    leader_.moveTo(endPosition_);
     std::copy_n(endDcPred_, 3, leader_.dcPred);
     mcu = endMcu_;
     return true;
@@ -413,7 +412,7 @@ bool BandDecoder::followBand(int32_t band)
             failures[f] = n;
             failedBlocks[f] = decoded;
             if (f == 0) {
-                speculateFrom(band, std::min<int64_t>(length_ - 4 - reader.readPos + 1, length_), ++n);
+                speculateFrom(band, std::min<int64_t>(reader.bytePos() + 1, length_), ++n);
                 continue;
             }
         }
@@ -454,8 +453,7 @@ bool BandDecoder::followBand(int32_t band)
     const int64_t end = metMcu_ + (failure >= 0 ? failure : n) - metIndex_;
     const bool failedHere = failure >= 0 && end < mcuCount_;
     endMcu_ = std::min(end, mcuCount_);
-    endReadPos_ = reader.readPos;
-    endBitPos_ = reader.bitPos;
+    endPosition_ = reader.position();
     for (int i = 0; i < 3; ++i)
         endDcPred_[i] = wrapAdd(reader.dcPred[i], dc_.component[i]);
     handOverUntil(metIndex_ + endMcu_ - metMcu_, failedHere ? decoded : 0);
