@@ -5,6 +5,7 @@
 #include <system_error>
 #include <thread>
 
+#include "jpeg/decode_workspace.h"
 #include "jpeg/entropy.h"
 #include "jpeg/mcu_rows.h"
 #include "jpeg/scan_bands.h"
@@ -15,9 +16,9 @@ namespace {
 
 int32_t ceilDiv(int32_t value, int32_t divisor) { return value / divisor + (value % divisor != 0); }
 
-bool decodeOnOneThread(const McuRows& rows)
+bool decodeOnOneThread(const McuRows& rows, DecodeWorkspace& workspace)
 {
-    int32_t* blocks = coefficientRows(1, rows.blocksPerRow());
+    int32_t* blocks = workspace.coefficientRows(1, rows.blocksPerRow());
     for (int32_t mr = 0; mr < rows.layout().rows; ++mr) {
         const int64_t decoded = rows.decodeRow(decoder, blocks);
         if (decoded < rows.blocksPerRow()) {
@@ -41,11 +42,11 @@ void makeFlat(int32_t* blocks, int count)
 // and every MCU after it is left flat, all coefficients 0: the grey that
 // other decoders show for the part of a picture that a file does not hold.
 // A block that cannot be decoded fails the decode only while data remains.
-bool decodeCutScan(const McuRows& rows)
+bool decodeCutScan(const McuRows& rows, DecodeWorkspace& workspace)
 {
     const int64_t dataEnd = decoder.bitsRead() + 8 * int64_t{decoder.image.scanLength};
     const int count = rows.layout().blocksPerMcu;
-    int32_t* blocks = coefficientRows(1, rows.blocksPerRow());
+    int32_t* blocks = workspace.coefficientRows(1, rows.blocksPerRow());
     bool exhausted = false;
     for (int32_t mr = 0; mr < rows.layout().rows; ++mr) {
         for (int32_t mc = 0; mc < rows.layout().cols; ++mc) {
@@ -73,8 +74,8 @@ bool decodeCutScan(const McuRows& rows)
 // the same.
 class McuPipeline {
 public:
-    explicit McuPipeline(const McuRows& rows)
-        : rows_(rows), ring_(coefficientRows(ringRows, rows.blocksPerRow()))
+    McuPipeline(const McuRows& rows, DecodeWorkspace& workspace)
+        : rows_(rows), workspace_(workspace), ring_(workspace.coefficientRows(ringRows, rows.blocksPerRow()))
     {
     }
 
@@ -86,7 +87,7 @@ public:
         try {
             worker = std::thread([this] { finishAsWorker(); });
         } catch (const std::system_error&) {
-            return decodeOnOneThread(rows_);
+            return decodeOnOneThread(rows_, workspace_);
         }
         const bool decoded = decodeRows();
         while (finishNextRow()) {
@@ -169,6 +170,7 @@ private:
     }
 
     const McuRows& rows_;
+    DecodeWorkspace& workspace_;
     int32_t* const ring_;
     std::atomic<int64_t> progress_{0};
     std::atomic<int32_t> claimed_{0};  // rows handed out to be finished
@@ -201,15 +203,16 @@ bool decodeMcus(const McuLayout& layout, RowColour colour, ScanData data)
 {
     decoder.restartCountdown = decoder.image.restartInterval;
     const McuRows rows(layout, colour);
+    DecodeWorkspace& workspace = decodeWorkspace;
     if (data == ScanData::cutShort)
-        return decodeCutScan(rows);
+        return decodeCutScan(rows, workspace);
     const int64_t blocks = rows.mcuCount() * layout.blocksPerMcu;
     if (decodeThreads < 2 || blocks < pipelineMinimumBlocks || layout.rows < 2)
-        return decodeOnOneThread(rows);
+        return decodeOnOneThread(rows, workspace);
     // Where entropy decoding is the larger part of the work, at eight bytes
     // of scan per block or more, the threads split it too.
     const bool entropyHeavy = decoder.image.scanLength >= 8 * blocks && layout.rows >= 48;
     if (decoder.image.restartInterval == 0 && (scanBandCount > 0 || (entropyHeavy && scanBandCount == 0)))
-        return decodeInBands(rows);
-    return McuPipeline(rows).run();
+        return decodeInBands(rows, workspace);
+    return McuPipeline(rows, workspace).run();
 }

@@ -8,20 +8,12 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
-#include <vector>
 
 #include "jpeg/entropy.h"
-#include "jpeg/large_pages.h"
 
 int32_t scanBandCount = 0;
 
 namespace {
-
-// Where one of the second reader's MCUs starts, and its predictors there.
-struct McuStart {
-    int64_t bit = 0;
-    int32_t dcPred[3] = {};
-};
 
 int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) + uint32_t(b)); }
 int32_t wrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) - uint32_t(b)); }
@@ -42,29 +34,7 @@ constexpr int64_t stoppedRecording = int64_t{1} << 31;
 
 // Each reader decodes a band into one of its two buffers while the blocks
 // of the band before may still wait in the other.
-constexpr int leaderBuffer = 0, followerBuffer = 2, bufferCount = 4;
-
-// Memory kept from one decode to the next: the coefficient buffers and the
-// second reader's MCU starts. A buffer is allocated at its largest and left
-// untouched, so only the part a decode writes takes pages.
-int32_t* blockBuffer(int32_t buffer, size_t size = 0)
-{
-    static std::unique_ptr<int32_t[]> blocks[bufferCount];
-    static size_t sizes[bufferCount];
-    if (sizes[buffer] < size) {
-        blocks[buffer].reset();
-        sizes[buffer] = 0;
-        blocks[buffer].reset(new int32_t[size]);
-        sizes[buffer] = size;
-        adviseLargePages(blocks[buffer].get(), size * sizeof(int32_t));
-    }
-    return blocks[buffer].get();
-}
-std::vector<McuStart>& followerStarts()
-{
-    static std::vector<McuStart> starts;
-    return starts;
-}
+constexpr int leaderBuffer = 0, followerBuffer = 2, bufferCount = DecodeWorkspace::bandBufferCount;
 
 // Decoded blocks waiting to be transformed and stored: blocks from..to-1
 // of the picture, counted over all MCUs, stored one after the other from
@@ -78,14 +48,14 @@ struct BlockRange {
 
 class BandDecoder {
 public:
-    explicit BandDecoder(const McuRows& rows);
+    BandDecoder(const McuRows& rows, DecodeWorkspace& workspace);
 
     bool run();
 
 private:
     const McuLayout& layout() const { return rows_.layout(); }
     int64_t mcuBlocks(int64_t mcus) const { return mcus * layout().blocksPerMcu; }
-    int32_t* mcuSlot(int32_t buffer, int64_t index) const { return blockBuffer(buffer) + mcuBlocks(index) * 64; }
+    int32_t* mcuSlot(int32_t buffer, int64_t index) const { return buffers_[buffer] + mcuBlocks(index) * 64; }
     int64_t bandByte(int32_t band) const { return int64_t{length_} * band / bands_; }
     int64_t middleByte(int32_t band) const { return (bandByte(band) + bandByte(band + 1)) / 2; }
     static int64_t bitOfByte(int64_t byte) { return byte * 8; }
@@ -131,10 +101,10 @@ private:
     int32_t followerParity_ = 0;
     tdec& leader_;
     std::unique_ptr<tdec> follower_ = std::make_unique<tdec>();
+    int32_t* buffers_[bufferCount] = {};
     // Where the second reader's MCUs of the current band start, until the
-    // readers meet; never more than the picture's MCUs, so never moved
-    // while the first reader looks.
-    std::vector<McuStart>& starts_;
+    // readers meet.
+    McuStart* starts_ = nullptr;
     bool followerRunning_ = false;
     std::atomic<bool> stop_{false};
 
@@ -161,12 +131,11 @@ private:
     DcOffset dc_;
 };
 
-BandDecoder::BandDecoder(const McuRows& rows)
+BandDecoder::BandDecoder(const McuRows& rows, DecodeWorkspace& workspace)
     : rows_(rows),
       mcuCount_(rows.mcuCount()),
       length_(decoder.image.scanLength),
       leader_(decoder),
-      starts_(followerStarts()),
       storedInRow_(std::make_unique<std::atomic<int64_t>[]>(size_t(rows.layout().rows)))
 {
     // Bands of a dozen MCU rows or so keep each reader's coefficients in
@@ -177,9 +146,9 @@ BandDecoder::BandDecoder(const McuRows& rows)
     bands_ = scanBandCount > 0 ? scanBandCount : int32_t(std::min<int64_t>(bands, mcuCount_));
     bufferMcus_ = std::clamp<int64_t>(2 * ((mcuCount_ + bands_ - 1) / bands_), 1, (int64_t{8} << 20) / mcuBytes + 1);
     follower_->copyTables(leader_);
-    starts_.resize(size_t(bufferMcus_) + 1);
+    starts_ = workspace.mcuStarts(size_t(bufferMcus_) + 1);
     for (int32_t buffer = 0; buffer < bufferCount; ++buffer)
-        blockBuffer(buffer, size_t(mcuBlocks(bufferMcus_) * 64));
+        buffers_[buffer] = workspace.bandBuffer(buffer, size_t(mcuBlocks(bufferMcus_) * 64));
 }
 
 int64_t BandDecoder::endBit(int32_t band) const
@@ -297,7 +266,7 @@ bool BandDecoder::leadBand(int32_t band, int64_t& mcu)
             }
         }
         if (mcu - first == bufferMcus_) {
-            handOver({mcuBlocks(first), mcuBlocks(mcu), blockBuffer(buffer), {}, buffer});
+            handOver({mcuBlocks(first), mcuBlocks(mcu), buffers_[buffer], {}, buffer});
             leaderParity_ ^= 1;
             buffer = leaderBuffer + leaderParity_;
             finishBuffer(buffer);
@@ -309,7 +278,7 @@ bool BandDecoder::leadBand(int32_t band, int64_t& mcu)
         ++mcu;
     }
     const bool failure = decoded < layout().blocksPerMcu;
-    handOver({mcuBlocks(first), mcuBlocks(mcu) + (failure ? decoded : 0), blockBuffer(buffer), {}, buffer});
+    handOver({mcuBlocks(first), mcuBlocks(mcu) + (failure ? decoded : 0), buffers_[buffer], {}, buffer});
     leaderParity_ ^= 1;
     if (looking && !meeting)
         tellFollower(band, abandoned);
@@ -434,7 +403,7 @@ bool BandDecoder::followBand(int32_t band)
     int64_t base = 0;           // the MCU in the buffer's first slot
     const auto handOverUntil = [&](int64_t to, int blocks) {
         handOver({mcuBlocks(metMcu_ + first - metIndex_), mcuBlocks(metMcu_ + to - metIndex_) + blocks,
-                  blockBuffer(buffer) + mcuBlocks(first - base) * 64, dc_, buffer});
+                  buffers_[buffer] + mcuBlocks(first - base) * 64, dc_, buffer});
         followerParity_ ^= 1;
     };
     while (failure < 0 && !endsBand(reader, band, metMcu_ + n - metIndex_)) {
@@ -516,4 +485,4 @@ void BandDecoder::tellLeader(int32_t band, int64_t outcome)
 
 } // namespace
 
-bool decodeInBands(const McuRows& rows) { return BandDecoder(rows).run(); }
+bool decodeInBands(const McuRows& rows, DecodeWorkspace& workspace) { return BandDecoder(rows, workspace).run(); }
