@@ -11,6 +11,7 @@
 #include "jpeg/scan_bands.h"
 
 int32_t decodeThreads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
+DecodePath lastDecodePath = DecodePath::none;
 
 namespace {
 
@@ -18,6 +19,7 @@ int32_t ceilDiv(int32_t value, int32_t divisor) { return value / divisor + (valu
 
 bool decodeOnOneThread(const McuRows& rows, DecodeWorkspace& workspace)
 {
+    lastDecodePath = DecodePath::oneThread;
     int32_t* blocks = workspace.coefficientRows(1, rows.blocksPerRow());
     for (int32_t mr = 0; mr < rows.layout().rows; ++mr) {
         const int64_t decoded = rows.decodeRow(decoder, blocks);
@@ -46,6 +48,7 @@ bool decodeCutScan(const McuRows& rows, DecodeWorkspace& workspace)
 {
     const int64_t dataEnd = decoder.bitsRead() + 8 * int64_t{decoder.image.scanLength};
     const int count = rows.layout().blocksPerMcu;
+    lastDecodePath = DecodePath::cutScan;
     int32_t* blocks = workspace.coefficientRows(1, rows.blocksPerRow());
     bool exhausted = false;
     for (int32_t mr = 0; mr < rows.layout().rows; ++mr) {
@@ -89,6 +92,7 @@ public:
         } catch (const std::system_error&) {
             return decodeOnOneThread(rows_, workspace_);
         }
+        lastDecodePath = DecodePath::rowPipeline;
         const bool decoded = decodeRows();
         while (finishNextRow()) {
         }

@@ -78,6 +78,7 @@ bool BandDecoder::run()
         followerRunning_ = true;
     } catch (const std::system_error&) {
     }
+    lastDecodePath = followerRunning_ ? DecodePath::bands : DecodePath::oneThread;
     const bool decoded = lead();
     queue_.finishAll();
     verdicts_.send({bands_, Verdict::stop});
