@@ -68,6 +68,17 @@ bool decodeCutScan(const McuRows& rows, DecodeWorkspace& workspace)
     return true;
 }
 
+// How far the calling thread has decoded, published to the worker in one
+// word: the count of decoded rows times two, plus 1 once decoding has ended.
+struct DecodeProgress {
+    int32_t rows = 0;
+    bool ended = false;
+
+    constexpr int64_t pack() const { return int64_t{rows} * 2 + ended; }
+    static constexpr DecodeProgress unpack(int64_t word) { return {int32_t(word / 2), (word & 1) != 0}; }
+};
+static_assert(DecodeProgress::unpack(DecodeProgress{INT32_MAX, true}.pack()).rows == INT32_MAX);
+
 // Entropy decoding is sequential; everything after it is not. The calling
 // thread decodes MCU rows into a ring of coefficient rows; a worker
 // transforms, stores and converts decoded rows, oldest first, and so does
@@ -105,10 +116,10 @@ private:
 
     int32_t* ringRow(int32_t mr) { return ring_ + size_t(mr % ringRows) * size_t(rows_.blocksPerRow()) * 64; }
 
-    // The count of decoded rows and, in bit 0, whether decoding has ended.
+    // Everything stored in the ring's rows before comes with it.
     void publish(int32_t rows, bool ended)
     {
-        progress_.store(int64_t{rows} * 2 + ended, std::memory_order_release);
+        progress_.store(DecodeProgress{rows, ended}.pack(), std::memory_order_release);
         progress_.notify_one();
     }
 
@@ -148,7 +159,7 @@ private:
     // false when there is none at the moment.
     bool finishNextRow()
     {
-        const auto decodedRows = int32_t(progress_.load(std::memory_order_acquire) / 2);
+        const int32_t decodedRows = DecodeProgress::unpack(progress_.load(std::memory_order_acquire)).rows;
         int32_t row = claimed_.load(std::memory_order_relaxed);
         do {
             if (row >= decodedRows)
@@ -167,7 +178,7 @@ private:
             const int64_t progress = progress_.load(std::memory_order_acquire);
             if (finishNextRow())
                 continue;
-            if (progress & 1)
+            if (DecodeProgress::unpack(progress).ended)
                 return;  // every row decoded is claimed, and no more will come
             progress_.wait(progress, std::memory_order_acquire);
         }
@@ -176,9 +187,16 @@ private:
     const McuRows& rows_;
     DecodeWorkspace& workspace_;
     int32_t* const ring_;
+    // A DecodeProgress: written by the calling thread (release) once the
+    // rows it counts are in the ring, read by both threads (acquire)
+    // before they finish any of those rows.
     std::atomic<int64_t> progress_{0};
-    std::atomic<int32_t> claimed_{0};  // rows handed out to be finished
-    // For each ring slot, 1 + the last row finished in it.
+    // Rows handed out to be finished: each thread claims the next with a
+    // compare-exchange, so every row is finished once.
+    std::atomic<int32_t> claimed_{0};
+    // For each ring slot, 1 + the last row finished in it: written by the
+    // thread that finished it (release), read by the calling thread
+    // (acquire) before it decodes a new row into the slot.
     std::atomic<int32_t> finishedInSlot_[ringRows] = {};
 };
 
