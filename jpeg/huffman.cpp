@@ -43,24 +43,6 @@ void splitRunSize(tjpgel& record)
     }
 }
 
-// No valid code consists only of 1-bits, so no length up to the run of
-// leading ones is tried; nor are lengths below shortest, which the caller
-// knows to fail. The code of each length is the window's top bits.
-LookaheadEntry findCode(const tjpgel& image, int t, uint32_t bits, int32_t shortest)
-{
-    const int32_t ones = std::countl_one(bits);
-    if (ones >= 16)
-        return {};
-    const HuffmanCodeRange* ranges = image.huffCode[t];
-    for (int32_t length = std::max(ones + 1, shortest); length <= 16; ++length) {
-        const auto code = static_cast<int32_t>(bits >> (32 - length));
-        const int32_t d = code - ranges[length - 1].first;
-        if (d >= 0 && d < ranges[length - 1].count)
-            return {length, image.huffRunSize[t][image.huffFirstIndex[t][length - 1] + d]};
-    }
-    return {};
-}
-
 namespace {
 
 // Every prefix is decoded the long way once; prefixes whose code ends

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 
 #include "jpeg/image_record.h"
@@ -78,8 +80,28 @@ struct PrefixTables {
 };
 
 // The code of table t at the top of bits, found length by length from
-// shortest up; length 0 when none matches.
-LookaheadEntry findCode(const tjpgel& image, int t, uint32_t bits, int32_t shortest);
+// shortest up; length 0 when none matches. No valid code consists only of
+// 1-bits, so no length up to the run of leading ones is tried; nor are
+// lengths below shortest, which the caller knows to fail. The code of each
+// length is the window's top bits.
+// Defined here so that the entropy decoder's loop sees it whole: called in
+// another file, it counts as clobbering every scratch register, and the
+// loop kept its bit reader in memory: a decode ran a twelfth more
+// instructions.
+inline LookaheadEntry findCode(const tjpgel& image, int t, uint32_t bits, int32_t shortest)
+{
+    const int32_t ones = std::countl_one(bits);
+    if (ones >= 16)
+        return {};
+    const HuffmanCodeRange* ranges = image.huffCode[t];
+    for (int32_t length = std::max(ones + 1, shortest); length <= 16; ++length) {
+        const auto code = static_cast<int32_t>(bits >> (32 - length));
+        const int32_t d = code - ranges[length - 1].first;
+        if (d >= 0 && d < ranges[length - 1].count)
+            return {length, image.huffRunSize[t][image.huffFirstIndex[t][length - 1] + d]};
+    }
+    return {};
+}
 
 // T.81 F.2.2.1 EXTEND: the top half of the range is the value itself, the
 // bottom half stands for negative values.
