@@ -10,7 +10,14 @@
 #include "jpeg/mcu_rows.h"
 
 // The two readers of a scan cut into bands (scan_bands.h tells how they
-// split it), and what each thread owns or shares.
+// split it), and what each thread owns or shares. For each band, in order:
+// - the second reader posts a records message each time it notes where
+//   one of its MCUs starts;
+// - the first reader, past the band's middle, looks through those starts
+//   and sends the verdict met, or abandoned once it can no longer meet;
+// - after met, the second reader decodes to the band's end and sends the
+//   outcome ended, or failed, and the first goes on from that state.
+// After the last band the first reader sends the verdict stop.
 
 namespace bands {
 

@@ -37,7 +37,7 @@ struct LookaheadEntry {
         return {word & 15, RunSize{static_cast<int16_t>(word >> 8), static_cast<int16_t>((word >> 4) & 15)}};
     }
 };
-// Run and size are the two halves of a symbol byte.
+// Run and size, the two halves of a symbol byte, take four bits each.
 static_assert(lookaheadBits <= 15, "the lengths the lookahead table holds fit bits 0..3");
 static_assert(LookaheadEntry::unpack(LookaheadEntry{lookaheadBits, {15, 15}}.pack()).symbol.run == 15);
 

@@ -68,8 +68,8 @@ bool decodeCutScan(const McuRows& rows, DecodeWorkspace& workspace)
     return true;
 }
 
-// How far the calling thread has decoded, published to the worker in one
-// word: the count of decoded rows times two, plus 1 once decoding has ended.
+// How far the calling thread has decoded, published in one word: the count
+// of decoded rows times two, plus 1 once decoding has ended.
 struct DecodeProgress {
     int32_t rows = 0;
     bool ended = false;
@@ -116,7 +116,7 @@ private:
 
     int32_t* ringRow(int32_t mr) { return ring_ + size_t(mr % ringRows) * size_t(rows_.blocksPerRow()) * 64; }
 
-    // Everything stored in the ring's rows before comes with it.
+    // The release hands the decoded rows' coefficients over with the count.
     void publish(int32_t rows, bool ended)
     {
         progress_.store(DecodeProgress{rows, ended}.pack(), std::memory_order_release);
