@@ -10,11 +10,11 @@
 
 namespace {
 
-// The lowest readPos ever held: a bit reader starting there still loads
-// its first eight bytes from the zero padding below the scan, and
-// everything past the end reads as 0.
-constexpr int32_t lowestReadPos = 8 - tjpg::scanPadding;
-static_assert(lowestReadPos + 3 - 7 >= -tjpg::scanPadding);
+// Where a reader stops past the end of the data, five bytes into the zero
+// padding below the scan: a bit reader starting there still loads its
+// eight bytes from the padding, and everything past the end reads as 0.
+constexpr int32_t lowestCurrent = -5;
+static_assert(lowestCurrent - 7 >= -tjpg::scanPadding);
 
 // naturalOrder[k]: the natural position of zig-zag position k.
 constexpr auto naturalOrder = [] {
@@ -23,21 +23,6 @@ constexpr auto naturalOrder = [] {
         table[zigzag[n]] = static_cast<uint8_t>(n);
     return table;
 }();
-
-constexpr uint16_t packEntry(int32_t length, RunSize symbol)
-{
-    return static_cast<uint16_t>(length | symbol.size << 4 | symbol.run << 8);
-}
-
-// T.81 F.2.2.1 EXTEND: the top half of the range is the value itself, the
-// bottom half stands for negative values.
-// Computed without a branch: the sign of a coefficient is a coin toss that
-// no predictor learns.
-int32_t extend(uint32_t raw, int32_t size)
-{
-    const int32_t negative = static_cast<int32_t>((raw >> (size - 1)) ^ 1);
-    return static_cast<int32_t>(raw) - (-negative & ((1 << size) - 1));
-}
 
 // Garbage data can drive the DC sums past 32 bits; they wrap as two's
 // complement instead of overflowing.
@@ -55,87 +40,27 @@ tdec::~tdec()
 void tdec::startScan(const uint8_t* scan, int32_t length, int32_t firstByte)
 {
     scanData = scan;
-    readPos = length - 4 - firstByte;
-    bitPos = 0;
+    scanLength_ = length;
+    moveTo({firstByte, 0});
+}
+
+void tdec::moveTo(ScanPosition position)
+{
+    current_ = scanLength_ - 1 - position.byte;
+    bitPos_ = position.bit;
 }
 
 void tdec::copyTables(const tdec& other)
 {
     image.assign(other.image);
-    std::memcpy(lookahead, other.lookahead, sizeof lookahead);
-    std::memcpy(fastSymbol, other.fastSymbol, sizeof fastSymbol);
+    prefixes = other.prefixes;
 }
 
 void tdec::alignToByte()
 {
-    if (bitPos != 0) {
-        readPos = std::max(readPos - 1, lowestReadPos);
-        bitPos = 0;
-    }
-}
-
-// No valid code consists only of 1-bits, so no length up to the run of
-// leading ones is tried; nor are lengths below shortest, which the caller
-// knows to fail. The code of each length is the window's top bits.
-bool tdec::decodeLongCode(int t, uint32_t bits, int32_t shortest, int32_t& length, RunSize& symbol) const
-{
-    const int32_t ones = std::countl_one(bits);
-    if (ones >= 16)
-        return false;
-    const HuffmanCodeRange* ranges = image.huffCode[t];
-    for (length = std::max(ones + 1, shortest); length <= 16; ++length) {
-        const auto code = static_cast<int32_t>(bits >> (32 - length));
-        const int32_t d = code - ranges[length - 1].first;
-        if (d >= 0 && d < ranges[length - 1].count) {
-            symbol = image.huffRunSize[t][image.huffFirstIndex[t][length - 1] + d];
-            return true;
-        }
-    }
-    return false;
-}
-
-// Every prefix is decoded the long way once; prefixes whose code ends
-// within lookaheadBits bits get an entry, so both ways agree on every input.
-void tdec::buildLookahead()
-{
-    for (int t = 0; t < 8; ++t) {
-        for (uint32_t prefix = 0; prefix < (1u << lookaheadBits); ++prefix) {
-            const uint32_t bits = prefix << (32 - lookaheadBits);
-            int32_t length = 0;
-            RunSize symbol{};
-            const bool whollyInPrefix = std::countl_one(bits) < lookaheadBits &&
-                                        decodeLongCode(t, bits, 1, length, symbol) && length <= lookaheadBits;
-            lookahead[t][prefix] = whollyInPrefix ? packEntry(length, symbol) : 0;
-        }
-    }
-    for (int t = 0; t < 8; ++t)
-        buildFastSymbols(t);
-}
-
-// Derived from the lookahead entries, so a coefficient decodes to the same
-// value, run and length either way. In AC tables, end of block and ZRL get
-// entries too, with no test of their own: end of block runs k past the
-// block, ZRL stores a zero sixteen places on, where the block holds zero.
-// The other symbols without value bits take the lookahead way, as do all
-// of them in DC tables, where they mean a difference of 0.
-void tdec::buildFastSymbols(int t)
-{
-    for (uint32_t prefix = 0; prefix < (1u << lookaheadBits); ++prefix) {
-        const uint32_t entry = lookahead[t][prefix];
-        const auto length = static_cast<uint32_t>(entry & 15);
-        const auto run = static_cast<uint32_t>(entry >> 8);
-        const auto size = static_cast<uint32_t>((entry >> 4) & 15);
-        int32_t& fast = fastSymbol[t][prefix];
-        fast = 0;
-        if (entry != 0 && size == 0 && t >= 4 && (run == 0 || run == 15)) {
-            fast = static_cast<int32_t>((run == 0 ? 64u : run) << 8 | length);
-            continue;
-        }
-        if (entry == 0 || size == 0 || length + size > lookaheadBits)
-            continue;
-        const uint32_t raw = (prefix >> (lookaheadBits - length - size)) & ((1u << size) - 1);
-        fast = static_cast<int32_t>(static_cast<uint32_t>(extend(raw, int32_t(size))) << 16 | run << 8 |
-                                    (length + size));
+    if (bitPos_ != 0) {
+        current_ = std::max(current_ - 1, lowestCurrent);
+        bitPos_ = 0;
     }
 }
 
@@ -145,23 +70,22 @@ void tdec::buildFastSymbols(int t)
 // leaves at least 56, enough for any symbol (16 + 15 bits). A symbol is
 // looked up in the bits held before the top-up, at least 25, so the load
 // of the next bytes runs beside the look-up instead of ahead of it; that
-// took a tenth off the whole decode. The decoder's readPos and bitPos
-// catch up at the end.
+// took a tenth off the whole decode. The decoder's position catches up at
+// the end.
 // Only ever a local: kept out of memory, its fields stay in registers while
 // coefficients are stored.
 class tdec::BitReader {
 public:
-    explicit BitReader(tdec& decoder) : decoder_(decoder), next_(decoder.readPos + 3)
+    explicit BitReader(tdec& decoder) : decoder_(decoder), next_(decoder.current_)
     {
         refill();
-        skip(decoder.bitPos);
+        skip(decoder.bitPos_);
     }
     ~BitReader()
     {
         // The next bit lies in the byte available_ bits above next_.
-        const int32_t current = next_ + (available_ + 7) / 8;
-        decoder_.readPos = std::max(current - 3, lowestReadPos);
-        decoder_.bitPos = -available_ & 7;
+        decoder_.current_ = std::max(next_ + (available_ + 7) / 8, lowestCurrent);
+        decoder_.bitPos_ = -available_ & 7;
     }
     BitReader(const BitReader&) = delete;
     BitReader& operator=(const BitReader&) = delete;
@@ -199,13 +123,16 @@ private:
 // coefficient store might alias as far as the compiler knows.
 [[gnu::always_inline]] inline int tdec::decodeNextSymbol(BitReader& reader, int t, int32_t& k, int32_t* out)
 {
-    const uint32_t entry = lookahead[t][reader.held() >> (64 - lookaheadBits)];
+    const uint16_t entry = prefixes.lookahead[t][reader.held() >> (64 - lookaheadBits)];
     reader.refill();
     const uint64_t bits = reader.held();
-    int32_t length = static_cast<int32_t>(entry & 15);
-    RunSize symbol{static_cast<int16_t>(entry >> 8), static_cast<int16_t>((entry >> 4) & 15)};
-    if (entry == 0 && !decodeLongCode(t, static_cast<uint32_t>(bits >> 32), lookaheadBits + 1, length, symbol))
-        return -1;
+    LookaheadEntry code = LookaheadEntry::unpack(entry);
+    if (entry == LookaheadEntry::none) {
+        code = findCode(image, t, static_cast<uint32_t>(bits >> 32), lookaheadBits + 1);
+        if (code.length == 0)
+            return -1;
+    }
+    const auto [length, symbol] = code;
     if (symbol.size == 0) {
         reader.skip(length);
         if (symbol.run == 0)
@@ -232,12 +159,13 @@ private:
 {
     const int32_t entry = table[reader.held() >> (64 - lookaheadBits)];
     reader.refill();
-    if (entry == 0)
+    if (entry == FastSymbol::none)
         return false;
-    reader.skip(entry & 31);
-    k += (entry >> 8) & 127;
+    const FastSymbol symbol = FastSymbol::unpack(entry);
+    reader.skip(symbol.taken);
+    k += symbol.run;
     if (k < 64) [[likely]]
-        out[naturalOrder[k]] = entry >> 16;
+        out[naturalOrder[k]] = symbol.value;
     ++k;
     return true;
 }
@@ -247,12 +175,12 @@ private:
 {
     int32_t k = 0;
     const int dcTable = image.component[i].dcTable;
-    if (!decodeFastSymbol(reader, fastSymbol[dcTable], k, out) && decodeNextSymbol(reader, dcTable, k, out) == -1)
+    if (!decodeFastSymbol(reader, prefixes.fast[dcTable], k, out) && decodeNextSymbol(reader, dcTable, k, out) == -1)
         return 1;
     if (k == 0)
         k = 1;  // a DC difference of 0 comes as end of block
     const int acTable = 4 + image.component[i].acTable;
-    const int32_t* const fastAc = fastSymbol[acTable];
+    const int32_t* const fastAc = prefixes.fast[acTable];
     // Every symbol a valid encoder writes moves k on, so 63 of them fill a
     // block. The ones T.81 leaves unused (run 1..14 with size 0) do not, and
     // decoded from the zeros past the end of the data they would repeat

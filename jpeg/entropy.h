@@ -3,21 +3,25 @@
 #include <cstdint>
 #include <memory>
 
+#include "jpeg/huffman.h"
 #include "jpeg/image_record.h"
+
+// Where a reader stands in its scan: the byte that holds the next bit,
+// counted from the scan's first byte, and how many of its bits are read.
+struct ScanPosition {
+    int32_t byte = 0;
+    int32_t bit = 0;  // 0..7
+};
 
 // Decoder state: the working copy of the image being decoded, the bit
 // reader over the reversed scan data, the DC predictors and the block
 // handed to the inverse DCT.
 struct tdec {
-    // Code lengths up to this many bits are decoded by one table look-up.
-    static constexpr int lookaheadBits = 10;
     // Added to every DC term before the transform: 128, the samples' offset
     // (T.81 A.3.1), times 8, the transforms' DC scale.
     static constexpr int32_t levelShift = 1024;
 
     tjpgel image;
-    int32_t bitPos = 0;   // bits 0..7 already consumed of the current byte
-    int32_t readPos = 0;  // lowest byte of the current 32-bit window; moves downwards
     int32_t dcPred[3] = {};
     // The block in natural (row-major) order: decoded into, then handed to
     // the inverse DCT and transformed in place.
@@ -25,24 +29,16 @@ struct tdec {
     int32_t restartCountdown = 0;
     const uint8_t* scanData = nullptr;  // the container's extracted scan
     int32_t table = 0;                  // Huffman table decodeSymbol uses
-    // For every table, what the next lookaheadBits bits decode to: code
-    // length, run and size packed, or 0 when a longer look is needed.
-    uint16_t lookahead[8][1 << lookaheadBits] = {};
-    // For every table, the prefixes that hold a whole coefficient, code and
-    // value bits, or an AC table's end of block or ZRL: the value in the top
-    // 16 bits, the run in bits 8..14 (64 for end of block), the bits taken
-    // in bits 0..4; 0 for every other prefix, which then takes the
-    // lookahead way.
-    int32_t fastSymbol[8][1 << lookaheadBits] = {};
+    // What the next bits decode to, built from image's code tables.
+    PrefixTables prefixes;
 
     tdec() = default;
     tdec(const tdec&) = delete;
     tdec& operator=(const tdec&) = delete;
     virtual ~tdec();
 
-    // Fills lookahead and fastSymbol from image's code tables; run once per
-    // decode.
-    void buildLookahead();
+    // Builds prefixes from image's code tables; run once per decode.
+    void buildLookahead() { prefixes.build(image); }
 
     // Decodes one symbol of the current table into block from zig-zag
     // position k. Returns 0 when stored, 1 at end of block, -1 when no code
@@ -60,11 +56,17 @@ struct tdec {
     // on block. Returns 0 on success, 1 on failure.
     int transformBlock(int i);
 
-    // Starts reading the scan at byte firstByte.
+    // Starts reading the scan of length bytes at byte firstByte.
     void startScan(const uint8_t* scan, int32_t length, int32_t firstByte = 0);
-    // How far into the scan the reader is, in bits counted from an origin
-    // of its own: for comparing two readers of the same scan.
-    int64_t bitsRead() const { return int64_t{-readPos} * 8 + bitPos; }
+    // Past the end of the data the byte stops a few bytes on, inside the
+    // scan's zero padding.
+    int32_t bytePos() const { return scanLength_ - 1 - current_; }
+    int32_t bitPos() const { return bitPos_; }
+    ScanPosition position() const { return {bytePos(), bitPos()}; }
+    // How far into the scan the reader is, in bits.
+    int64_t bitsRead() const { return int64_t{bytePos()} * 8 + bitPos(); }
+    // Goes on from where another reader of the same scan stood.
+    void moveTo(ScanPosition position);
     // Takes image and the look-up tables from other, to read the same scan.
     void copyTables(const tdec& other);
     // Moves to the next byte boundary at a restart point.
@@ -72,12 +74,16 @@ struct tdec {
 
 private:
     class BitReader;
+    int32_t scanLength_ = 0;
+    // The byte that holds the next bit, as an index into scanData: the
+    // scan is stored last byte first, so this moves downwards.
+    int32_t current_ = 0;
+    int32_t bitPos_ = 0;  // bits 0..7 already consumed of the current byte
+
     int decodeNextSymbol(BitReader& reader, int t, int32_t& k, int32_t* out);
     int decodeBlockInto(BitReader& reader, int i, int32_t* out);
     int prepareBlockInto(BitReader& reader, int i, int32_t* out);
-    void buildFastSymbols(int t);
     bool decodeFastSymbol(BitReader& reader, const int32_t* table, int32_t& k, int32_t* out);
-    bool decodeLongCode(int t, uint32_t bits, int32_t shortest, int32_t& length, RunSize& symbol) const;
 };
 
 extern tdec decoder;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 
+#include "jpeg/huffman.h"
 #include "jpeg/markers.h"
 #include "jpeg/result_codes.h"
 

@@ -43,11 +43,15 @@ struct tjpgel {
     int32_t approxLow = 0;
     ComponentSpec component[4];
     std::unique_ptr<int32_t[]> quant[4];  // 64 values in zig-zag order, or null
+    // The Huffman tables as DHT segments define them: counts per length,
+    // values, and where each length's values start...
     int16_t huffCount[8] = {};
     int32_t huffBits[8][16] = {};
     std::unique_ptr<int16_t[]> huffValues[8];
-    std::unique_ptr<RunSize[]> huffRunSize[8];
     int16_t huffFirstIndex[8][16] = {};
+    // ...and what jpeg/huffman.h builds from them once the image's tables
+    // are final.
+    std::unique_ptr<RunSize[]> huffRunSize[8];
     HuffmanCodeRange huffCode[8][16];
     int32_t restartInterval = 0;
     int32_t scanLength = 0;
@@ -76,6 +80,3 @@ struct tjpgel {
     // Deep copy of other.
     void assign(const tjpgel& other);
 };
-
-void buildHuffmanCodes(tjpgel& record);
-void splitRunSize(tjpgel& record);

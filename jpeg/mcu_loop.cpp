@@ -5,19 +5,22 @@
 #include <system_error>
 #include <thread>
 
+#include "jpeg/decode_workspace.h"
 #include "jpeg/entropy.h"
 #include "jpeg/mcu_rows.h"
 #include "jpeg/scan_bands.h"
 
 int32_t decodeThreads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
+DecodePath lastDecodePath = DecodePath::none;
 
 namespace {
 
 int32_t ceilDiv(int32_t value, int32_t divisor) { return value / divisor + (value % divisor != 0); }
 
-bool decodeOnOneThread(const McuRows& rows)
+bool decodeOnOneThread(const McuRows& rows, DecodeWorkspace& workspace)
 {
-    int32_t* blocks = coefficientRows(1, rows.blocksPerRow());
+    lastDecodePath = DecodePath::oneThread;
+    int32_t* blocks = workspace.coefficientRows(1, rows.blocksPerRow());
     for (int32_t mr = 0; mr < rows.layout().rows; ++mr) {
         const int64_t decoded = rows.decodeRow(decoder, blocks);
         if (decoded < rows.blocksPerRow()) {
@@ -41,11 +44,12 @@ void makeFlat(int32_t* blocks, int count)
 // and every MCU after it is left flat, all coefficients 0: the grey that
 // other decoders show for the part of a picture that a file does not hold.
 // A block that cannot be decoded fails the decode only while data remains.
-bool decodeCutScan(const McuRows& rows)
+bool decodeCutScan(const McuRows& rows, DecodeWorkspace& workspace)
 {
     const int64_t dataEnd = decoder.bitsRead() + 8 * int64_t{decoder.image.scanLength};
     const int count = rows.layout().blocksPerMcu;
-    int32_t* blocks = coefficientRows(1, rows.blocksPerRow());
+    lastDecodePath = DecodePath::cutScan;
+    int32_t* blocks = workspace.coefficientRows(1, rows.blocksPerRow());
     bool exhausted = false;
     for (int32_t mr = 0; mr < rows.layout().rows; ++mr) {
         for (int32_t mc = 0; mc < rows.layout().cols; ++mc) {
@@ -64,6 +68,17 @@ bool decodeCutScan(const McuRows& rows)
     return true;
 }
 
+// How far the calling thread has decoded, published in one word: the count
+// of decoded rows times two, plus 1 once decoding has ended.
+struct DecodeProgress {
+    int32_t rows = 0;
+    bool ended = false;
+
+    constexpr int64_t pack() const { return int64_t{rows} * 2 + ended; }
+    static constexpr DecodeProgress unpack(int64_t word) { return {int32_t(word / 2), (word & 1) != 0}; }
+};
+static_assert(DecodeProgress::unpack(DecodeProgress{INT32_MAX, true}.pack()).rows == INT32_MAX);
+
 // Entropy decoding is sequential; everything after it is not. The calling
 // thread decodes MCU rows into a ring of coefficient rows; a worker
 // transforms, stores and converts decoded rows, oldest first, and so does
@@ -73,8 +88,8 @@ bool decodeCutScan(const McuRows& rows)
 // the same.
 class McuPipeline {
 public:
-    explicit McuPipeline(const McuRows& rows)
-        : rows_(rows), ring_(coefficientRows(ringRows, rows.blocksPerRow()))
+    McuPipeline(const McuRows& rows, DecodeWorkspace& workspace)
+        : rows_(rows), workspace_(workspace), ring_(workspace.coefficientRows(ringRows, rows.blocksPerRow()))
     {
     }
 
@@ -86,8 +101,9 @@ public:
         try {
             worker = std::thread([this] { finishAsWorker(); });
         } catch (const std::system_error&) {
-            return decodeOnOneThread(rows_);
+            return decodeOnOneThread(rows_, workspace_);
         }
+        lastDecodePath = DecodePath::rowPipeline;
         const bool decoded = decodeRows();
         while (finishNextRow()) {
         }
@@ -100,10 +116,10 @@ private:
 
     int32_t* ringRow(int32_t mr) { return ring_ + size_t(mr % ringRows) * size_t(rows_.blocksPerRow()) * 64; }
 
-    // The count of decoded rows and, in bit 0, whether decoding has ended.
+    // The release hands the decoded rows' coefficients over with the count.
     void publish(int32_t rows, bool ended)
     {
-        progress_.store(int64_t{rows} * 2 + ended, std::memory_order_release);
+        progress_.store(DecodeProgress{rows, ended}.pack(), std::memory_order_release);
         progress_.notify_one();
     }
 
@@ -143,7 +159,7 @@ private:
     // false when there is none at the moment.
     bool finishNextRow()
     {
-        const auto decodedRows = int32_t(progress_.load(std::memory_order_acquire) / 2);
+        const int32_t decodedRows = DecodeProgress::unpack(progress_.load(std::memory_order_acquire)).rows;
         int32_t row = claimed_.load(std::memory_order_relaxed);
         do {
             if (row >= decodedRows)
@@ -162,17 +178,25 @@ private:
             const int64_t progress = progress_.load(std::memory_order_acquire);
             if (finishNextRow())
                 continue;
-            if (progress & 1)
+            if (DecodeProgress::unpack(progress).ended)
                 return;  // every row decoded is claimed, and no more will come
             progress_.wait(progress, std::memory_order_acquire);
         }
     }
 
     const McuRows& rows_;
+    DecodeWorkspace& workspace_;
     int32_t* const ring_;
+    // A DecodeProgress: written by the calling thread (release) once the
+    // rows it counts are in the ring, read by both threads (acquire)
+    // before they finish any of those rows.
     std::atomic<int64_t> progress_{0};
-    std::atomic<int32_t> claimed_{0};  // rows handed out to be finished
-    // For each ring slot, 1 + the last row finished in it.
+    // Rows handed out to be finished: each thread claims the next with a
+    // compare-exchange, so every row is finished once.
+    std::atomic<int32_t> claimed_{0};
+    // For each ring slot, 1 + the last row finished in it: written by the
+    // thread that finished it (release), read by the calling thread
+    // (acquire) before it decodes a new row into the slot.
     std::atomic<int32_t> finishedInSlot_[ringRows] = {};
 };
 
@@ -201,15 +225,16 @@ bool decodeMcus(const McuLayout& layout, RowColour colour, ScanData data)
 {
     decoder.restartCountdown = decoder.image.restartInterval;
     const McuRows rows(layout, colour);
+    DecodeWorkspace& workspace = decodeWorkspace;
     if (data == ScanData::cutShort)
-        return decodeCutScan(rows);
+        return decodeCutScan(rows, workspace);
     const int64_t blocks = rows.mcuCount() * layout.blocksPerMcu;
     if (decodeThreads < 2 || blocks < pipelineMinimumBlocks || layout.rows < 2)
-        return decodeOnOneThread(rows);
+        return decodeOnOneThread(rows, workspace);
     // Where entropy decoding is the larger part of the work, at eight bytes
     // of scan per block or more, the threads split it too.
     const bool entropyHeavy = decoder.image.scanLength >= 8 * blocks && layout.rows >= 48;
     if (decoder.image.restartInterval == 0 && (scanBandCount > 0 || (entropyHeavy && scanBandCount == 0)))
-        return decodeInBands(rows);
-    return McuPipeline(rows).run();
+        return decodeInBands(rows, workspace);
+    return McuPipeline(rows, workspace).run();
 }

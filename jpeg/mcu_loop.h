@@ -33,6 +33,16 @@ enum class ScanData {
     cutShort,  // the file ends inside the scan
 };
 
+// The way a decode went, which decodeMcus records for the tests to see.
+enum class DecodePath {
+    none,         // no scan decoded yet
+    oneThread,    // on the calling thread alone
+    cutScan,      // a scan cut short, on the calling thread
+    rowPipeline,  // the calling thread entropy-decodes rows, both threads finish them
+    bands,        // the scan cut into bands, both threads entropy-decode
+};
+extern DecodePath lastDecodePath;
+
 // Decodes every MCU of decoder's image into picture, with restart handling.
 // On a block that cannot be decoded it stops with every block before it
 // stored, and returns false. Of a scan cut short, the MCUs past the end of

@@ -83,10 +83,3 @@ void McuRows::convertRow(int32_t mr) const
     convertPictureRows(first, std::min(rowsPerMcu, picture.height[0] - first));
 }
 
-int32_t* coefficientRows(int64_t rows, int64_t blocksPerRow)
-{
-    static std::vector<int32_t> blocks;
-    blocks.resize(size_t(rows * blocksPerRow * 64));
-    return blocks.data();
-}
-

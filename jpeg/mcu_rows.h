@@ -67,7 +67,3 @@ private:
     std::vector<BlockPlace> places_;
     std::vector<int> components_;  // places_[n].i, as the entropy decoder takes them
 };
-
-// Coefficient rows kept from one decode to the next: fresh pages would cost
-// a page fault each.
-int32_t* coefficientRows(int64_t rows, int64_t blocksPerRow);

@@ -1,185 +1,63 @@
 #include "jpeg/scan_bands.h"
 
 #include <algorithm>
-#include <atomic>
-#include <deque>
 #include <limits>
 #include <memory>
-#include <mutex>
 #include <system_error>
 #include <thread>
-#include <vector>
 
-#include "jpeg/entropy.h"
-#include "jpeg/large_pages.h"
+#include "jpeg/band_decoder.h"
 
 int32_t scanBandCount = 0;
 
-namespace {
+namespace bands {
 
-// Where one of the second reader's MCUs starts, and its predictors there.
-struct McuStart {
-    int64_t bit = 0;
-    int32_t dcPred[3] = {};
-};
+namespace {
 
 int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) + uint32_t(b)); }
 int32_t wrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) - uint32_t(b)); }
 
-// Messages about a band carry band + 1 in their upper bits, so that one
-// about an earlier band is never taken for the current one.
-constexpr int64_t message(int32_t band, int64_t value) { return (int64_t{band} + 1) << 32 | value; }
-constexpr bool isAbout(int64_t message, int32_t band) { return message >> 32 == int64_t{band} + 1; }
-constexpr bool isPast(int64_t message, int32_t band) { return message >> 32 > int64_t{band} + 1; }
-constexpr int64_t valueOf(int64_t message) { return message & 0xffffffff; }
-
-// What the first reader tells the second about a band, and back.
-enum : int64_t { met = 1, abandoned = 2 };
-enum : int64_t { ended = 1, failed = 2 };
-// The second reader's published record count has this bit set once it
-// will add no more records to the band.
-constexpr int64_t stoppedRecording = int64_t{1} << 31;
-
 // Each reader decodes a band into one of its two buffers while the blocks
 // of the band before may still wait in the other.
-constexpr int leaderBuffer = 0, followerBuffer = 2, bufferCount = 4;
+constexpr int32_t leaderBuffer = 0, followerBuffer = 2;
+static_assert(DecodeWorkspace::bandBufferCount == 4, "two for each reader");
 
-// Memory kept from one decode to the next: the coefficient buffers and the
-// second reader's MCU starts. A buffer is allocated at its largest and left
-// untouched, so only the part a decode writes takes pages.
-int32_t* blockBuffer(int32_t buffer, size_t size = 0)
+// The coefficients a buffer holds, on average over a band: at most.
+constexpr int64_t bufferBytes = int64_t{8} << 20;
+// The second reader notes at most a buffer's MCUs and one more, each of at
+// least three blocks.
+static_assert(bufferBytes / (3 * 64 * sizeof(int32_t)) + 2 <= UINT32_MAX, "record counts fit a message");
+
+// The first reader's verdict on band, as the second reader sees it in the
+// latest message: none while there is none. The stop, or a verdict on a
+// later band, abandons it.
+Verdict verdictOnBand(const VerdictMessage& latest, int32_t band)
 {
-    static std::unique_ptr<int32_t[]> blocks[bufferCount];
-    static size_t sizes[bufferCount];
-    if (sizes[buffer] < size) {
-        blocks[buffer].reset();
-        sizes[buffer] = 0;
-        blocks[buffer].reset(new int32_t[size]);
-        sizes[buffer] = size;
-        adviseLargePages(blocks[buffer].get(), size * sizeof(int32_t));
-    }
-    return blocks[buffer].get();
-}
-std::vector<McuStart>& followerStarts()
-{
-    static std::vector<McuStart> starts;
-    return starts;
+    if (latest.content == Verdict::stop || latest.band > band)
+        return Verdict::abandoned;
+    return latest.band == band ? latest.content : Verdict::none;
 }
 
-// Decoded blocks waiting to be transformed and stored: blocks from..to-1
-// of the picture, counted over all MCUs, stored one after the other from
-// first.
-struct BlockRange {
-    int64_t from = 0, to = 0;
-    int32_t* first = nullptr;
-    DcOffset dc;
-    int32_t buffer = 0;
-};
+} // namespace
 
-class BandDecoder {
-public:
-    explicit BandDecoder(const McuRows& rows);
-
-    bool run();
-
-private:
-    const McuLayout& layout() const { return rows_.layout(); }
-    int64_t mcuBlocks(int64_t mcus) const { return mcus * layout().blocksPerMcu; }
-    int32_t* mcuSlot(int32_t buffer, int64_t index) const { return blockBuffer(buffer) + mcuBlocks(index) * 64; }
-    int64_t bandByte(int32_t band) const { return int64_t{length_} * band / bands_; }
-    int64_t middleByte(int32_t band) const { return (bandByte(band) + bandByte(band + 1)) / 2; }
-    // bitsRead() of a reader started at byte.
-    int64_t bitOfByte(int64_t byte) const { return (byte - (length_ - 4)) * 8; }
-    int64_t endBit(int32_t band) const;
-    // A band ends at the first MCU that starts past its last byte, the
-    // last one at the picture's end.
-    bool endsBand(const tdec& reader, int32_t band, int64_t mcu) const;
-
-    // Either reader hands its decoded blocks over; whichever has to wait
-    // transforms and stores them meanwhile, a row at most at a time. Each
-    // MCU row is converted once both readers have stored their part of it.
-    void handOver(const BlockRange& range);
-    bool finishPiece();
-    void finishBuffer(int32_t buffer);
-    void finishAll();
-
-    // The first reader, on the calling thread.
-    bool lead();
-    bool leadBand(int32_t band, int64_t& mcu);
-    int lookForMeeting(int32_t band, int64_t mcu);
-    void tellFollower(int32_t band, int64_t verdict);
-    void stopFollower();
-    int64_t waitForOutcome(int32_t band);
-
-    // The second reader.
-    void follow();
-    bool followBand(int32_t band);
-    void speculateFrom(int32_t band, int64_t byte, int64_t n);
-    int64_t verdictOn(int32_t band) const;
-    int64_t waitForVerdict(int32_t band);
-    void record(int64_t n);
-    void publish(int32_t band, int64_t count, bool stopped);
-    void tellLeader(int32_t band, int64_t outcome);
-
-    const McuRows& rows_;
-    const int64_t mcuCount_;
-    const int32_t length_;
-    int32_t bands_ = 1;
-    // The most MCUs a buffer holds. Where a few bytes hold many MCUs, a
-    // reader hands its blocks over a buffer at a time.
-    int64_t bufferMcus_ = 0;
-    int32_t leaderParity_ = 0;  // the buffer each reader decodes into next
-    int32_t followerParity_ = 0;
-    tdec& leader_;
-    std::unique_ptr<tdec> follower_ = std::make_unique<tdec>();
-    // Where the second reader's MCUs of the current band start, until the
-    // readers meet; never more than the picture's MCUs, so never moved
-    // while the first reader looks.
-    std::vector<McuStart>& starts_;
-    bool followerRunning_ = false;
-    std::atomic<bool> stop_{false};
-
-    std::mutex queueMutex_;
-    std::deque<BlockRange> queue_;
-    std::atomic<int64_t> unfinished_[bufferCount] = {};  // blocks of each buffer still to finish
-    std::unique_ptr<std::atomic<int64_t>[]> storedInRow_;
-
-    // The first reader's search through starts_ for the current band.
-    size_t nextStart_ = 0;
-
-    // Second to first: the records of the current band, and how it ended.
-    std::atomic<int64_t> published_{0};
-    std::atomic<int64_t> outcome_{0};
-    int64_t endMcu_ = 0;
-    int32_t endReadPos_ = 0, endBitPos_ = 0, endDcPred_[3] = {};
-
-    // First to second: whether and where they met. The second reader's
-    // MCU metIndex_ is the picture's MCU metMcu_, and its blocks take dc_.
-    std::atomic<int64_t> verdict_{0};
-    int64_t metMcu_ = 0;
-    int64_t metIndex_ = 0;
-    DcOffset dc_;
-};
-
-BandDecoder::BandDecoder(const McuRows& rows)
+BandDecoder::BandDecoder(const McuRows& rows, DecodeWorkspace& workspace)
     : rows_(rows),
       mcuCount_(rows.mcuCount()),
+      scan_(decoder.scanData),
       length_(decoder.image.scanLength),
       leader_(decoder),
-      starts_(followerStarts()),
-      storedInRow_(std::make_unique<std::atomic<int64_t>[]>(size_t(rows.layout().rows)))
+      queue_(rows)
 {
     // Bands of a dozen MCU rows or so keep each reader's coefficients in
-    // the cache and the hand-overs few; at most 8 MiB of coefficients each
-    // on average.
+    // the cache and the hand-overs few.
     const int64_t mcuBytes = mcuBlocks(1) * 64 * int64_t{sizeof(int32_t)};
-    const int64_t bands = std::max<int64_t>({layout().rows / 12, mcuCount_ * mcuBytes >> 23, 1});
+    const int64_t bands = std::max<int64_t>({layout().rows / 12, mcuCount_ * mcuBytes / bufferBytes, 1});
     bands_ = scanBandCount > 0 ? scanBandCount : int32_t(std::min<int64_t>(bands, mcuCount_));
-    bufferMcus_ = std::clamp<int64_t>(2 * ((mcuCount_ + bands_ - 1) / bands_), 1, (int64_t{8} << 20) / mcuBytes + 1);
+    bufferMcus_ = std::clamp<int64_t>(2 * ((mcuCount_ + bands_ - 1) / bands_), 1, bufferBytes / mcuBytes + 1);
     follower_->copyTables(leader_);
-    starts_.resize(size_t(bufferMcus_) + 1);
-    for (int32_t buffer = 0; buffer < bufferCount; ++buffer)
-        blockBuffer(buffer, size_t(mcuBlocks(bufferMcus_) * 64));
+    starts_ = workspace.mcuStarts(size_t(bufferMcus_) + 1);
+    for (int32_t buffer = 0; buffer < DecodeWorkspace::bandBufferCount; ++buffer)
+        buffers_[buffer] = workspace.bandBuffer(buffer, size_t(mcuBlocks(bufferMcus_) * 64));
 }
 
 int64_t BandDecoder::endBit(int32_t band) const
@@ -192,61 +70,6 @@ bool BandDecoder::endsBand(const tdec& reader, int32_t band, int64_t mcu) const
     return mcu >= mcuCount_ || reader.bitsRead() >= endBit(band);
 }
 
-void BandDecoder::handOver(const BlockRange& range)
-{
-    if (range.from >= range.to)
-        return;
-    unfinished_[range.buffer].fetch_add(range.to - range.from, std::memory_order_relaxed);
-    const std::lock_guard<std::mutex> lock(queueMutex_);
-    queue_.push_back(range);
-}
-
-// Transforms and stores the oldest piece waiting, up to the end of its MCU
-// row; false when none waits.
-bool BandDecoder::finishPiece()
-{
-    BlockRange piece;
-    {
-        const std::lock_guard<std::mutex> lock(queueMutex_);
-        if (queue_.empty())
-            return false;
-        BlockRange& oldest = queue_.front();
-        piece = oldest;
-        const int64_t rowBlocks = rows_.blocksPerRow();
-        piece.to = std::min(oldest.to, (oldest.from / rowBlocks + 1) * rowBlocks);
-        oldest.first += (piece.to - oldest.from) * 64;
-        oldest.from = piece.to;
-        if (oldest.from == oldest.to)
-            queue_.pop_front();
-    }
-    const auto row = int32_t(piece.from / rows_.blocksPerRow());
-    const int64_t rowStart = int64_t{row} * rows_.blocksPerRow();
-    rows_.finishBlocks(row, piece.first, piece.from - rowStart, piece.to - rowStart, piece.dc);
-    const int64_t count = piece.to - piece.from;
-    if (storedInRow_[size_t(row)].fetch_add(count, std::memory_order_acq_rel) + count == rows_.blocksPerRow())
-        rows_.convertRow(row);
-    std::atomic<int64_t>& unfinished = unfinished_[piece.buffer];
-    if (unfinished.fetch_sub(count, std::memory_order_acq_rel) == count)
-        unfinished.notify_all();
-    return true;
-}
-
-// Returns once every block handed over from buffer is finished.
-void BandDecoder::finishBuffer(int32_t buffer)
-{
-    std::atomic<int64_t>& unfinished = unfinished_[buffer];
-    for (int64_t left = unfinished.load(std::memory_order_acquire); left > 0;
-         left = unfinished.load(std::memory_order_acquire))
-        if (!finishPiece())
-            unfinished.wait(left, std::memory_order_acquire);
-}
-
-void BandDecoder::finishAll()
-{
-    for (int32_t buffer = 0; buffer < bufferCount; ++buffer)
-        finishBuffer(buffer);
-}
-
 bool BandDecoder::run()
 {
     std::thread follower;
@@ -255,9 +78,10 @@ bool BandDecoder::run()
         followerRunning_ = true;
     } catch (const std::system_error&) {
     }
+    lastDecodePath = followerRunning_ ? DecodePath::bands : DecodePath::oneThread;
     const bool decoded = lead();
-    finishAll();
-    stopFollower();
+    queue_.finishAll();
+    verdicts_.send({bands_, Verdict::stop});
     if (follower.joinable())
         follower.join();
     return decoded;
@@ -272,250 +96,259 @@ bool BandDecoder::lead()
     return true;
 }
 
-// Decodes from mcu until the second reader is met or the band ends, and
-// takes the state the band ends in.
+// Decodes band from mcu, the exact state it starts in, and moves mcu to
+// the next band's first MCU: false once the decode has failed.
 bool BandDecoder::leadBand(int32_t band, int64_t& mcu)
 {
-    const int64_t middleBit = bitOfByte(middleByte(band));
-    nextStart_ = 0;
-    bool looking = followerRunning_;
-    bool meeting = false;
-    int decoded = layout().blocksPerMcu;
-    int32_t buffer = leaderBuffer + leaderParity_;
-    finishBuffer(buffer);
-    int64_t first = mcu;  // the first MCU in buffer
-    while (!endsBand(leader_, band, mcu)) {
-        if (looking && leader_.bitsRead() >= middleBit) {
-            const int found = lookForMeeting(band, mcu);
-            if (found > 0) {
-                meeting = true;
-                break;
-            }
-            if (found < 0) {
-                tellFollower(band, abandoned);
-                looking = false;
-            }
-        }
-        if (mcu - first == bufferMcus_) {
-            handOver({mcuBlocks(first), mcuBlocks(mcu), blockBuffer(buffer), {}, buffer});
-            leaderParity_ ^= 1;
-            buffer = leaderBuffer + leaderParity_;
-            finishBuffer(buffer);
-            first = mcu;
-        }
-        decoded = rows_.decodeMcu(leader_, mcuSlot(buffer, mcu - first));
-        if (decoded < layout().blocksPerMcu)
+    LedBand state{band, leaderBuffer + leaderParity_, mcu, followerRunning_};
+    queue_.finishBuffer(state.buffer);
+    const LeadEnd end = decodeLeading(state, mcu);
+    if (end != LeadEnd::met)
+        return end == LeadEnd::bandEnded;
+    return takeFollowersEnd(band, mcu);
+}
+
+// Decodes until the band ends, the second reader is met, or a block cannot
+// be decoded, and hands what it decoded over. Once past the band's middle
+// it looks for the second reader at every MCU.
+LeadEnd BandDecoder::decodeLeading(LedBand& state, int64_t& mcu)
+{
+    const int64_t middleBit = bitOfByte(middleByte(state.band));
+    LeadEnd end = LeadEnd::bandEnded;
+    int decoded = 0;
+    while (!endsBand(leader_, state.band, mcu)) {
+        if (state.looking && leader_.bitsRead() >= middleBit && meetsFollower(state, mcu)) {
+            end = LeadEnd::met;
             break;
+        }
+        if (mcu - state.first == bufferMcus_)
+            nextLeaderBuffer(state, mcu);
+        decoded = rows_.decodeMcu(leader_, mcuSlot(state.buffer, mcu - state.first));
+        if (decoded < layout().blocksPerMcu) {
+            end = LeadEnd::failed;
+            break;
+        }
         ++mcu;
     }
-    const bool failure = decoded < layout().blocksPerMcu;
-    handOver({mcuBlocks(first), mcuBlocks(mcu) + (failure ? decoded : 0), blockBuffer(buffer), {}, buffer});
+    const int partial = end == LeadEnd::failed ? decoded : 0;
+    queue_.handOver({mcuBlocks(state.first), mcuBlocks(mcu) + partial, buffers_[state.buffer], {}, state.buffer});
     leaderParity_ ^= 1;
-    if (looking && !meeting)
-        tellFollower(band, abandoned);
-    if (failure || !meeting)
-        return !failure;
-    if (waitForOutcome(band) == failed)
+    if (state.looking && end != LeadEnd::met)
+        verdicts_.send({state.band, Verdict::abandoned});
+    return end;
+}
+
+// Hands the full buffer over and goes on in the other from mcu.
+void BandDecoder::nextLeaderBuffer(LedBand& state, int64_t mcu)
+{
+    queue_.handOver({mcuBlocks(state.first), mcuBlocks(mcu), buffers_[state.buffer], {}, state.buffer});
+    leaderParity_ ^= 1;
+    state.buffer = leaderBuffer + leaderParity_;
+    queue_.finishBuffer(state.buffer);
+    state.first = mcu;
+}
+
+// Whether the first reader, about to decode mcu, meets the second reader
+// there; once it never will, it stops looking and abandons the band.
+bool BandDecoder::meetsFollower(LedBand& state, int64_t mcu)
+{
+    const Search search = searchStarts(state);
+    if (search == Search::found) {
+        meet(state, mcu);
+        return true;
+    }
+    if (search == Search::never) {
+        verdicts_.send({state.band, Verdict::abandoned});
+        state.looking = false;
+    }
+    return false;
+}
+
+Search BandDecoder::searchStarts(LedBand& state) const
+{
+    const RecordsMessage records = records_.latest();
+    if (records.band != state.band)
+        return Search::never;  // the second reader has not started this band: too late now
+    const size_t count = records.content;
+    const int64_t bit = leader_.bitsRead();
+    while (state.nextStart < count && starts_[state.nextStart].bit < bit)
+        ++state.nextStart;
+    if (state.nextStart < count && starts_[state.nextStart].bit == bit)
+        return Search::found;
+    // Past every start noted so far: the second reader runs no faster, so
+    // it would not catch up.
+    return state.nextStart == count ? Search::never : Search::notYet;
+}
+
+void BandDecoder::meet(const LedBand& state, int64_t mcu)
+{
+    const McuStart& start = starts_[state.nextStart];
+    metMcu_ = mcu;
+    metIndex_ = int64_t(state.nextStart);
+    for (int i = 0; i < 3; ++i)
+        dc_.component[i] = wrapSub(leader_.dcPred[i], start.dcPred[i]);
+    verdicts_.send({state.band, Verdict::met});
+}
+
+// The second reader decodes the rest of the band; the state it ends in
+// starts the next.
+bool BandDecoder::takeFollowersEnd(int32_t band, int64_t& mcu)
+{
+    if (waitForOutcome(band) == Outcome::failed)
         return false;
-    leader_.readPos = endReadPos_;
-    leader_.bitPos = endBitPos_;
+    leader_.moveTo(endPosition_);
     std::copy_n(endDcPred_, 3, leader_.dcPred);
     mcu = endMcu_;
     return true;
 }
 
-// mcu: the MCU the first reader is about to decode. 1 when it starts where
-// one of the second reader's MCUs started; -1 when it can no longer; 0 when
-// it may yet.
-int BandDecoder::lookForMeeting(int32_t band, int64_t mcu)
+Outcome BandDecoder::waitForOutcome(int32_t band)
 {
-    const int64_t published = published_.load(std::memory_order_acquire);
-    if (!isAbout(published, band))
-        return -1;  // the second reader has not started this band: too late now
-    const auto count = size_t(valueOf(published) & (stoppedRecording - 1));
-    const int64_t bit = leader_.bitsRead();
-    while (nextStart_ < count && starts_[nextStart_].bit < bit)
-        ++nextStart_;
-    if (nextStart_ < count && starts_[nextStart_].bit == bit) {
-        metMcu_ = mcu;
-        metIndex_ = int64_t(nextStart_);
-        for (int i = 0; i < 3; ++i)
-            dc_.component[i] = wrapSub(leader_.dcPred[i], starts_[nextStart_].dcPred[i]);
-        tellFollower(band, met);
-        return 1;
-    }
-    // Past every start noted so far: the second reader runs no faster, so
-    // it would not catch up.
-    return nextStart_ == count ? -1 : 0;
-}
-
-void BandDecoder::tellFollower(int32_t band, int64_t verdict)
-{
-    verdict_.store(message(band, verdict), std::memory_order_release);
-    verdict_.notify_one();
-}
-
-// Whatever band the second reader is in, it gives it up.
-void BandDecoder::stopFollower()
-{
-    stop_.store(true, std::memory_order_relaxed);
-    tellFollower(-1, abandoned);
-}
-
-int64_t BandDecoder::waitForOutcome(int32_t band)
-{
-    for (int64_t outcome = outcome_.load(std::memory_order_acquire);; outcome = outcome_.load(std::memory_order_acquire)) {
-        if (isAbout(outcome, band))
-            return valueOf(outcome);
-        if (!finishPiece())
-            outcome_.wait(outcome, std::memory_order_acquire);
+    for (;;) {
+        const OutcomeMessage seen = outcomes_.latest();
+        if (seen.band == band)
+            return seen.content;
+        if (!queue_.finishPiece())
+            outcomes_.waitPast(seen);
     }
 }
 
 void BandDecoder::follow()
 {
-    for (int32_t band = 0; band < bands_ && !stop_.load(std::memory_order_relaxed); ++band)
+    for (int32_t band = 0; band < bands_ && verdicts_.latest().content != Verdict::stop; ++band)
         if (!followBand(band))
             break;
-    finishAll();
+    queue_.finishAll();
 }
 
-// Decodes the second half of a band: returns false once the decode has
-// failed in it.
+// Decodes the second half of a band: false once the decode has failed in
+// it.
 bool BandDecoder::followBand(int32_t band)
 {
-    if (verdictOn(band) != 0)
+    if (verdictOn(band) != Verdict::none)
         return true;  // abandoned before it began
-    int32_t buffer = followerBuffer + followerParity_;
-    finishBuffer(buffer);
+    FollowedBand state{band, followerBuffer + followerParity_};
+    queue_.finishBuffer(state.buffer);
+    startReadingAt(middleByte(band));
+    noteMcuStart(band, 0);
+    if (speculate(state) == Verdict::abandoned)
+        return true;
+    McuFailure failure;
+    for (const McuFailure& candidate : state.failures)
+        if (failure.mcu < 0 && candidate.mcu >= metIndex_)
+            failure = candidate;
+    return endFollowedBand(state, decodeToBandEnd(state, failure));
+}
+
+// Decodes on from the middle, noting where each MCU starts, until the first
+// reader gives its verdict: met or abandoned.
+Verdict BandDecoder::speculate(FollowedBand& state)
+{
+    for (;;) {
+        if (const Verdict verdict = verdictOn(state.band); verdict != Verdict::none)
+            return verdict;
+        if (!speculateOneMcu(state))
+            return waitForVerdict(state.band);
+    }
+}
+
+// Decodes the next MCU; false when there is nothing more to read until the
+// first reader says where this is: the band's end is reached, the buffer is
+// full, or the second failure came.
+bool BandDecoder::speculateOneMcu(FollowedBand& state)
+{
     tdec& reader = *follower_;
-    const int blocksPerMcu = layout().blocksPerMcu;
-    speculateFrom(band, middleByte(band), 0);
-    // A failure before the readers meet may come of starting between two
-    // MCUs; it reads on from the next byte, once. Which failure, if any,
-    // is the picture's, the meeting tells: the first at or after it.
-    int64_t failures[2] = {-1, -1};
-    int failedBlocks[2] = {};
-    int64_t n = 0;  // the MCU about to be decoded, counted from the middle
-    for (;;) {
-        const int64_t verdict = verdictOn(band);
-        if (verdict == abandoned)
-            return true;
-        if (verdict == met)
-            break;
-        if (reader.bitsRead() < endBit(band) && n < bufferMcus_) {
-            const int decoded = rows_.decodeMcu(reader, mcuSlot(buffer, n));
-            if (decoded == blocksPerMcu) {
-                speculateFrom(band, -1, ++n);
-                continue;
-            }
-            const int f = failures[0] < 0 ? 0 : 1;
-            failures[f] = n;
-            failedBlocks[f] = decoded;
-            if (f == 0) {
-                speculateFrom(band, std::min<int64_t>(length_ - 4 - reader.readPos + 1, length_), ++n);
-                continue;
-            }
-        }
-        // Nothing more to read until the first reader says where this is.
-        publish(band, n + 1, true);
-        if (waitForVerdict(band) == abandoned)
-            return true;
-        break;
+    if (reader.bitsRead() >= endBit(state.band) || state.next == bufferMcus_)
+        return false;
+    const int decoded = rows_.decodeMcu(reader, mcuSlot(state.buffer, state.next));
+    if (decoded < layout().blocksPerMcu) {
+        const bool first = state.failures[0].mcu < 0;
+        state.failures[first ? 0 : 1] = {state.next, decoded};
+        if (!first)
+            return false;
+        startReadingAt(std::min<int64_t>(reader.bytePos() + 1, length_));
     }
-    int64_t failure = -1;
-    int decoded = 0;
-    for (int f = 0; f < 2 && failure < 0; ++f)
-        if (failures[f] >= metIndex_) {
-            failure = failures[f];
-            decoded = failedBlocks[f];
-        }
-    // From here the picture's MCU of n is metMcu_ + n - metIndex_.
-    int64_t first = metIndex_;  // the first of the picture's MCUs in buffer
-    int64_t base = 0;           // the MCU in the buffer's first slot
-    const auto handOverUntil = [&](int64_t to, int blocks) {
-        handOver({mcuBlocks(metMcu_ + first - metIndex_), mcuBlocks(metMcu_ + to - metIndex_) + blocks,
-                  blockBuffer(buffer) + mcuBlocks(first - base) * 64, dc_, buffer});
-        followerParity_ ^= 1;
-    };
-    while (failure < 0 && !endsBand(reader, band, metMcu_ + n - metIndex_)) {
-        if (n - base == bufferMcus_) {
-            handOverUntil(n, 0);
-            buffer = followerBuffer + followerParity_;
-            finishBuffer(buffer);
-            base = first = n;
-        }
-        decoded = rows_.decodeMcu(reader, mcuSlot(buffer, n - base));
-        if (decoded < blocksPerMcu)
-            failure = n;
-        else
-            ++n;
-    }
-    const int64_t end = metMcu_ + (failure >= 0 ? failure : n) - metIndex_;
-    const bool failedHere = failure >= 0 && end < mcuCount_;
-    endMcu_ = std::min(end, mcuCount_);
-    endReadPos_ = reader.readPos;
-    endBitPos_ = reader.bitPos;
-    for (int i = 0; i < 3; ++i)
-        endDcPred_[i] = wrapAdd(reader.dcPred[i], dc_.component[i]);
-    handOverUntil(metIndex_ + endMcu_ - metMcu_, failedHere ? decoded : 0);
-    tellLeader(band, failedHere ? failed : ended);
-    return !failedHere;
+    noteMcuStart(state.band, ++state.next);
+    return true;
 }
 
-// Notes where MCU n starts and publishes it; from byte `byte`, with the
-// predictors at 0, unless byte is -1.
-void BandDecoder::speculateFrom(int32_t band, int64_t byte, int64_t n)
+// As if an MCU started at byte: the predictors at 0.
+void BandDecoder::startReadingAt(int64_t byte)
 {
-    if (byte >= 0) {
-        follower_->startScan(leader_.scanData, length_, int32_t(byte));
-        follower_->dcPred[0] = follower_->dcPred[1] = follower_->dcPred[2] = 0;
-    }
-    record(n);
-    publish(band, n + 1, false);
+    follower_->startScan(scan_, length_, int32_t(byte));
+    follower_->dcPred[0] = follower_->dcPred[1] = follower_->dcPred[2] = 0;
 }
 
-// The first reader's verdict on a band: 0 while it has none. A verdict on
-// a later band means this one is abandoned.
-int64_t BandDecoder::verdictOn(int32_t band) const
-{
-    if (stop_.load(std::memory_order_relaxed))
-        return abandoned;
-    const int64_t verdict = verdict_.load(std::memory_order_acquire);
-    if (isAbout(verdict, band))
-        return valueOf(verdict);
-    return isPast(verdict, band) ? int64_t{abandoned} : 0;
-}
-
-int64_t BandDecoder::waitForVerdict(int32_t band)
-{
-    for (;;) {
-        const int64_t verdict = verdict_.load(std::memory_order_acquire);
-        if (const int64_t on = verdictOn(band); on != 0)
-            return on;
-        if (!finishPiece())
-            verdict_.wait(verdict, std::memory_order_acquire);
-    }
-}
-
-void BandDecoder::record(int64_t n)
+void BandDecoder::noteMcuStart(int32_t band, int64_t n)
 {
     McuStart& start = starts_[size_t(n)];
     start.bit = follower_->bitsRead();
     std::copy_n(follower_->dcPred, 3, start.dcPred);
+    records_.post({band, static_cast<uint32_t>(n + 1)});
 }
 
-void BandDecoder::publish(int32_t band, int64_t count, bool stopped)
+Verdict BandDecoder::verdictOn(int32_t band) const { return verdictOnBand(verdicts_.latest(), band); }
+
+Verdict BandDecoder::waitForVerdict(int32_t band)
 {
-    published_.store(message(band, count | (stopped ? stoppedRecording : 0)), std::memory_order_release);
+    for (;;) {
+        const VerdictMessage seen = verdicts_.latest();
+        if (const Verdict verdict = verdictOnBand(seen, band); verdict != Verdict::none)
+            return verdict;
+        if (!queue_.finishPiece())
+            verdicts_.waitPast(seen);
+    }
 }
 
-void BandDecoder::tellLeader(int32_t band, int64_t outcome)
+// After the meeting: decodes to the band's end unless the failure came
+// before it.
+McuFailure BandDecoder::decodeToBandEnd(FollowedBand& state, McuFailure failure)
 {
-    outcome_.store(message(band, outcome), std::memory_order_release);
-    outcome_.notify_one();
+    tdec& reader = *follower_;
+    state.first = metIndex_;
+    while (failure.mcu < 0 && !endsBand(reader, state.band, pictureMcu(state.next))) {
+        if (state.next - state.base == bufferMcus_) {
+            handOverFollowed(state, state.next, 0);
+            state.buffer = followerBuffer + followerParity_;
+            queue_.finishBuffer(state.buffer);
+            state.base = state.first = state.next;
+        }
+        const int decoded = rows_.decodeMcu(reader, mcuSlot(state.buffer, state.next - state.base));
+        if (decoded < layout().blocksPerMcu)
+            failure = {state.next, decoded};
+        else
+            ++state.next;
+    }
+    return failure;
 }
 
-} // namespace
+// Hands the band's last blocks over and tells the first reader how the
+// band ended: false when the decode fails in it. A failure past the
+// picture's last MCU is none of the picture's.
+bool BandDecoder::endFollowedBand(FollowedBand& state, const McuFailure& failure)
+{
+    const int64_t end = pictureMcu(failure.mcu >= 0 ? failure.mcu : state.next);
+    const bool failedHere = failure.mcu >= 0 && end < mcuCount_;
+    endMcu_ = std::min(end, mcuCount_);
+    endPosition_ = follower_->position();
+    for (int i = 0; i < 3; ++i)
+        endDcPred_[i] = wrapAdd(follower_->dcPred[i], dc_.component[i]);
+    handOverFollowed(state, metIndex_ + endMcu_ - metMcu_, failedHere ? failure.blocks : 0);
+    outcomes_.send({state.band, failedHere ? Outcome::failed : Outcome::ended});
+    return !failedHere;
+}
 
-bool decodeInBands(const McuRows& rows) { return BandDecoder(rows).run(); }
+// Hands over MCUs first..to-1, and `blocks` blocks of MCU to.
+void BandDecoder::handOverFollowed(FollowedBand& state, int64_t to, int blocks)
+{
+    queue_.handOver({mcuBlocks(pictureMcu(state.first)), mcuBlocks(pictureMcu(to)) + blocks,
+                     buffers_[state.buffer] + mcuBlocks(state.first - state.base) * 64, dc_, state.buffer});
+    followerParity_ ^= 1;
+}
+
+} // namespace bands
+
+bool decodeInBands(const McuRows& rows, DecodeWorkspace& workspace)
+{
+    return bands::BandDecoder(rows, workspace).run();
+}

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "jpeg/decode_workspace.h"
 #include "jpeg/mcu_rows.h"
 
 // How many bands decodeInBands cuts a scan into: 0 lets the decoder choose
@@ -25,4 +26,4 @@ extern int32_t scanBandCount;
 // When the halves do not meet, the calling thread decodes the whole band
 // itself. The planes and the result are those of one thread, a failed
 // decode included.
-bool decodeInBands(const McuRows& rows);
+bool decodeInBands(const McuRows& rows, DecodeWorkspace& workspace);

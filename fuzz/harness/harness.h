@@ -8,8 +8,9 @@
 // minimised findings through the same code. Each leaves the globals it
 // touched as it found them at start-up.
 
-// Byte 0 picks the inverse-DCT family, the rest is the file: parseFile and
-// decodeImage of the last, the first and the second image.
+// Byte 0 picks the inverse-DCT family and the threads, the rest is the
+// file: parseFile and decodeImage of the main picture and the last, the
+// first and the second image.
 void runDecodeInput(const uint8_t* data, size_t size);
 // The whole input is a file for the BMP loader.
 void runBmpInput(const uint8_t* data, size_t size);

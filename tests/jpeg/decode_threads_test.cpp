@@ -1,16 +1,26 @@
 // Two threads must leave exactly the planes one thread leaves: through the
 // row pipeline and however a scan is cut into bands, on good files and on
 // files that fail part-way, where every block before the damage is stored
-// and nothing after it.
+// and nothing after it. Each decode is checked to have gone the way it is
+// meant to.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <vector>
 
+#include "jpeg/decode_workspace.h"
 #include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
 #include "jpeg/scan_bands.h"
 #include "support/decode_helpers.h"
+
+// For the failure messages.
+void PrintTo(DecodePath path, std::ostream* out)
+{
+    constexpr const char* names[] = {"none", "oneThread", "cutScan", "rowPipeline", "bands"};
+    *out << names[static_cast<int>(path)];
+}
 
 namespace {
 
@@ -20,8 +30,17 @@ using Planes = std::vector<std::vector<uint8_t>>;
 struct Decoded {
     int32_t result = 0;
     int32_t colourState = 0;
+    DecodePath path = DecodePath::none;
     Planes planes;
 };
+
+Planes picturePlanes()
+{
+    Planes planes;
+    for (int k = 0; k < 3; ++k)
+        planes.emplace_back(picture.plane[k].get(), picture.plane[k].get() + picture.size[k]);
+    return planes;
+}
 
 // Decodes after decoding `primer`, a file of the same size, on one thread:
 // the planes are reused, so what a failed decode leaves unwritten is known.
@@ -35,8 +54,8 @@ Decoded decodeAfter(const Bytes& primer, const Bytes& bytes, int32_t threads, in
     Decoded decoded;
     decoded.result = decodeBytes(bytes, 2);
     decoded.colourState = picture.colourState;
-    for (int k = 0; k < 3; ++k)
-        decoded.planes.emplace_back(picture.plane[k].get(), picture.plane[k].get() + picture.size[k]);
+    decoded.path = lastDecodePath;
+    decoded.planes = picturePlanes();
     return decoded;
 }
 
@@ -71,6 +90,9 @@ struct FileCase {
     double damageAt;  // below 0: undamaged
     bool trailingJunk;
     double flatFrom;  // the picture is one grey below this share of its height
+    // The way two threads go when the decoder chooses: in bands where the
+    // scan holds eight bytes or more per block and 48 MCU rows or more.
+    DecodePath chosen;
 };
 
 // Flat rows take a few bits per MCU: bands cut by bytes then hold very
@@ -83,16 +105,35 @@ RgbImage pictureFor(const FileCase& c)
     return picture;
 }
 
+constexpr DecodePath rows = DecodePath::rowPipeline, bands = DecodePath::bands;
+
+// Every picture is above the size where a second thread starts.
 const FileCase fileCases[] = {
-    {"Photo420", 720, 480, {92, Subsampling::s420, 0, false}, -1, false, 1},
-    {"Photo444OddSize", 333, 250, {95, Subsampling::s444, 0, false}, -1, false, 1},
-    {"Photo422LowQuality", 400, 320, {20, Subsampling::s422, 0, false}, -1, false, 1},
-    {"FlatBelowAQuarter", 720, 480, {92, Subsampling::s420, 0, false}, -1, false, 0.25},
-    {"DamagedNearTheStart", 720, 480, {92, Subsampling::s420, 0, false}, 0.08, false, 1},
-    {"DamagedInTheMiddle", 720, 480, {92, Subsampling::s420, 0, false}, 0.5, false, 1},
-    {"DamagedNearTheEnd", 720, 480, {92, Subsampling::s420, 0, false}, 0.97, false, 1},
-    {"TrailingJunk", 720, 480, {92, Subsampling::s420, 0, false}, -1, true, 1},
+    {"Photo420", 720, 480, {92, Subsampling::s420, 0, false}, -1, false, 1, rows},
+    {"Photo444OddSize", 523, 397, {95, Subsampling::s444, 0, false}, -1, false, 1, bands},
+    {"Photo422", 488, 392, {95, Subsampling::s422, 0, false}, -1, false, 1, bands},
+    {"Photo422LowQuality", 488, 392, {20, Subsampling::s422, 0, false}, -1, false, 1, rows},
+    {"FlatBelowAQuarter", 720, 480, {92, Subsampling::s420, 0, false}, -1, false, 0.25, rows},
+    {"Flat444BelowAThird", 523, 397, {95, Subsampling::s444, 0, false}, -1, false, 0.33, rows},
+    {"DamagedNearTheStart", 720, 480, {92, Subsampling::s420, 0, false}, 0.08, false, 1, rows},
+    {"DamagedInTheMiddle", 720, 480, {92, Subsampling::s420, 0, false}, 0.5, false, 1, rows},
+    {"DamagedNearTheEnd", 720, 480, {92, Subsampling::s420, 0, false}, 0.97, false, 1, rows},
+    {"Damaged444InTheMiddle", 523, 397, {95, Subsampling::s444, 0, false}, 0.5, false, 1, bands},
+    {"Damaged422NearTheEnd", 488, 392, {95, Subsampling::s422, 0, false}, 0.9, false, 1, bands},
+    {"TrailingJunk", 720, 480, {92, Subsampling::s420, 0, false}, -1, true, 1, rows},
+    {"RestartEveryMcuRow420", 720, 480, {92, Subsampling::s420, 45, false}, -1, false, 1, rows},
+    {"RestartIntervals444", 523, 397, {95, Subsampling::s444, 7, false}, -1, false, 1, rows},
+    {"DamagedWithRestarts422", 488, 392, {95, Subsampling::s422, 16, false}, 0.5, false, 1, rows},
 };
+
+// The way two threads go with scanBandCount at `bands`: scans with restart
+// intervals never go in bands, nor does any when bands is -1.
+DecodePath twoThreadPath(const FileCase& c, int32_t bands)
+{
+    if (c.options.restartInterval > 0 || bands < 0)
+        return DecodePath::rowPipeline;
+    return bands > 0 ? DecodePath::bands : c.chosen;
+}
 
 class DecodeThreadsTest : public testing::TestWithParam<FileCase> {
 protected:
@@ -113,8 +154,10 @@ TEST_P(DecodeThreadsTest, EveryWayOfSplittingLeavesWhatOneThreadLeaves)
         bytes = withTrailingJunk(bytes);
     const Decoded expected = decodeAfter(valid, bytes, 1, 0);
     EXPECT_EQ(expected.result, c.damageAt >= 0 ? 0 : 1);
+    EXPECT_EQ(expected.path, DecodePath::oneThread);
     for (int32_t bands : {-1, 0, 1, 2, 3, 8, 40}) {
         const Decoded got = decodeAfter(valid, bytes, 2, bands);
+        EXPECT_EQ(got.path, twoThreadPath(c, bands)) << bands << " bands";
         EXPECT_EQ(got.result, expected.result) << bands << " bands";
         EXPECT_EQ(got.colourState, expected.colourState) << bands << " bands";
         EXPECT_TRUE(got.planes == expected.planes) << bands << " bands";
@@ -123,5 +166,45 @@ TEST_P(DecodeThreadsTest, EveryWayOfSplittingLeavesWhatOneThreadLeaves)
 
 INSTANTIATE_TEST_SUITE_P(Files, DecodeThreadsTest, testing::ValuesIn(fileCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(DecodeThreadsTest, SmallPicturesStayOnOneThread)
+{
+    // 42 x 32 MCUs of three blocks: a second thread would cost more than it
+    // saved.
+    const Bytes bytes = encodeJpeg(makePhotoLike(333, 250, 17), {95, Subsampling::s444, 0, false});
+    const Decoded got = decodeAfter(bytes, bytes, 2, 3);
+    EXPECT_EQ(got.result, 1);
+    EXPECT_EQ(got.path, DecodePath::oneThread);
+}
+
+TEST_F(DecodeThreadsTest, ScanCutShortDecodesOnOneThread)
+{
+    const Bytes valid = encodeJpeg(makePhotoLike(523, 397, 17), {95, Subsampling::s444, 0, false});
+    const Bytes cut(valid.begin(), valid.begin() + std::ptrdiff_t(valid.size() * 6 / 10));
+    const Decoded expected = decodeAfter(valid, cut, 1, 0);
+    const Decoded got = decodeAfter(valid, cut, 2, 3);
+    EXPECT_EQ(got.result, 1);
+    EXPECT_EQ(got.path, DecodePath::cutScan);
+    EXPECT_TRUE(got.planes == expected.planes);
+}
+
+// A re-decode allocates nothing more than the decode before it; after a
+// release the next decode allocates afresh and leaves the same planes.
+TEST_F(DecodeThreadsTest, WorkspaceIsKeptBetweenDecodesUntilReleased)
+{
+    const Bytes bytes = encodeJpeg(makePhotoLike(523, 397, 17), {95, Subsampling::s444, 0, false});
+    const Decoded first = decodeAfter(bytes, bytes, 2, 3);
+    ASSERT_EQ(first.path, DecodePath::bands);
+    const size_t held = decodeWorkspace.bytesHeld();
+    EXPECT_GT(held, size_t{0});
+    decodeAfter(bytes, bytes, 2, 3);
+    EXPECT_EQ(decodeWorkspace.bytesHeld(), held);
+    decodeWorkspace.release();
+    EXPECT_EQ(decodeWorkspace.bytesHeld(), size_t{0});
+    decodeThreads = 2;
+    scanBandCount = 3;
+    EXPECT_EQ(decodeBytes(bytes, 2), 1);
+    EXPECT_TRUE(picturePlanes() == first.planes);
+}
 
 } // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "jpeg/huffman.h"
 #include "jpeg/markers.h"
 #include "jpeg/result_codes.h"
 #include "support/jpeg_builder.h"

@@ -1,0 +1,50 @@
+#include "jpeg/decode_workspace.h"
+
+#include "jpeg/large_pages.h"
+
+DecodeWorkspace decodeWorkspace;
+
+int32_t* DecodeWorkspace::coefficientRows(int64_t rows, int64_t blocksPerRow)
+{
+    coefficientRows_.resize(size_t(rows * blocksPerRow * 64));
+    return coefficientRows_.data();
+}
+
+int32_t* DecodeWorkspace::bandBuffer(int32_t buffer, size_t values)
+{
+    std::unique_ptr<int32_t[]>& blocks = bandBuffers_[buffer];
+    size_t& size = bandBufferSizes_[buffer];
+    if (size < values) {
+        // The old buffer goes first: both at once could double the peak.
+        blocks.reset();
+        size = 0;
+        blocks.reset(new int32_t[values]);
+        size = values;
+        adviseLargePages(blocks.get(), values * sizeof(int32_t));
+    }
+    return blocks.get();
+}
+
+McuStart* DecodeWorkspace::mcuStarts(size_t count)
+{
+    mcuStarts_.resize(count);
+    return mcuStarts_.data();
+}
+
+size_t DecodeWorkspace::bytesHeld() const
+{
+    size_t bytes = coefficientRows_.capacity() * sizeof(int32_t) + mcuStarts_.capacity() * sizeof(McuStart);
+    for (const size_t size : bandBufferSizes_)
+        bytes += size * sizeof(int32_t);
+    return bytes;
+}
+
+void DecodeWorkspace::release()
+{
+    coefficientRows_ = std::vector<int32_t>();
+    for (int32_t buffer = 0; buffer < bandBufferCount; ++buffer) {
+        bandBuffers_[buffer].reset();
+        bandBufferSizes_[buffer] = 0;
+    }
+    mcuStarts_ = std::vector<McuStart>();
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+// Where one of the second reader's MCUs starts when two threads split a
+// scan into bands (scan_bands), and its predictors there.
+struct McuStart {
+    int64_t bit = 0;
+    int32_t dcPred[3] = {};
+};
+
+// The large buffers a decode works in, owned here and nowhere else:
+// coefficients, up to 100 MiB for the widest pictures, and the second
+// reader's MCU starts. They are kept from one decode to the next, since a
+// fresh page costs a page fault: a re-decode of the same size maps none.
+// Used by one decode at a time.
+class DecodeWorkspace {
+public:
+    static constexpr int32_t bandBufferCount = 4;
+
+    // Coefficients of `rows` MCU rows of blocksPerRow blocks each: one row
+    // for the single-thread decode, a ring of rows for the row pipeline.
+    int32_t* coefficientRows(int64_t rows, int64_t blocksPerRow);
+    // Band buffer `buffer`, with room for at least `values` coefficients.
+    // It is allocated at its largest and left untouched, with large pages
+    // advised, so only the part a decode writes takes pages.
+    int32_t* bandBuffer(int32_t buffer, size_t values);
+    // Room for count MCU starts.
+    McuStart* mcuStarts(size_t count);
+
+    size_t bytesHeld() const;
+    // Frees every buffer; the next decode allocates afresh.
+    void release();
+
+private:
+    std::vector<int32_t> coefficientRows_;
+    std::unique_ptr<int32_t[]> bandBuffers_[bandBufferCount];
+    size_t bandBufferSizes_[bandBufferCount] = {};
+    std::vector<McuStart> mcuStarts_;
+};
+
+// The workspace every decode of the decoder works in.
+extern DecodeWorkspace decodeWorkspace;
