@@ -20,10 +20,10 @@ uint16_t readU16(const std::vector<uint8_t>& b, size_t at) { return static_cast<
 
 struct BmpLayout {
     int32_t width = 0;
-    int32_t height = 0;      // rows of the picture
-    bool topDown = false;    // a negative stored height
+    int32_t height = 0;    // rows of the picture
+    bool topDown = false;  // a negative stored height
     size_t pixelOffset = 0;
-    size_t stride = 0;       // bytes per stored row, padded to four
+    size_t stride = 0;  // bytes per stored row, padded to four
 };
 
 bool readLayout(const std::vector<uint8_t>& bytes, BmpLayout& layout)
@@ -61,7 +61,7 @@ void convertRows(const std::vector<uint8_t>& bytes, const BmpLayout& layout)
     }
 }
 
-} // namespace
+}  // namespace
 
 int32_t loadBmp(const std::string& path)
 {

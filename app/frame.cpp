@@ -35,8 +35,7 @@ FrameSurface bufferSurface()
         return {};
     const int64_t pixels = int64_t{vs.frameInfo.width} * -int64_t{vs.frameInfo.height};
     const int64_t rows = std::min<int64_t>(pixels / vs.frameStride, INT32_MAX);
-    return {vs.framePixels, vs.frameStride, std::min(vs.frameInfo.width, vs.frameStride),
-            static_cast<int32_t>(rows)};
+    return {vs.framePixels, vs.frameStride, std::min(vs.frameInfo.width, vs.frameStride), static_cast<int32_t>(rows)};
 }
 
 FrameSurface cutTo(FrameSurface surface, int32_t width, int32_t height)
@@ -130,7 +129,7 @@ void countFrameForFps()
     vs.fpsTick = now;
 }
 
-} // namespace
+}  // namespace
 
 void createFrameBuffer()
 {
@@ -181,8 +180,8 @@ void fillFrameRect(int32_t xa, int32_t ya, int32_t xb, int32_t yb, uint32_t colo
     const FrameSurface surface = clientSurface();
     if (!surface.pixels)
         return;
-    fillBlock(surface, std::min(xa, xb), std::min(ya, yb), int64_t{std::max(xa, xb)} + 1,
-              int64_t{std::max(ya, yb)} + 1, colour);
+    fillBlock(surface, std::min(xa, xb), std::min(ya, yb), int64_t{std::max(xa, xb)} + 1, int64_t{std::max(ya, yb)} + 1,
+              colour);
 }
 
 void presentFrame()

@@ -49,11 +49,16 @@ void handleKey(uint64_t key)
 {
     switch (key) {
     case VK_ESCAPE: shellPlatform().postQuitMessage(0); break;
-    case '1': case '3': showHelp = !showHelp; break;
-    case VK_F1: case '2': openFile(); break;
-    case 'B': case '5': filterIndex = nextInCycle(filterIndex); break;
-    case 'R': case '6': showRgb = !showRgb; break;
-    case 'D': case '7': idctIndex = nextInCycle(idctIndex); break;
+    case '1':
+    case '3': showHelp = !showHelp; break;
+    case VK_F1:
+    case '2': openFile(); break;
+    case 'B':
+    case '5': filterIndex = nextInCycle(filterIndex); break;
+    case 'R':
+    case '6': showRgb = !showRgb; break;
+    case 'D':
+    case '7': idctIndex = nextInCycle(idctIndex); break;
     case 'S': nextEmbeddedImage(); break;
     default: break;
     }
@@ -85,33 +90,22 @@ void handleWheel(int32_t delta, int32_t screenX, int32_t screenY)
         rotateView(px, py, towardsUser ? 10.0 : -10.0);
 }
 
-} // namespace
+}  // namespace
 
 int32_t handleInput(uint32_t message, uint64_t wParam, int64_t lParam)
 {
     switch (message) {
-    case WM_KEYDOWN:
-        handleKey(wParam);
-        break;
-    case WM_MOUSEMOVE:
-        handleMouseMove(pointX(lParam), pointY(lParam), wParam);
-        break;
+    case WM_KEYDOWN: handleKey(wParam); break;
+    case WM_MOUSEMOVE: handleMouseMove(pointX(lParam), pointY(lParam), wParam); break;
     case WM_LBUTTONDOWN:
         mouseX = pointX(lParam);
         mouseY = pointY(lParam);
         dragTarget = hitTestControlPoint(mouseX, mouseY);
         break;
-    case WM_LBUTTONUP:
-        dragTarget = 0;
-        break;
-    case WM_MOUSEWHEEL:
-        handleWheel(wheelDelta(wParam), pointX(lParam), pointY(lParam));
-        break;
-    case WM_DROPFILES:
-        reportLoad(loadChosenFile(shellPlatform().droppedFile()));
-        break;
-    default:
-        break;
+    case WM_LBUTTONUP: dragTarget = 0; break;
+    case WM_MOUSEWHEEL: handleWheel(wheelDelta(wParam), pointX(lParam), pointY(lParam)); break;
+    case WM_DROPFILES: reportLoad(loadChosenFile(shellPlatform().droppedFile())); break;
+    default: break;
     }
     return 0;
 }

@@ -10,11 +10,11 @@
 // one user-interface thread. The decoder's choices (idctIndex,
 // subImageIndex) and the geometry's point3Dragged are declared with their
 // lowest users.
-extern int32_t showHelp;       // draw the help text
-extern int32_t showRgb;        // draw the colour of the frame pixel under the mouse
-extern int32_t filterIndex;    // 0 Nearest, 1 Bilinear, 2 SmoothBilinear
-extern int32_t imageCount;     // images in the file loaded last; 0 = failed load
-extern int32_t dragTarget;     // 0 idle, -1 dragging the picture, 1..4 a control point
+extern int32_t showHelp;     // draw the help text
+extern int32_t showRgb;      // draw the colour of the frame pixel under the mouse
+extern int32_t filterIndex;  // 0 Nearest, 1 Bilinear, 2 SmoothBilinear
+extern int32_t imageCount;   // images in the file loaded last; 0 = failed load
+extern int32_t dragTarget;   // 0 idle, -1 dragging the picture, 1..4 a control point
 extern int32_t mouseX;
 extern int32_t mouseY;
 extern std::string imagePath;       // path of the current file, UTF-8

@@ -1,10 +1,10 @@
 #include "app/run.h"
 
+#include "app/frame.h"
 #include "app/input.h"
 #include "app/shell_platform.h"
 #include "app/startup.h"
 #include "app/viewer_state.h"
-#include "app/frame.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ void mainLoop(ShellPlatform& shell)
     }
 }
 
-} // namespace
+}  // namespace
 
 int32_t runViewer()
 {
@@ -61,17 +61,11 @@ int32_t runViewer()
 int64_t windowProcedure(uint32_t message, uint64_t wParam, int64_t lParam)
 {
     switch (message) {
-    case WM_DESTROY:
-        shellPlatform().postQuitMessage(0);
-        return 0;
+    case WM_DESTROY: shellPlatform().postQuitMessage(0); return 0;
     case WM_MOVE:
     case WM_SIZE:
-    case WM_SIZING:
-        updateWindowGeometry();
-        break;
-    case WM_CLOSE:
-        shellPlatform().destroyWindow();
-        break;
+    case WM_SIZING: updateWindowGeometry(); break;
+    case WM_CLOSE: shellPlatform().destroyWindow(); break;
     case WM_ERASEBKGND:
         // The window is never painted by the system: only frames show.
         if (viewerState->running)
@@ -81,8 +75,7 @@ int64_t windowProcedure(uint32_t message, uint64_t wParam, int64_t lParam)
         if (wParam == 'F')
             viewerState->showFps = !viewerState->showFps;
         break;
-    default:
-        break;
+    default: break;
     }
     handleInput(message, wParam, lParam);
     return 0;

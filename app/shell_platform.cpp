@@ -24,7 +24,7 @@ public:
 NoShellPlatform noShell;
 ShellPlatform* installedShell = &noShell;
 
-} // namespace
+}  // namespace
 
 ShellPlatform& shellPlatform() { return *installedShell; }
 

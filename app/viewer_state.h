@@ -31,9 +31,9 @@ struct ViewerState {
     void* instance = nullptr;
     const char* title = "Viewer";
     int32_t waitForMessages = 0;
-    uint32_t classStyle = 3;       // redraw on horizontal and vertical size changes
-    uint32_t exStyle = 0x40000;    // an application window with a taskbar button
-    uint32_t style = 0xCF0000;     // a normal overlapped, resizable window
+    uint32_t classStyle = 3;     // redraw on horizontal and vertical size changes
+    uint32_t exStyle = 0x40000;  // an application window with a taskbar button
+    uint32_t style = 0xCF0000;   // a normal overlapped, resizable window
     int32_t running = 0;
     int32_t showFps = 0;
     int32_t frameCount = 0;

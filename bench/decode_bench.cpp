@@ -116,8 +116,8 @@ public:
 };
 
 // Ours on one thread and on two, then the references.
-const char* const decoders[] = {"fw_1thread", "aan_1thread", "aan2_1thread", "fw_2threads", "aan_2threads",
-                                "aan2_2threads", "libjpeg_turbo", "stb_image"};
+const char* const decoders[] = {"fw_1thread",   "aan_1thread",   "aan2_1thread",  "fw_2threads",
+                                "aan_2threads", "aan2_2threads", "libjpeg_turbo", "stb_image"};
 
 void registerAll()
 {
@@ -125,8 +125,9 @@ void registerAll()
         const BenchFile* f = &file;
         for (int32_t threads = 1; threads <= 2; ++threads)
             for (int32_t family = 0; family < 3; ++family)
-                benchmark::RegisterBenchmark((std::string(decoders[(threads - 1) * 3 + family]) + "/" + file.name).c_str(),
-                                             [f, family, threads](benchmark::State& s) { decodeOurs(s, *f, family, threads); })
+                benchmark::RegisterBenchmark(
+                    (std::string(decoders[(threads - 1) * 3 + family]) + "/" + file.name).c_str(),
+                    [f, family, threads](benchmark::State& s) { decodeOurs(s, *f, family, threads); })
                     ->Unit(benchmark::kMillisecond)
                     ->UseRealTime();
         benchmark::RegisterBenchmark(("libjpeg_turbo/" + file.name).c_str(),
@@ -161,7 +162,7 @@ void printSummary(const RatioReporter& reporter)
     }
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

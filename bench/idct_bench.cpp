@@ -23,13 +23,16 @@ struct Workload {
     IdctFamilies families{table};
     std::vector<CoefficientBlock> blocks;
 
-    Workload() {
+    Workload()
+    {
         std::mt19937 rng(2024);
-        for (int n = 0; n < kBlockCount; ++n) blocks.push_back(naturalBlock(rng, table));
+        for (int n = 0; n < kBlockCount; ++n)
+            blocks.push_back(naturalBlock(rng, table));
     }
 };
 
-Workload& workload() {
+Workload& workload()
+{
     static Workload w;
     return w;
 }
@@ -37,7 +40,8 @@ Workload& workload() {
 // Runs one transform per iteration on a fresh copy of the next block; the
 // copy is part of every variant, the reference included.
 template <class Transform>
-void runBlocks(benchmark::State& state, Transform transform) {
+void runBlocks(benchmark::State& state, Transform transform)
+{
     const auto& blocks = workload().blocks;
     size_t n = 0;
     for (auto _ : state) {
@@ -51,7 +55,8 @@ void runBlocks(benchmark::State& state, Transform transform) {
 
 // Calls through the base class, as the decoder does, on the lanes this
 // processor picks or, with `fourLanes`, on the portable 4-lane code.
-void transformBlocks(benchmark::State& state, int family, bool fourLanes) {
+void transformBlocks(benchmark::State& state, int family, bool fourLanes)
+{
     tidct* transform = workload().families.all()[family].transform;
     benchmark::DoNotOptimize(transform);  // keep the call virtual
     const bool wide = lanes::wide;
@@ -62,7 +67,8 @@ void transformBlocks(benchmark::State& state, int family, bool fourLanes) {
 
 // Dequantisation, a row pass and a column pass of 8-term dot products in
 // double, rounding and clamping.
-void doubleReference(benchmark::State& state) {
+void doubleReference(benchmark::State& state)
+{
     const QuantTable& table = workload().table;
     runBlocks(state, [&](int32_t* b) { reference::roundedSamples(b, table, b); });
 }

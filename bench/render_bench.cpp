@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <utility>
 
+#include "app/frame.h"
 #include "app/interaction.h"
 #include "app/viewer_state.h"
 #include "jpeg/picture.h"
-#include "app/frame.h"
 #include "render/geometry.h"
 #include "render/memory_platform.h"
 #include "render/resample.h"
@@ -45,8 +45,7 @@ void makeBenchPicture()
 // window whose desktop is the client area.
 class BenchWindow {
 public:
-    BenchWindow(Scene scene, int32_t filter)
-        : platform_(width(scene), height(scene), width(scene), height(scene))
+    BenchWindow(Scene scene, int32_t filter) : platform_(width(scene), height(scene), width(scene), height(scene))
     {
         resetViewerState();
         resetInteraction();
@@ -113,8 +112,8 @@ void rasterize(benchmark::State& state)
         rasterizePicture(window.map(), frame, filterIndex);
         benchmark::ClobberMemory();
     }
-    state.counters["MP/s"] = benchmark::Counter(static_cast<double>(pixels) * 1e-6 * state.iterations(),
-                                                benchmark::Counter::kIsRate);
+    state.counters["MP/s"] =
+        benchmark::Counter(static_cast<double>(pixels) * 1e-6 * state.iterations(), benchmark::Counter::kIsRate);
     renderWideVectors = true;
 }
 
@@ -153,7 +152,7 @@ void scenesFiltersAndBuilds(benchmark::internal::Benchmark* b)
     b->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(rasterize)->Apply(scenesFiltersAndBuilds);
 BENCHMARK(wholeFrame)->Apply(scenesAndFilters);

@@ -32,7 +32,8 @@ struct ShiftedNetwork {
     int shift;
 
     template <class V>
-    [[gnu::always_inline]] void operator()(lanes::Line<V>& line) const {
+    [[gnu::always_inline]] void operator()(lanes::Line<V>& line) const
+    {
         const auto& [x0, x1, x2, x3, x4, x5, x6, x7] = line.x;
         V m = c4 * (x2 - x6);
         const V t = c6 * ((x3 + x7) - (x1 + x5));
@@ -45,8 +46,8 @@ struct ShiftedNetwork {
         floorShift(w, shift);
         const V odd = x1 + x3 + x5 + x7;
         const V e0 = x0 + x4, e1 = x0 - x4, e2 = x2 + x6;
-        line = {{e0 + e2 + m + odd + w, e1 + m + v + w, e1 - m - u + v, e0 - e2 - m - u,
-                 e0 - e2 - m + u, e1 - m + u - v, e1 + m - v - w, e0 + e2 + m - odd - w}};
+        line = {{e0 + e2 + m + odd + w, e1 + m + v + w, e1 - m - u + v, e0 - e2 - m - u, e0 - e2 - m + u,
+                 e1 - m + u - v, e1 + m - v - w, e0 + e2 + m - odd - w}};
     }
 };
 
@@ -54,9 +55,9 @@ struct ShiftedNetwork {
 // element-wise product; the column factors multiply the transposed work
 // block one row vector at a time.
 template <class V>
-[[gnu::always_inline]] inline void transformBlock(const ShiftedNetwork& network,
-                                                  const int32_t* matrix,
-                                                  const uint32_t* columnFactor, int32_t* block) {
+[[gnu::always_inline]] inline void transformBlock(const ShiftedNetwork& network, const int32_t* matrix,
+                                                  const uint32_t* columnFactor, int32_t* block)
+{
     lanes::Block<V> w, m;
     w.load(block);
     m.load(matrix);
@@ -65,8 +66,9 @@ template <class V>
     w.eachLine(network);
     w.transpose();
     w.eachLine([&](lanes::Line<V>& line) {
-        #pragma GCC unroll 8
-        for (int j = 0; j < 8; ++j) line.x[j] *= columnFactor[j];
+#pragma GCC unroll 8
+        for (int j = 0; j < 8; ++j)
+            line.x[j] *= columnFactor[j];
     });
     w.eachLine(network);
     w.transpose();
@@ -77,32 +79,31 @@ template <class V>
 }  // namespace
 
 taanidct::taanidct()
-    : c4(static_cast<int32_t>(kOne * cosine(4))),
-      c2MinusC6(static_cast<int32_t>(kOne * (cosine(2) - cosine(6)))),
-      c4Odd(static_cast<int32_t>(kOne * cosine(4))),
-      c2PlusC6(static_cast<int32_t>(kOne * (cosine(2) + cosine(6)))),
-      c6(static_cast<int32_t>(kOne * cosine(6))),
-      shift(kPrecision) {
+    : c4(static_cast<int32_t>(kOne * cosine(4))), c2MinusC6(static_cast<int32_t>(kOne * (cosine(2) - cosine(6)))),
+      c4Odd(static_cast<int32_t>(kOne * cosine(4))), c2PlusC6(static_cast<int32_t>(kOne * (cosine(2) + cosine(6)))),
+      c6(static_cast<int32_t>(kOne * cosine(6))), shift(kPrecision)
+{
     scale[0] = static_cast<int32_t>(kOne / (2.0 * std::sqrt(2.0)));
-    for (int k = 1; k < 8; ++k) scale[k] = static_cast<int32_t>(kOne / (4.0 * cosine(k)));
+    for (int k = 1; k < 8; ++k)
+        scale[k] = static_cast<int32_t>(kOne / (4.0 * cosine(k)));
 }
 
 // Real quantisation values (at most 65535) keep the products far inside
 // int32; absurd ones wrap instead of being undefined.
-void taanidct::setTable(const int32_t* m) {
+void taanidct::setTable(const int32_t* m)
+{
     for (int i = 0; i < 8; ++i)
         for (int j = 0; j < 8; ++j)
             matrix[j][i] = static_cast<int32_t>(wrap(m[8 * i + j]) * wrap(scale[i]));
 }
 
-void taanidct::transform(int32_t* block) {
+void taanidct::transform(int32_t* block)
+{
     // Local copies: stores through `block` could otherwise alias the fields.
-    const ShiftedNetwork network{wrap(c4), wrap(c2MinusC6), wrap(c4Odd),
-                                wrap(c2PlusC6), wrap(c6), shift};
+    const ShiftedNetwork network{wrap(c4), wrap(c2MinusC6), wrap(c4Odd), wrap(c2PlusC6), wrap(c6), shift};
     uint32_t columnFactor[8];
-    for (int j = 0; j < 8; ++j) columnFactor[j] = wrap(scale[j]);
+    for (int j = 0; j < 8; ++j)
+        columnFactor[j] = wrap(scale[j]);
     const int32_t* const m = &matrix[0][0];
-    lanes::run([&](auto width) {
-        transformBlock<typename decltype(width)::V>(network, m, columnFactor, block);
-    });
+    lanes::run([&](auto width) { transformBlock<typename decltype(width)::V>(network, m, columnFactor, block); });
 }

@@ -29,7 +29,8 @@ struct UnshiftedNetwork {
     int shift;
 
     template <class V>
-    [[gnu::always_inline]] void operator()(lanes::Line<V>& line) const {
+    [[gnu::always_inline]] void operator()(lanes::Line<V>& line) const
+    {
         const auto& [x0, x1, x2, x3, x4, x5, x6, x7] = line.x;
         const V p1 = c2MinusC6 * (x5 - x3);
         const V p2 = c6 * ((x1 + x5) - (x3 + x7));
@@ -40,17 +41,17 @@ struct UnshiftedNetwork {
         const V evenDifference = (x0 + x4 - x2 - x6) << shift;
         const V oddSum = (x1 + x3 + x5 + x7) << shift;
         const V centre = (x0 - x4) << shift;
-        line = {{evenSum + oddSum + p3 + p5 - p2, centre + p3 + p4 + p5 - p2,
-                 centre + p1 + p2 - p3 + p4, evenDifference + p1 + p2 - p3,
-                 evenDifference - p1 - p2 - p3, centre - p1 - p2 - p3 - p4,
+        line = {{evenSum + oddSum + p3 + p5 - p2, centre + p3 + p4 + p5 - p2, centre + p1 + p2 - p3 + p4,
+                 evenDifference + p1 + p2 - p3, evenDifference - p1 - p2 - p3, centre - p1 - p2 - p3 - p4,
                  centre + p2 + p3 - p4 - p5, evenSum - oddSum + p2 + p3 - p5}};
     }
 };
 
 // Column pass, rescale, row pass between two transposes, samples.
 template <class V>
-[[gnu::always_inline]] inline void transformBlock(const UnshiftedNetwork& network,
-                                                  const int32_t* matrix, int32_t* block) {
+[[gnu::always_inline]] inline void transformBlock(const UnshiftedNetwork& network, const int32_t* matrix,
+                                                  int32_t* block)
+{
     lanes::Block<V> w, m;
     w.load(block);
     m.load(matrix);
@@ -66,7 +67,8 @@ template <class V>
 
 }  // namespace
 
-taanidct2::taanidct2() : pi(3.14159265), shift(kPrecision) {
+taanidct2::taanidct2() : pi(3.14159265), shift(kPrecision)
+{
     const double one = 1 << shift;
     const auto cosine = [this](int k) { return std::cos(k * pi / 16.0); };
     c4 = static_cast<int32_t>(one * cosine(4));
@@ -78,10 +80,10 @@ taanidct2::taanidct2() : pi(3.14159265), shift(kPrecision) {
 
 void taanidct2::setTable(const int32_t* m) { buildPrescaleMatrix(m, pi, 1 << shift, matrix); }
 
-void taanidct2::transform(int32_t* block) {
+void taanidct2::transform(int32_t* block)
+{
     // Local copies: stores through `block` could otherwise alias the fields.
-    const UnshiftedNetwork network{wrap(c4), wrap(c2MinusC6), wrap(c4Odd),
-                                   wrap(c2PlusC6), wrap(c6), shift};
+    const UnshiftedNetwork network{wrap(c4), wrap(c2MinusC6), wrap(c4Odd), wrap(c2PlusC6), wrap(c6), shift};
     const int32_t* const m = matrix;
     lanes::run([&](auto width) { transformBlock<typename decltype(width)::V>(network, m, block); });
 }

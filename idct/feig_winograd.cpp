@@ -28,17 +28,18 @@ constexpr int kPrecision = 9;
 // The pre-additions B.
 struct PreAdditions {
     template <class V>
-    [[gnu::always_inline]] void operator()(lanes::Line<V>& line) const {
+    [[gnu::always_inline]] void operator()(lanes::Line<V>& line) const
+    {
         const auto& [x0, x1, x2, x3, x4, x5, x6, x7] = line.x;
-        line = {{x0, x4, x2 - x6, x2 + x6, x5 - x3, (x1 + x7) - (x3 + x5), x1 - x7,
-                 x1 + x3 + x5 + x7}};
+        line = {{x0, x4, x2 - x6, x2 + x6, x5 - x3, (x1 + x7) - (x3 + x5), x1 - x7, x1 + x3 + x5 + x7}};
     }
 };
 
 // The post-additions A.
 struct PostAdditions {
     template <class V>
-    [[gnu::always_inline]] void operator()(lanes::Line<V>& line) const {
+    [[gnu::always_inline]] void operator()(lanes::Line<V>& line) const
+    {
         const auto& [z0, z1, z2, z3, z4, z5, z6, z7] = line.x;
         const V a0 = z0 + z1 + z2 + z3, a1 = z0 - z1 + z2;
         const V a2 = z0 - z1 - z2, a3 = z0 + z1 - z2 - z3;
@@ -67,12 +68,14 @@ struct RowConstant {
 };
 
 template <class V>
-[[gnu::always_inline]] inline void loadLanes(V& v, const uint32_t* row, int c) {
+[[gnu::always_inline]] inline void loadLanes(V& v, const uint32_t* row, int c)
+{
     std::memcpy(&v, row + c * sizeof(V) / sizeof(uint32_t), sizeof(V));
 }
 
 template <class V>
-[[gnu::always_inline]] inline void rowLanes(V& v, const RowConstant& k, int c) {
+[[gnu::always_inline]] inline void rowLanes(V& v, const RowConstant& k, int c)
+{
     static constexpr uint32_t kHalved[8] = {0, 0, ~0u, 0, 0, ~0u, 0, 0};
     static constexpr uint32_t kRow4[8] = {0, 0, 0, 0, ~0u, 0, 0, 0};
     static constexpr uint32_t kRow6[8] = {0, 0, 0, 0, 0, 0, ~0u, 0};
@@ -80,23 +83,21 @@ template <class V>
     loadLanes(halved, kHalved, c);
     loadLanes(row4, kRow4, c);
     loadLanes(row6, kRow6, c);
-    v = k.plain + ((k.halved - k.plain) & halved) + ((k.row4 - k.plain) & row4) +
-        ((k.row6 - k.plain) & row6);
+    v = k.plain + ((k.halved - k.plain) & halved) + ((k.row4 - k.plain) & row4) + ((k.row6 - k.plain) & row6);
 }
 
 // A rotation (p, q) -> (-t - kMinus p, -t + kPlus q) with t = k6 (p + q)
 // between the lanes of rows 4 and 6 becomes
 // v * factor - sum * (v + v with those lanes exchanged).
 struct RowMultipliers {
-    RowConstant factor[2];  // [column halved?]
-    RowConstant sum[2];     // k6 on rows 4 and 6, else 0
+    RowConstant factor[2];          // [column halved?]
+    RowConstant sum[2];             // k6 on rows 4 and 6, else 0
     RowConstant k6, kMinus, kPlus;  // the rotation of columns 4 and 6
 };
 
-RowMultipliers rowMultipliers(uint32_t one, uint32_t root, uint32_t half, const Rotation& full,
-                              const Rotation& scaled) {
-    return {{{one, root, 0u - full.kMinus, full.kPlus},
-             {root, half, 0u - scaled.kMinus, scaled.kPlus}},
+RowMultipliers rowMultipliers(uint32_t one, uint32_t root, uint32_t half, const Rotation& full, const Rotation& scaled)
+{
+    return {{{one, root, 0u - full.kMinus, full.kPlus}, {root, half, 0u - scaled.kMinus, scaled.kPlus}},
             {{0, 0, full.k6, full.k6}, {0, 0, scaled.k6, scaled.k6}},
             {full.k6, scaled.k6, 0, 0},
             {full.kMinus, scaled.kMinus, 0, 0},
@@ -105,7 +106,8 @@ RowMultipliers rowMultipliers(uint32_t one, uint32_t root, uint32_t half, const 
 
 // Rows 4 and 6 exchanged in a vector of chunk c of the transposed block.
 template <class V>
-[[gnu::always_inline]] inline void swapRows46(V& v, int c) {
+[[gnu::always_inline]] inline void swapRows46(V& v, int c)
+{
     if constexpr (lanes::Block<V>::kChunks == 1)
         v = __builtin_shufflevector(v, v, 0, 1, 2, 3, 6, 5, 4, 7);
     else if (c == 1)
@@ -120,13 +122,15 @@ struct Corner {
 };
 
 template <class V>
-[[gnu::always_inline]] inline Corner cornerOf(const lanes::Block<V>& y) {
+[[gnu::always_inline]] inline Corner cornerOf(const lanes::Block<V>& y)
+{
     return {y.get(4, 4), y.get(6, 4), y.get(4, 6), y.get(6, 6)};  // get(column, row)
 }
 
 template <class V>
-[[gnu::always_inline]] inline void rotateCorner(lanes::Block<V>& y, const Corner& c,
-                                                uint32_t quarterRoot2, uint32_t half) {
+[[gnu::always_inline]] inline void rotateCorner(lanes::Block<V>& y, const Corner& c, uint32_t quarterRoot2,
+                                                uint32_t half)
+{
     const uint32_t u = quarterRoot2 * (c.y44 - c.y66);
     const uint32_t v = quarterRoot2 * (c.y46 + c.y64);
     y.set(4, 4, u + v + (c.y44 + c.y66) * half);
@@ -138,12 +142,13 @@ template <class V>
 // Z from Y in place, on the transposed block.
 template <class V>
 [[gnu::always_inline]] inline void multiplicationStage(lanes::Block<V>& y, const RowMultipliers& k,
-                                                       uint32_t quarterRoot2, uint32_t half) {
+                                                       uint32_t quarterRoot2, uint32_t half)
+{
     const Corner corner = cornerOf(y);
-    #pragma GCC unroll 8
+#pragma GCC unroll 8
     for (int c = 0; c < lanes::Block<V>::kChunks; ++c) {
         V factor[2], sum[2], k6, kMinus, kPlus;
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int h : {0, 1}) {
             rowLanes(factor[h], k.factor[h], c);
             rowLanes(sum[h], k.sum[h], c);
@@ -152,7 +157,7 @@ template <class V>
         rowLanes(kMinus, k.kMinus, c);
         rowLanes(kPlus, k.kPlus, c);
         auto& column = y.chunk[c].x;
-        #pragma GCC unroll 8
+#pragma GCC unroll 8
         for (int j : {0, 1, 2, 3, 5, 7}) {
             V exchanged = column[j];
             swapRows46(exchanged, c);
@@ -170,9 +175,9 @@ template <class V>
 // Additions and multiplications are all exact modulo 2^32, so the order of
 // the axes does not change a bit.
 template <class V>
-[[gnu::always_inline]] inline void transformBlock(const RowMultipliers& k, uint32_t quarterRoot2,
-                                                  uint32_t half, int finalShift,
-                                                  const int32_t* matrix, int32_t* block) {
+[[gnu::always_inline]] inline void transformBlock(const RowMultipliers& k, uint32_t quarterRoot2, uint32_t half,
+                                                  int finalShift, const int32_t* matrix, int32_t* block)
+{
     lanes::Block<V> y, m;
     y.load(block);
     m.load(matrix);
@@ -190,7 +195,8 @@ template <class V>
 
 }  // namespace
 
-ifwi::ifwi() : shift(kPrecision), tableScale(512.0), pi(3.14159265) {
+ifwi::ifwi() : shift(kPrecision), tableScale(512.0), pi(3.14159265)
+{
     c2 = static_cast<int32_t>(tableScale * std::cos(2 * pi / 16.0));
     c4 = static_cast<int32_t>(tableScale * (1.0 / std::sqrt(2.0)));
     c6 = static_cast<int32_t>(tableScale * std::cos(6 * pi / 16.0));
@@ -204,15 +210,14 @@ ifwi::ifwi() : shift(kPrecision), tableScale(512.0), pi(3.14159265) {
 
 void ifwi::setTable(const int32_t* m) { buildPrescaleMatrix(m, pi, tableScale, matrix); }
 
-void ifwi::transform(int32_t* block) {
+void ifwi::transform(int32_t* block)
+{
     const uint32_t one = 1u << shift, half = 1u << (shift - 1);
-    const RowMultipliers k = rowMultipliers(
-        one, wrap(c4), half, {wrap(c6), wrap(c2MinusC6), wrap(c2PlusC6)},
-        {wrap(c4C6), wrap(c4C2MinusC6), wrap(c4C2PlusC6)});
+    const RowMultipliers k = rowMultipliers(one, wrap(c4), half, {wrap(c6), wrap(c2MinusC6), wrap(c2PlusC6)},
+                                            {wrap(c4C6), wrap(c4C2MinusC6), wrap(c4C2PlusC6)});
     const uint32_t quarter = wrap(quarterRoot2);
     const int finalShift = 2 * shift;
     const int32_t* const m = matrix;
-    lanes::run([&](auto width) {
-        transformBlock<typename decltype(width)::V>(k, quarter, half, finalShift, m, block);
-    });
+    lanes::run(
+        [&](auto width) { transformBlock<typename decltype(width)::V>(k, quarter, half, finalShift, m, block); });
 }

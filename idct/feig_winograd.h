@@ -17,7 +17,7 @@ public:
 
     int32_t shift;
     double tableScale;
-    int32_t matrix[64] = {};   // natural order, 512 x d_i x m[8i+j] x d_j
+    int32_t matrix[64] = {};  // natural order, 512 x d_i x m[8i+j] x d_j
     double pi;
     int32_t c2;
     int32_t c4;

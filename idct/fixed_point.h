@@ -23,14 +23,16 @@ inline uint32_t wrap(int32_t v) { return static_cast<uint32_t>(v); }
 
 // Arithmetic shift right of wrapped lanes: floor division by 2^n.
 template <class V>
-[[gnu::always_inline]] inline void floorShift(V& v, int n) {
+[[gnu::always_inline]] inline void floorShift(V& v, int n)
+{
     v = reinterpret_cast<V>(reinterpret_cast<lanes::Signed<V>>(v) >> n);
 }
 
 // The closing step of every transform: drop the fixed-point scale, then
 // clamp to the sample range (the lanes then hold int32 bit patterns).
 template <class V>
-[[gnu::always_inline]] inline void toSample(V& v, int n) {
+[[gnu::always_inline]] inline void toSample(V& v, int n)
+{
     using S = lanes::Signed<V>;
     S s = reinterpret_cast<S>(v) >> n;
     s = s < 0 ? 0 : s;

@@ -32,10 +32,10 @@ enum class Search {
 // The first reader's decode of one band.
 struct LedBand {
     int32_t band = 0;
-    int32_t buffer = 0;     // the buffer decoded into
-    int64_t first = 0;      // the picture's MCU in the buffer's first slot
-    bool looking = false;   // for a meeting with the second reader
-    size_t nextStart = 0;   // the first of the second reader's starts not yet passed
+    int32_t buffer = 0;    // the buffer decoded into
+    int64_t first = 0;     // the picture's MCU in the buffer's first slot
+    bool looking = false;  // for a meeting with the second reader
+    size_t nextStart = 0;  // the first of the second reader's starts not yet passed
 };
 
 // How the first reader's part of a band ends.
@@ -159,4 +159,4 @@ private:
     int32_t endDcPred_[3] = {};
 };
 
-} // namespace bands
+}  // namespace bands

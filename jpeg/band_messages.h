@@ -40,7 +40,8 @@ struct BandMessage {
     }
     static constexpr BandMessage unpack(uint64_t word)
     {
-        return {static_cast<int32_t>(static_cast<uint32_t>(word >> 32) - 1), static_cast<Content>(static_cast<uint32_t>(word))};
+        return {static_cast<int32_t>(static_cast<uint32_t>(word >> 32) - 1),
+                static_cast<Content>(static_cast<uint32_t>(word))};
     }
 };
 
@@ -77,4 +78,4 @@ private:
     std::atomic<uint64_t> word_{0};
 };
 
-} // namespace bands
+}  // namespace bands

@@ -61,4 +61,4 @@ void BlockQueue::finishAll()
         finishBuffer(buffer);
 }
 
-} // namespace bands
+}  // namespace bands

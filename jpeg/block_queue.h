@@ -57,4 +57,4 @@ private:
     std::unique_ptr<std::atomic<int64_t>[]> storedInRow_;
 };
 
-} // namespace bands
+}  // namespace bands

@@ -62,7 +62,7 @@ constexpr StoreRows wholeBlockStores[3][3] = {
     {storeWholeBlock<0, 2>, storeWholeBlock<1, 2>, storeWholeBlock<2, 2>},
 };
 
-} // namespace
+}  // namespace
 
 void storeBlock(const int32_t* block, int i, int32_t by, int32_t bx, int32_t sx, int32_t sy)
 {

@@ -38,11 +38,10 @@ void convertPortably(uint8_t* __restrict p0, uint8_t* __restrict p1, uint8_t* __
 //         = y + ((-23400 cr - 11350 cb) >> 15), one multiply-add of the pair,
 // and the saturating pack to bytes is the clamp to 0..255. Equal to the
 // portable loop for every (y, cb, cr); a test checks all of them.
-__attribute__((target("avx2"))) __m256i convert16(__m256i y, __m256i cb, __m256i cr, __m256i& green,
-                                                  __m256i& blue)
+__attribute__((target("avx2"))) __m256i convert16(__m256i y, __m256i cb, __m256i cr, __m256i& green, __m256i& blue)
 {
-    const __m256i pairWeights = _mm256_set1_epi32(static_cast<int32_t>(uint32_t(uint16_t(-11350)) << 16 |
-                                                                       uint16_t(-23400)));
+    const __m256i pairWeights =
+        _mm256_set1_epi32(static_cast<int32_t>(uint32_t(uint16_t(-11350)) << 16 | uint16_t(-23400)));
     const __m256i greenLow = _mm256_srai_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(cr, cb), pairWeights), 15);
     const __m256i greenHigh = _mm256_srai_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi16(cr, cb), pairWeights), 15);
     green = _mm256_add_epi16(y, _mm256_packs_epi32(greenLow, greenHigh));
@@ -81,7 +80,7 @@ __attribute__((target("avx2"))) void convertWide(uint8_t* p0, uint8_t* p1, uint8
 }
 #endif
 
-} // namespace
+}  // namespace
 
 void convertSamples(uint8_t* y, uint8_t* cb, uint8_t* cr, int32_t count, [[maybe_unused]] bool wide)
 {

@@ -107,7 +107,7 @@ void reverseInto(const uint8_t* from, size_t count, uint8_t* to)
         to[done] = from[count - 1 - done];
 }
 
-} // namespace
+}  // namespace
 
 void tjpg::extractScan(int32_t start, int32_t end)
 {

@@ -19,9 +19,15 @@ const char* unsupportedFrameKind(int32_t marker)
     case 0xC1: return "extended sequential JPEG (SOF1)";
     case 0xC2: return "progressive JPEG (SOF2)";
     case 0xC3: return "lossless JPEG (SOF3)";
-    case 0xC5: case 0xC6: case 0xC7: return "hierarchical JPEG (SOF5-SOF7)";
-    case 0xC9: case 0xCA: case 0xCB: return "arithmetic-coded JPEG (SOF9-SOF11)";
-    case 0xCD: case 0xCE: case 0xCF: return "hierarchical arithmetic-coded JPEG (SOF13-SOF15)";
+    case 0xC5:
+    case 0xC6:
+    case 0xC7: return "hierarchical JPEG (SOF5-SOF7)";
+    case 0xC9:
+    case 0xCA:
+    case 0xCB: return "arithmetic-coded JPEG (SOF9-SOF11)";
+    case 0xCD:
+    case 0xCE:
+    case 0xCF: return "hierarchical arithmetic-coded JPEG (SOF13-SOF15)";
     default: return nullptr;
     }
 }
@@ -56,7 +62,7 @@ std::string entropyMessage(const tjpgel& image)
     return "the entropy-coded data is corrupt (no Huffman code matches)";
 }
 
-} // namespace
+}  // namespace
 
 std::string noImageMessage()
 {
@@ -64,8 +70,8 @@ std::string noImageMessage()
     if (!kind.empty())
         return kind;
     if (jpgFile.trailingFailure != 0)
-        return "the file holds no complete JPEG image: " + withCode(describeResultCode(jpgFile.trailingFailure),
-                                                                    jpgFile.trailingFailure);
+        return "the file holds no complete JPEG image: " +
+               withCode(describeResultCode(jpgFile.trailingFailure), jpgFile.trailingFailure);
     return "the file holds no JPEG image (no SOS marker)";
 }
 
@@ -76,7 +82,8 @@ std::string explainLoadFailure()
     if (jpgFile.count == 0)
         return noImageMessage();
     if (subImageIndex < -1 || subImageIndex >= jpgFile.count)
-        return "there is no image " + std::to_string(subImageIndex) + "; the file holds " + std::to_string(jpgFile.count);
+        return "there is no image " + std::to_string(subImageIndex) + "; the file holds " +
+               std::to_string(jpgFile.count);
     const tjpgel& image = jpgFile.images[subImageIndex == -1 ? jpgFile.mainImage : subImageIndex];
     if (image.failure != 0)
         return "the image is damaged: " + withCode(describeResultCode(image.failure), image.failure);

@@ -88,11 +88,12 @@ bool decodeSelected(int32_t index)
     return false;
 }
 
-} // namespace
+}  // namespace
 
 bool decodableLayout(const tjpgel& image)
 {
-    if (image.failure != 0 || !image.hasFrameHeader || image.scanStart < 0 || image.componentCount != 3 || image.scanComponentCount != 3)
+    if (image.failure != 0 || !image.hasFrameHeader || image.scanStart < 0 || image.componentCount != 3 ||
+        image.scanComponentCount != 3)
         return false;
     if (int64_t{image.width} * image.height > pctr::maxSamples)
         return false;

@@ -29,7 +29,7 @@ constexpr auto naturalOrder = [] {
 int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) + uint32_t(b)); }
 int32_t wrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) * uint32_t(b)); }
 
-} // namespace
+}  // namespace
 
 tdec::~tdec()
 {

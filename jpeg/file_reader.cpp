@@ -54,7 +54,7 @@ private:
 DiskFileReader diskReader;
 FileReader* installedReader = &diskReader;
 
-} // namespace
+}  // namespace
 
 FileReader& fileReader() { return *installedReader; }
 

@@ -62,7 +62,7 @@ private:
         std::unique_ptr<tjpgel> next;
         const int32_t end;
         const int depth;
-        const bool own;  // the file's own stream, whose failures fail the file
+        const bool own;              // the file's own stream, whose failures fail the file
         int32_t pendingFailure = 0;  // a segment of next that could not be read
         int32_t frameMarker = 0;
         int32_t lastImage = -1;
@@ -134,15 +134,9 @@ private:
             stream.frameMarker = markerSof0;
             readFrameHeader(file_, pos, image);
             break;
-        case markerDht:
-            readHuffmanTables(file_, pos, image);
-            break;
-        case markerDqt:
-            readQuantTables(file_, pos, image);
-            break;
-        case markerDri:
-            readRestartInterval(file_, pos, image);
-            break;
+        case markerDht: readHuffmanTables(file_, pos, image); break;
+        case markerDqt: readQuantTables(file_, pos, image); break;
+        case markerDri: readRestartInterval(file_, pos, image); break;
         default:
             // In the file's own stream an image whose segments failed fails
             // the file, as its scan would be decoded with the wrong tables.
@@ -223,7 +217,7 @@ private:
     ImageIndex& images_;
 };
 
-} // namespace
+}  // namespace
 
 WalkResult walkFile(const uint8_t* file, int32_t size, ImageIndex& images)
 {

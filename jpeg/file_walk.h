@@ -6,9 +6,9 @@
 
 // What the walk learns about the file's own stream besides its images.
 struct WalkResult {
-    int32_t mainImage = -1;        // its last image; -1 if it has none
-    int32_t frameMarker = 0;       // the last frame marker (SOF0..SOF15) in it
-    int32_t trailingFailure = 0;   // a segment after its last image that could not be read
+    int32_t mainImage = -1;       // its last image; -1 if it has none
+    int32_t frameMarker = 0;      // the last frame marker (SOF0..SOF15) in it
+    int32_t trailingFailure = 0;  // a segment after its last image that could not be read
 };
 
 // Indexes every image of the file into images, in file order: those of the

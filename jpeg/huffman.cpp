@@ -78,7 +78,7 @@ int32_t fastSymbolOf(uint32_t prefix, uint16_t lookahead, bool acTable)
     return FastSymbol{code.length + size, run, extend(raw, size)}.pack();
 }
 
-} // namespace
+}  // namespace
 
 void PrefixTables::build(const tjpgel& image)
 {

@@ -14,7 +14,7 @@ std::unique_ptr<T[]> copyArray(const std::unique_ptr<T[]>& source, size_t count)
     return copy;
 }
 
-} // namespace
+}  // namespace
 
 tjpgel::~tjpgel() { clear(); }
 

@@ -55,7 +55,7 @@ struct tjpgel {
     HuffmanCodeRange huffCode[8][16];
     int32_t restartInterval = 0;
     int32_t scanLength = 0;
-    int32_t scanStart = -1;   // -1 until the walk reads this image's SOS
+    int32_t scanStart = -1;  // -1 until the walk reads this image's SOS
     int32_t fileSize = 0;
     bool hasFrameHeader = false;  // an SOF0 segment was read for this image
     // Where the stream holding this image ends: the file's end, or the end

@@ -21,8 +21,8 @@ bool numberedFromOne(int32_t id) { return id >= 1 && id <= 4; }
 
 // T.81 B.2.2 - Frame header syntax. Identifiers may be anything from 0 to
 // 255, but each only once.
-ComponentSpec readFrameComponent(const uint8_t* file, int32_t& pos, const tjpgel& image,
-                                 const ComponentSpec* earlier, int32_t earlierCount)
+ComponentSpec readFrameComponent(const uint8_t* file, int32_t& pos, const tjpgel& image, const ComponentSpec* earlier,
+                                 int32_t earlierCount)
 {
     if (pastEnd(int64_t{pos} + 2, image))
         raiseCode(frameComponentTruncated);
@@ -36,8 +36,7 @@ ComponentSpec readFrameComponent(const uint8_t* file, int32_t& pos, const tjpgel
     component.quantTable = file[pos + 2];
     // The decoder indexes four quantisation tables and divides by the
     // sampling factors, so it could not use anything else.
-    if (component.quantTable > 3 || !samplingUsable(component.hSampling) ||
-        !samplingUsable(component.vSampling))
+    if (component.quantTable > 3 || !samplingUsable(component.hSampling) || !samplingUsable(component.vSampling))
         raiseCode(frameHeaderUnsupported);
     pos += 3;
     return component;
@@ -60,7 +59,7 @@ int32_t componentPlace(const tjpgel& image, int32_t id)
     return framedFromOne && numberedFromOne(id) ? id - 1 : -1;
 }
 
-} // namespace
+}  // namespace
 
 bool readFrameHeader(const uint8_t* file, int32_t& pos, tjpgel& image)
 {
@@ -156,7 +155,7 @@ uint8_t nextByte(const uint8_t* file, int32_t& pos, const tjpgel& image, int32_t
     return file[pos++];
 }
 
-} // namespace
+}  // namespace
 
 // T.81 B.2.4.1.
 bool readQuantTables(const uint8_t* file, int32_t& pos, tjpgel& image)

@@ -203,7 +203,7 @@ private:
 // Below this many blocks a second thread costs more than it saves.
 constexpr int64_t pipelineMinimumBlocks = 4096;
 
-} // namespace
+}  // namespace
 
 McuLayout McuLayout::of(const tjpgel& image)
 {

@@ -59,8 +59,7 @@ void McuRows::finishBlocks(int32_t mr, int32_t* first, int64_t from, int64_t to,
         const int i = place.i;
         int32_t* block = first + (n - from) * 64;
         idctActive[decoder.image.component[i].quantTable]->transform(block);
-        storeBlock(block, i, layout_.v[i] * mr + place.v, layout_.h[i] * mc + place.h, layout_.sx[i],
-                   layout_.sy[i]);
+        storeBlock(block, i, layout_.v[i] * mr + place.v, layout_.h[i] * mc + place.h, layout_.sx[i], layout_.sy[i]);
         if (++p == places_.size()) {
             p = 0;
             ++mc;
@@ -82,4 +81,3 @@ void McuRows::convertRow(int32_t mr) const
     const int32_t first = mr * rowsPerMcu;
     convertPictureRows(first, std::min(rowsPerMcu, picture.height[0] - first));
 }
-

@@ -38,15 +38,11 @@ Verdict verdictOnBand(const VerdictMessage& latest, int32_t band)
     return latest.band == band ? latest.content : Verdict::none;
 }
 
-} // namespace
+}  // namespace
 
 BandDecoder::BandDecoder(const McuRows& rows, DecodeWorkspace& workspace)
-    : rows_(rows),
-      mcuCount_(rows.mcuCount()),
-      scan_(decoder.scanData),
-      length_(decoder.image.scanLength),
-      leader_(decoder),
-      queue_(rows)
+    : rows_(rows), mcuCount_(rows.mcuCount()), scan_(decoder.scanData), length_(decoder.image.scanLength),
+      leader_(decoder), queue_(rows)
 {
     // Bands of a dozen MCU rows or so keep each reader's coefficients in
     // the cache and the hand-overs few.
@@ -346,7 +342,7 @@ void BandDecoder::handOverFollowed(FollowedBand& state, int64_t to, int blocks)
     followerParity_ ^= 1;
 }
 
-} // namespace bands
+}  // namespace bands
 
 bool decodeInBands(const McuRows& rows, DecodeWorkspace& workspace)
 {

@@ -17,7 +17,7 @@ public:
 SteadyTickClock steadyClock;
 TickClock* installedClock = &steadyClock;
 
-} // namespace
+}  // namespace
 
 TickClock& tickClock() { return *installedClock; }
 

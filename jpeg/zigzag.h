@@ -12,13 +12,23 @@ inline constexpr std::array<int8_t, 64> zigzag = [] {
         table[row * 8 + col] = static_cast<int8_t>(index);
         const bool up = (row + col) % 2 == 0;
         if (up) {
-            if (col == 7) ++row;
-            else if (row == 0) ++col;
-            else { --row; ++col; }
+            if (col == 7)
+                ++row;
+            else if (row == 0)
+                ++col;
+            else {
+                --row;
+                ++col;
+            }
         } else {
-            if (row == 7) ++col;
-            else if (col == 0) ++row;
-            else { ++row; --col; }
+            if (row == 7)
+                ++col;
+            else if (col == 0)
+                ++row;
+            else {
+                ++row;
+                --col;
+            }
         }
     }
     return table;

@@ -94,7 +94,7 @@ bool exitedCleanly(pid_t pid)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<std::vector<std::string>> dialogCommand(const std::string& helper, const std::string& title,
                                                       const std::string& initialName)
@@ -107,8 +107,12 @@ std::optional<std::vector<std::string>> dialogCommand(const std::string& helper,
         return command;
     }
     if (helper == "kdialog")
-        return std::vector<std::string>{"kdialog", "--getopenfilename", initialName.empty() ? "." : initialName,
-                                        "*.jpg *.jpeg *.bmp|Image", "--title", title};
+        return std::vector<std::string>{"kdialog",
+                                        "--getopenfilename",
+                                        initialName.empty() ? "." : initialName,
+                                        "*.jpg *.jpeg *.bmp|Image",
+                                        "--title",
+                                        title};
     return std::nullopt;
 }
 

@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char* noHelperText = "No file dialog found: install zenity or kdialog to open files.";
 
-} // namespace
+}  // namespace
 
 // Standard output is the console here; a terminal gets the title through
 // the xterm escape sequence that every common terminal understands.

@@ -53,46 +53,34 @@ Message wheelMessage(const SDL_MouseWheelEvent& wheel, Point clientOrigin)
 Message windowMessage(const SDL_WindowEvent& window)
 {
     switch (window.event) {
-    case SDL_WINDOWEVENT_MOVED:
-        return {WM_MOVE, 0, packPoint(window.data1, window.data2)};
+    case SDL_WINDOWEVENT_MOVED: return {WM_MOVE, 0, packPoint(window.data1, window.data2)};
     case SDL_WINDOWEVENT_RESIZED:
-    case SDL_WINDOWEVENT_SIZE_CHANGED:
-        return {WM_SIZE, 0, packPoint(window.data1, window.data2)};
-    case SDL_WINDOWEVENT_EXPOSED:
-        return {WM_ERASEBKGND, 0, 0};
-    case SDL_WINDOWEVENT_CLOSE:
-        return {WM_CLOSE, 0, 0};
-    default:
-        return {};
+    case SDL_WINDOWEVENT_SIZE_CHANGED: return {WM_SIZE, 0, packPoint(window.data1, window.data2)};
+    case SDL_WINDOWEVENT_EXPOSED: return {WM_ERASEBKGND, 0, 0};
+    case SDL_WINDOWEVENT_CLOSE: return {WM_CLOSE, 0, 0};
+    default: return {};
     }
 }
 
 Message eventMessage(const SDL_Event& event, Point clientOrigin)
 {
     switch (event.type) {
-    case SDL_KEYDOWN:
-        return keyMessage(event.key);
+    case SDL_KEYDOWN: return keyMessage(event.key);
     case SDL_MOUSEMOTION:
         return {WM_MOUSEMOVE, buttonFlags(event.motion.state), packPoint(event.motion.x, event.motion.y)};
     case SDL_MOUSEBUTTONDOWN:
-    case SDL_MOUSEBUTTONUP:
-        return leftButtonMessage(event.button);
-    case SDL_MOUSEWHEEL:
-        return wheelMessage(event.wheel, clientOrigin);
-    case SDL_WINDOWEVENT:
-        return windowMessage(event.window);
-    case SDL_DROPFILE:
-        return {WM_DROPFILES, 0, 0};
+    case SDL_MOUSEBUTTONUP: return leftButtonMessage(event.button);
+    case SDL_MOUSEWHEEL: return wheelMessage(event.wheel, clientOrigin);
+    case SDL_WINDOWEVENT: return windowMessage(event.window);
+    case SDL_DROPFILE: return {WM_DROPFILES, 0, 0};
     // A quit request from outside (a signal, the session ending) closes the
     // window like its close button.
-    case SDL_QUIT:
-        return {WM_CLOSE, 0, 0};
-    default:
-        return {};
+    case SDL_QUIT: return {WM_CLOSE, 0, 0};
+    default: return {};
     }
 }
 
-} // namespace
+}  // namespace
 
 std::optional<Message> translateEvent(const SDL_Event& event, Point clientOrigin)
 {

@@ -16,7 +16,7 @@ constexpr int64_t maxFramePixels = int64_t{1} << 28;
 constexpr uint32_t white = 0xFFFFFF;
 constexpr int16_t keyHeld = INT16_MIN;  // bit 15
 
-} // namespace
+}  // namespace
 
 SdlPlatform::~SdlPlatform()
 {

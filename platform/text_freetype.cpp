@@ -198,7 +198,7 @@ private:
     int32_t cellHeight_ = 0;
 };
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<TextPainter> createSystemTextPainter()
 {

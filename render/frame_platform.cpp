@@ -16,7 +16,7 @@ public:
 NoWindowPlatform noWindow;
 FramePlatform* installedPlatform = &noWindow;
 
-} // namespace
+}  // namespace
 
 FramePlatform& framePlatform() { return *installedPlatform; }
 

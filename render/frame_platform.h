@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "render/rect.h"
 #include "render/frame_surface.h"
+#include "render/rect.h"
 
 // What frame composition needs from the window system. The real one sits
 // over the desktop's window; the in-memory one (memory_platform.h) serves

@@ -13,7 +13,7 @@ namespace {
 
 constexpr double markerReach = 7.0;  // half the hit box, exclusive
 constexpr int32_t drawingInset = 20;
-constexpr double pi = 3.14159;       // the wheel's angle uses this value of pi
+constexpr double pi = 3.14159;  // the wheel's angle uses this value of pi
 
 bool withinReach(double point, double pointer)
 {
@@ -27,10 +27,7 @@ struct DrawingRect {
     double yMin;
     double yMax;
 
-    bool contains(const ControlPoint& p) const
-    {
-        return yMin <= p.y && p.y <= yMax && xMin <= p.x && p.x <= xMax;
-    }
+    bool contains(const ControlPoint& p) const { return yMin <= p.y && p.y <= yMax && xMin <= p.x && p.x <= xMax; }
 };
 
 DrawingRect drawingRect(const Rect& client)
@@ -113,8 +110,8 @@ void fillSpan(SpanBreak& record, const DrawingRect& rect)
     double right = rect.xMin;
     for (size_t i = 0; i < 4; ++i) {
         const Edge e = edge(i);
-        const bool qualifies = std::min(e.a.y, e.b.y) <= record.y && record.y <= std::max(e.a.y, e.b.y)
-                               && e.b.y != e.a.y;
+        const bool qualifies =
+            std::min(e.a.y, e.b.y) <= record.y && record.y <= std::max(e.a.y, e.b.y) && e.b.y != e.a.y;
         if (!qualifies)
             continue;
         const double x = (e.b.x - e.a.x) * (record.y - e.a.y) / (e.b.y - e.a.y) + e.a.x;
@@ -126,7 +123,7 @@ void fillSpan(SpanBreak& record, const DrawingRect& rect)
     record.right = clampSpanX(right, rect.xMin, rect.xMax);
 }
 
-} // namespace
+}  // namespace
 
 int32_t hitTestControlPoint(double mx, double my)
 {

@@ -7,7 +7,7 @@ namespace {
 // A frame larger than this (1 GiB) is refused like a failed allocation.
 constexpr int64_t maxFramePixels = int64_t{1} << 28;
 constexpr uint32_t white = 0xFFFFFF;
-} // namespace
+}  // namespace
 
 MemoryFramePlatform::MemoryFramePlatform(int32_t desktopWidth, int32_t desktopHeight, int32_t clientWidth,
                                          int32_t clientHeight, TextPainter* textPainter)

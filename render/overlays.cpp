@@ -6,12 +6,9 @@
 std::string_view idctLabel(int32_t idctIndex)
 {
     switch (idctIndex) {
-    case 0:
-        return "D - FeigWinograd";
-    case 1:
-        return "D - AraiAguiNakajima";
-    default:
-        return "D - AraiAguiNakajima2";
+    case 0: return "D - FeigWinograd";
+    case 1: return "D - AraiAguiNakajima";
+    default: return "D - AraiAguiNakajima2";
     }
 }
 
@@ -23,8 +20,7 @@ OverlayText formatSubImageText(int32_t subImageIndex, int32_t imageCount)
 {
     OverlayText out;
     // Widened so that the one-based number cannot overflow.
-    std::snprintf(out.text, sizeof out.text, "S-subimg  %" PRId64 "/%d     ", int64_t{subImageIndex} + 1,
-                  imageCount);
+    std::snprintf(out.text, sizeof out.text, "S-subimg  %" PRId64 "/%d     ", int64_t{subImageIndex} + 1, imageCount);
     return out;
 }
 

@@ -7,15 +7,9 @@
 // The texts drawn over the picture and where they go, in client pixels.
 
 inline constexpr std::array<std::string_view, 10> helpLines{
-    "F1 - open file",
-    "1 - toggle this text",
-    "F - show FPS",
-    "B - three filters",
-    "Click & mousemove - pane",
-    "Click & mousemove on blue point",
-    "Mousewheel - rotate",
-    "Ctrl & Mousewheel - zoom",
-    "Check console window for load times",
+    "F1 - open file",      "1 - toggle this text",     "F - show FPS",
+    "B - three filters",   "Click & mousemove - pane", "Click & mousemove on blue point",
+    "Mousewheel - rotate", "Ctrl & Mousewheel - zoom", "Check console window for load times",
     "R - Show RGB",
 };
 

@@ -15,8 +15,7 @@ bool renderWideVectors = true;
 PictureView viewOfPicture()
 {
     PictureView view;
-    if (!picture.plane[0] || !picture.plane[1] || !picture.plane[2] || picture.width[0] <= 0
-        || picture.height[0] <= 0)
+    if (!picture.plane[0] || !picture.plane[1] || !picture.plane[2] || picture.width[0] <= 0 || picture.height[0] <= 0)
         return view;
     view.width = picture.width[0];
     view.height = picture.height[0];
@@ -31,8 +30,8 @@ namespace {
 
 bool isFinite(const InverseMap& m)
 {
-    return std::isfinite(m.uStepX) && std::isfinite(m.uStepY) && std::isfinite(m.uBase) && std::isfinite(m.vStepX)
-           && std::isfinite(m.vStepY) && std::isfinite(m.vBase);
+    return std::isfinite(m.uStepX) && std::isfinite(m.uStepY) && std::isfinite(m.uBase) && std::isfinite(m.vStepX) &&
+           std::isfinite(m.vStepY) && std::isfinite(m.vBase);
 }
 
 class SpanRasterizer {
@@ -130,7 +129,7 @@ void rasterizeWith(const InverseMap& map, const FrameSurface& frame, const Pictu
                   [&] { SpanRasterizer(map, frame, view, kernel, middle, frame.height).drawSpans(); });
 }
 
-} // namespace
+}  // namespace
 
 void rasterizePicture(const InverseMap& map, const FrameSurface& frame, int32_t filter)
 {
@@ -146,11 +145,8 @@ uint32_t samplePicture(int32_t filter, int64_t s, double u, double v, int32_t pc
     if (s < 0 || s >= view.samples)
         return 0;
     switch (filter) {
-    case 1:
-        return Bilinear::sample(view, s, u, v, pc, pr);
-    case 2:
-        return SmoothBilinear::sample(view, s, u, v, pc, pr);
-    default:
-        return Nearest::sample(view, s, u, v, pc, pr);
+    case 1: return Bilinear::sample(view, s, u, v, pc, pr);
+    case 2: return SmoothBilinear::sample(view, s, u, v, pc, pr);
+    default: return Nearest::sample(view, s, u, v, pc, pr);
     }
 }

@@ -91,9 +91,9 @@ template <class Filter>
     const Indexes s = sampleIndexes(p, q);
     const Double4 wx = Filter::weight(q.u - toDouble(q.pc));
     const Double4 wy = Filter::weight(q.v - toDouble(q.pr));
-    storePixels(out, packPixels(blendChannelQuad(p.red, p.width, s, wx, wy),
-                                blendChannelQuad(p.green, p.width, s, wx, wy),
-                                blendChannelQuad(p.blue, p.width, s, wx, wy)));
+    storePixels(out,
+                packPixels(blendChannelQuad(p.red, p.width, s, wx, wy), blendChannelQuad(p.green, p.width, s, wx, wy),
+                           blendChannelQuad(p.blue, p.width, s, wx, wy)));
 }
 
 // One pixel by the per-pixel rules.

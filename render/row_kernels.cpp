@@ -81,7 +81,7 @@ void drawRow(const PictureView& p, const RowWalk& row)
     drawRowBody<Filter>(p, row);
 }
 
-} // namespace portable
+}  // namespace portable
 
 constexpr RowKernel portableKernels[] = {portable::drawRow<Nearest>, portable::drawRow<Bilinear>,
                                          portable::drawRow<SmoothBilinear>};
@@ -121,14 +121,14 @@ void drawRow(const PictureView& p, const RowWalk& row)
     drawRowBody<Filter>(p, row);
 }
 
-} // namespace avx2
+}  // namespace avx2
 
 #pragma GCC pop_options
 
 constexpr RowKernel avx2Kernels[] = {avx2::drawRow<Nearest>, avx2::drawRow<Bilinear>, avx2::drawRow<SmoothBilinear>};
 #endif
 
-} // namespace
+}  // namespace
 
 RowKernel rowKernelFor(int32_t filter, [[maybe_unused]] bool wide)
 {

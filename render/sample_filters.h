@@ -66,8 +66,7 @@ struct Neighbours {
 
 [[gnu::always_inline]] inline uint32_t blendPixel(const PictureView& p, const Neighbours& n, double wx, double wy)
 {
-    return packPixel(blendChannel(p.red, n, wx, wy), blendChannel(p.green, n, wx, wy),
-                     blendChannel(p.blue, n, wx, wy));
+    return packPixel(blendChannel(p.red, n, wx, wy), blendChannel(p.green, n, wx, wy), blendChannel(p.blue, n, wx, wy));
 }
 
 // The weights are templates so that the row kernels apply the very same

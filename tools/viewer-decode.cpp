@@ -35,9 +35,12 @@ struct Options {
 
 std::optional<int32_t> parseFamily(const std::string& name)
 {
-    if (name == "fw") return 0;
-    if (name == "aan") return 1;
-    if (name == "aan2") return 2;
+    if (name == "fw")
+        return 0;
+    if (name == "aan")
+        return 1;
+    if (name == "aan2")
+        return 2;
     return std::nullopt;
 }
 
@@ -60,19 +63,23 @@ std::optional<Options> parseArguments(int argc, char** argv)
             options.info = true;
         } else if (arg == "--idct" && hasValue) {
             const auto family = parseFamily(argv[++i]);
-            if (!family) return std::nullopt;
+            if (!family)
+                return std::nullopt;
             options.family = *family;
         } else if (arg == "--image" && hasValue) {
             const auto image = parseCount(argv[++i], 0);
-            if (!image) return std::nullopt;
+            if (!image)
+                return std::nullopt;
             options.image = *image;
         } else if (arg == "--repeat" && hasValue) {
             const auto repeat = parseCount(argv[++i], 1);
-            if (!repeat) return std::nullopt;
+            if (!repeat)
+                return std::nullopt;
             options.repeat = *repeat;
         } else if (arg == "--threads" && hasValue) {
             const auto threads = parseCount(argv[++i], 1);
-            if (!threads || *threads > 2) return std::nullopt;
+            if (!threads || *threads > 2)
+                return std::nullopt;
             options.threads = *threads;
         } else if (arg == "--out" && hasValue) {
             options.out = argv[++i];
@@ -139,7 +146,7 @@ int32_t loadRepeatedly(const Options& options)
     return count;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -156,7 +163,8 @@ int main(int argc, char** argv)
         printInfo();
     }
     if (count == 0) {
-        std::fprintf(stderr, "viewer-decode: %s: %s\n", options->file.c_str(), explainFailedLoad(options->file).c_str());
+        std::fprintf(stderr, "viewer-decode: %s: %s\n", options->file.c_str(),
+                     explainFailedLoad(options->file).c_str());
         return 1;
     }
     if (const std::string warning = loadWarning(options->file); !warning.empty())

@@ -17,11 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "app/frame.h"
 #include "app/interaction.h"
 #include "app/open_file.h"
 #include "app/viewer_state.h"
 #include "jpeg/picture.h"
-#include "app/frame.h"
 #include "render/geometry.h"
 #include "render/memory_platform.h"
 #include "render/ppm_writer.h"
@@ -31,10 +31,9 @@
 
 namespace {
 
-const char* const usageLine =
-    "usage: viewer-frame [--client WxH] [--filter 0|1|2] [--idct fw|aan|aan2] [--image N]"
-    " [--points x1,y1,x2,y2,x3,y3,x4,y4] [--help 0|1] [--rgb 0|1] [--fps 0|1] [--mouse X,Y]"
-    " --out FRAME.ppm FILE\n";
+const char* const usageLine = "usage: viewer-frame [--client WxH] [--filter 0|1|2] [--idct fw|aan|aan2] [--image N]"
+                              " [--points x1,y1,x2,y2,x3,y3,x4,y4] [--help 0|1] [--rgb 0|1] [--fps 0|1] [--mouse X,Y]"
+                              " --out FRAME.ppm FILE\n";
 
 constexpr int32_t largestClientSide = 16384;
 
@@ -198,8 +197,8 @@ std::unique_ptr<TextPainter> makeTextPainter()
 bool composeFrame(const Options& options)
 {
     const std::unique_ptr<TextPainter> text = makeTextPainter();
-    MemoryFramePlatform platform(options.clientWidth, options.clientHeight, options.clientWidth,
-                                 options.clientHeight, text.get());
+    MemoryFramePlatform platform(options.clientWidth, options.clientHeight, options.clientWidth, options.clientHeight,
+                                 text.get());
     setFramePlatform(&platform);
     resetViewerState();
     viewerState->showFps = options.fps;
@@ -214,12 +213,11 @@ bool composeFrame(const Options& options)
     mouseY = options.mouseY;
     renderFrame();
     setFramePlatform(nullptr);
-    return platform.presentCount() == 1
-           && writePpm(options.out, platform.presented().data(), platform.presentedWidth(),
-                       platform.presentedHeight());
+    return platform.presentCount() == 1 &&
+           writePpm(options.out, platform.presented().data(), platform.presentedWidth(), platform.presentedHeight());
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

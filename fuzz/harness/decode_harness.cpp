@@ -14,10 +14,7 @@
 
 namespace {
 
-bool smallEnough(const tjpgel& image)
-{
-    return int64_t{image.width} * image.height <= fuzzMaxPictureSamples;
-}
+bool smallEnough(const tjpgel& image) { return int64_t{image.width} * image.height <= fuzzMaxPictureSamples; }
 
 // The threads of a decode, from (byte 0 / 3) % 4, so that a byte picks a
 // transform (byte 0 % 3) and a way independently: 0 leaves both as they
@@ -47,7 +44,7 @@ private:
     const int32_t bands_;
 };
 
-} // namespace
+}  // namespace
 
 void runDecodeInput(const uint8_t* data, size_t size)
 {

@@ -38,10 +38,7 @@ public:
         return static_cast<int32_t>(low + static_cast<int64_t>(raw % span));
     }
 
-    double realInRange(double low, double high)
-    {
-        return low + (high - low) * (integral<uint32_t>() / 4294967296.0);
-    }
+    double realInRange(double low, double high) { return low + (high - low) * (integral<uint32_t>() / 4294967296.0); }
 
     // Any finite double; the bit patterns of NaN and the infinities read as
     // the largest finite value of their sign.

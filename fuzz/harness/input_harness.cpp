@@ -5,12 +5,12 @@
 #include <array>
 #include <string>
 
+#include "app/frame.h"
 #include "app/interaction.h"
 #include "app/run.h"
 #include "app/viewer_state.h"
 #include "jpeg/container.h"
 #include "jpeg/picture.h"
-#include "app/frame.h"
 #include "render/geometry.h"
 #include "render/memory_platform.h"
 #include "support/bmp_builder.h"
@@ -24,12 +24,11 @@ namespace {
 using namespace jpegbytes;
 
 constexpr std::array<const char*, 6> knownNames{"small.jpg", "two.jpg", "p.bmp", "fuzz.jpg", "fuzz.bmp", "none.jpg"};
-constexpr std::array<uint32_t, 13> messages{WM_DESTROY,     WM_MOVE,      WM_SIZE,         WM_CLOSE,
-                                            WM_ERASEBKGND,  WM_KEYDOWN,   WM_MOUSEMOVE,    WM_LBUTTONDOWN,
-                                            WM_LBUTTONUP,   WM_MOUSEWHEEL, WM_SIZING,      WM_DROPFILES,
-                                            WM_QUIT};
-constexpr std::array<uint32_t, 15> keys{VK_ESCAPE, '1', '3', VK_F1, '2', 'B', '5', 'R', '6',
-                                        'D',       '7', 'S', 'F',   VK_CONTROL, 'Q'};
+constexpr std::array<uint32_t, 13> messages{WM_DESTROY, WM_MOVE,      WM_SIZE,        WM_CLOSE,     WM_ERASEBKGND,
+                                            WM_KEYDOWN, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEWHEEL,
+                                            WM_SIZING,  WM_DROPFILES, WM_QUIT};
+constexpr std::array<uint32_t, 15> keys{VK_ESCAPE, '1', '3', VK_F1, '2', 'B',        '5', 'R',
+                                        '6',       'D', '7', 'S',   'F', VK_CONTROL, 'Q'};
 
 Bytes picture16(uint16_t width, uint16_t height, uint8_t lumaSampling)
 {
@@ -49,10 +48,7 @@ void addFiles(MemoryFiles& files, FuzzInput& input)
     files.add("fuzz.bmp", Bytes(raw.begin(), raw.end()));
 }
 
-std::string pickName(FuzzInput& input)
-{
-    return input.flag() ? input.pick(knownNames) : input.text(16);
-}
+std::string pickName(FuzzInput& input) { return input.flag() ? input.pick(knownNames) : input.text(16); }
 
 Message nextMessage(FuzzInput& input, FakeShell& shell)
 {
@@ -71,7 +67,7 @@ Message nextMessage(FuzzInput& input, FakeShell& shell)
     return message;
 }
 
-} // namespace
+}  // namespace
 
 void runInputMessages(const uint8_t* data, size_t size)
 {

@@ -5,10 +5,10 @@
 #include <array>
 #include <limits>
 
+#include "app/frame.h"
 #include "app/interaction.h"
 #include "app/viewer_state.h"
 #include "jpeg/picture.h"
-#include "app/frame.h"
 #include "render/geometry.h"
 #include "render/memory_platform.h"
 #include "support/render_text_double.h"
@@ -16,8 +16,8 @@
 namespace {
 
 constexpr std::array<double, 14> extremeValues{
-    0.0, -0.0, 1e-300, -1e-300, 4.9e-324, 0.5, -0.5, 2147483647.0, -2147483649.0, 9.3e18, -9.3e18,
-    1e154, 1e300, -std::numeric_limits<double>::max()};
+    0.0,          -0.0,          1e-300, -1e-300, 4.9e-324, 0.5,   -0.5,
+    2147483647.0, -2147483649.0, 9.3e18, -9.3e18, 1e154,    1e300, -std::numeric_limits<double>::max()};
 
 // Coordinates, lengths and factors: mostly screen-sized, sometimes anything
 // a double can hold (never NaN or infinite).
@@ -75,15 +75,14 @@ void applyEdit(FuzzInput& input, MemoryFramePlatform& platform)
     }
 }
 
-} // namespace
+}  // namespace
 
 void runViewInput(const uint8_t* data, size_t size)
 {
     FuzzInput input(data, size);
     BlockTextPainter text;
-    MemoryFramePlatform platform(input.inRange(0, 320), input.inRange(0, 240),
-                                 input.inRange(-64, 400), input.inRange(-64, 300),
-                                 &text);
+    MemoryFramePlatform platform(input.inRange(0, 320), input.inRange(0, 240), input.inRange(-64, 400),
+                                 input.inRange(-64, 300), &text);
     resetViewerState();
     resetInteraction();
     setFramePlatform(&platform);

@@ -52,9 +52,15 @@ TEST_F(BmpLoaderTest, RejectsWhatItCannotReadWithoutTouchingThePicture)
     std::vector<uint8_t> offsetPastEnd = makeBmp({});
     offsetPastEnd[13] = 0x7F;
     const std::vector<uint8_t> bad[] = {
-        notBm, cut, offsetPastEnd,
-        makeBmp({2, 2, 32}), makeBmp({2, 2, 8}), makeBmp({2, 2, 24, 1}),
-        makeBmp({0, 2}), makeBmp({-2, 2}), makeBmp({2, 0}),
+        notBm,
+        cut,
+        offsetPastEnd,
+        makeBmp({2, 2, 32}),
+        makeBmp({2, 2, 8}),
+        makeBmp({2, 2, 24, 1}),
+        makeBmp({0, 2}),
+        makeBmp({-2, 2}),
+        makeBmp({2, 0}),
         std::vector<uint8_t>(notBm.begin(), notBm.begin() + 20),
     };
     picture.allocate(1, 1);
@@ -74,13 +80,13 @@ TEST(FileKind, ExtensionLetterDecidesTheLoader)
         const char* path;
         char letter;
         bool bmp;
-    } const cases[] = {{"a.bmp", 'b', true},       {"A.BMP", 'B', true},    {"x.bin", 'b', true},
-                       {"photo.jpg", 'j', false},  {"noext", 0, false},     {"dir.b/noext", 0, false},
-                       {"trailing.", 0, false},    {"a.tar.bz2", 'b', true}};
+    } const cases[] = {{"a.bmp", 'b', true},      {"A.BMP", 'B', true},    {"x.bin", 'b', true},
+                       {"photo.jpg", 'j', false}, {"noext", 0, false},     {"dir.b/noext", 0, false},
+                       {"trailing.", 0, false},   {"a.tar.bz2", 'b', true}};
     for (const auto& c : cases) {
         EXPECT_EQ(extensionLetter(c.path), c.letter) << c.path;
         EXPECT_EQ(isBmpKind(extensionLetter(c.path)), c.bmp) << c.path;
     }
 }
 
-} // namespace
+}  // namespace

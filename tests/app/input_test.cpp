@@ -13,8 +13,8 @@ TEST_F(InputTest, KeysToggleAndCycleSettings)
         int32_t* variable;
         std::vector<int32_t> afterEachPress;
     } const cases[] = {
-        {'1', &showHelp, {0, 1}}, {'3', &showHelp, {0, 1}},   {'R', &showRgb, {0, 1}},
-        {'6', &showRgb, {0, 1}},  {'B', &filterIndex, {1, 2, 0}}, {'5', &filterIndex, {1, 2, 0}},
+        {'1', &showHelp, {0, 1}},     {'3', &showHelp, {0, 1}},       {'R', &showRgb, {0, 1}},
+        {'6', &showRgb, {0, 1}},      {'B', &filterIndex, {1, 2, 0}}, {'5', &filterIndex, {1, 2, 0}},
         {'D', &idctIndex, {1, 2, 0}}, {'7', &idctIndex, {1, 2, 0}},
     };
     for (const auto& c : cases) {
@@ -212,4 +212,4 @@ TEST_F(InputTest, CtrlToggleBitAloneIsNotHeld)
     EXPECT_NEAR(controlPoints[1].y, 100 - 500 * std::sin(10 * 3.14159 / 180), 1e-9);
 }
 
-} // namespace
+}  // namespace

@@ -39,7 +39,8 @@ TEST_F(RunTest, FailuresToMakeTheWindowAreReportedInBoxes)
     shell.registerSucceeds = true;
     shell.createSucceeds = false;
     EXPECT_EQ(run(), 0);
-    EXPECT_EQ(shell.boxes, (std::vector<std::string>{"Register class failed|RC FAILED", "Create window failed|CW FAILED"}));
+    EXPECT_EQ(shell.boxes,
+              (std::vector<std::string>{"Register class failed|RC FAILED", "Create window failed|CW FAILED"}));
     EXPECT_EQ(frames.presentCount(), 0);
 }
 
@@ -76,7 +77,13 @@ TEST_F(RunTest, WithoutSmallJpgAndACancelledDialogTheViewerStillRuns)
 TEST_F(RunTest, StartupDialogCanLoadABmp)
 {
     std::vector<uint8_t> bmp(54 + 4, 0);
-    bmp[0] = 'B'; bmp[1] = 'M'; bmp[10] = 54; bmp[14] = 40; bmp[18] = 1; bmp[22] = 1; bmp[28] = 24;
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    bmp[10] = 54;
+    bmp[14] = 40;
+    bmp[18] = 1;
+    bmp[22] = 1;
+    bmp[28] = 24;
     files.add("pic.BMP", bmp);
     shell.dialogAnswers.push_back("pic.BMP");
     shell.queue = {keyDown(VK_ESCAPE)};
@@ -114,4 +121,4 @@ TEST_F(RunTest, SizeMessagesRefreshTheGeometry)
     EXPECT_EQ(viewerState->clientRect.bottom, 300);
 }
 
-} // namespace
+}  // namespace

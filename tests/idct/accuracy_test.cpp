@@ -21,7 +21,8 @@ struct ErrorStatistics {
     long long samples = 0, sum = 0, sumOfSquares = 0;
     long long positionSum[64] = {};
 
-    void add(const int32_t* actual, const int32_t* expected) {
+    void add(const int32_t* actual, const int32_t* expected)
+    {
         for (int p = 0; p < 64; ++p) {
             const int error = actual[p] - expected[p];
             peak = std::max(peak, std::abs(error));
@@ -33,14 +34,17 @@ struct ErrorStatistics {
     }
     double meanSquared() const { return double(sumOfSquares) / samples; }
     double mean() const { return double(sum) / samples; }
-    double worstPositionMean() const {
+    double worstPositionMean() const
+    {
         long long worst = 0;
-        for (long long s : positionSum) worst = std::abs(s) > std::abs(worst) ? s : worst;
+        for (long long s : positionSum)
+            worst = std::abs(s) > std::abs(worst) ? s : worst;
         return double(worst) / (samples / 64);
     }
 };
 
-std::vector<QuantTable> ordinaryTables() {
+std::vector<QuantTable> ordinaryTables()
+{
     std::vector<QuantTable> tables;
     for (int quality : {50, 75, 90}) {
         tables.push_back(scaledTable(kLuminanceTable, quality));
@@ -51,7 +55,8 @@ std::vector<QuantTable> ordinaryTables() {
 
 constexpr int kBlocks = 10000;
 
-TEST(NaturalBlocks, TransformsStayWithinTheirErrorBoundsOfReference) {
+TEST(NaturalBlocks, TransformsStayWithinTheirErrorBoundsOfReference)
+{
     const auto tables = ordinaryTables();
     std::vector<IdctFamilies> families(tables.begin(), tables.end());
     ErrorStatistics statistics[3];
@@ -71,8 +76,8 @@ TEST(NaturalBlocks, TransformsStayWithinTheirErrorBoundsOfReference) {
     std::printf("%d blocks   peak      MSE      mean  worst position mean\n", kBlocks);
     const auto names = families[0].all();
     for (int f = 0; f < 3; ++f)
-        std::printf("%-10s %5d %8.4f %9.4f %9.4f\n", names[f].name, statistics[f].peak,
-                    statistics[f].meanSquared(), statistics[f].mean(), statistics[f].worstPositionMean());
+        std::printf("%-10s %5d %8.4f %9.4f %9.4f\n", names[f].name, statistics[f].peak, statistics[f].meanSquared(),
+                    statistics[f].mean(), statistics[f].worstPositionMean());
 
     EXPECT_LE(statistics[0].peak, 2) << "ifwi";
     // Bright blocks lose up to 2.8 levels to the 45/128 DC factor alone; with

@@ -16,7 +16,8 @@ namespace {
 constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
 constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
 
-void expectSamplesInRange(tidct& transform, CoefficientBlock block, const char* name) {
+void expectSamplesInRange(tidct& transform, CoefficientBlock block, const char* name)
+{
     transform.transform(block.data());
     for (int p = 0; p < 64; ++p) {
         ASSERT_GE(block[p], 0) << name << ", sample " << p;
@@ -24,23 +25,28 @@ void expectSamplesInRange(tidct& transform, CoefficientBlock block, const char* 
     }
 }
 
-void expectAllInRange(IdctFamilies& families, const CoefficientBlock& block) {
-    for (const auto& f : families.all()) expectSamplesInRange(*f.transform, block, f.name);
+void expectAllInRange(IdctFamilies& families, const CoefficientBlock& block)
+{
+    for (const auto& f : families.all())
+        expectSamplesInRange(*f.transform, block, f.name);
 }
 
-QuantTable filledTable(int32_t value) {
+QuantTable filledTable(int32_t value)
+{
     QuantTable table{};
     table.fill(value);
     return table;
 }
 
-TEST(ExtremeCoefficients, SaturatedBlocksGiveSamplesInRange) {
+TEST(ExtremeCoefficients, SaturatedBlocksGiveSamplesInRange)
+{
     for (const QuantTable& table : {kLuminanceTable, filledTable(255), filledTable(65535)}) {
         IdctFamilies families(table);
         for (int32_t value : {kMin, kMax, kMin + 1, kMax - 1, -1}) {
             CoefficientBlock uniform{}, alternating{};
             uniform.fill(value);
-            for (int p = 0; p < 64; ++p) alternating[p] = p % 2 ? value : ~value;
+            for (int p = 0; p < 64; ++p)
+                alternating[p] = p % 2 ? value : ~value;
             expectAllInRange(families, uniform);
             expectAllInRange(families, alternating);
             for (int position = 0; position < 64; ++position) {
@@ -53,29 +59,34 @@ TEST(ExtremeCoefficients, SaturatedBlocksGiveSamplesInRange) {
     }
 }
 
-TEST(ExtremeCoefficients, RandomFullRangeBlocksGiveSamplesInRange) {
+TEST(ExtremeCoefficients, RandomFullRangeBlocksGiveSamplesInRange)
+{
     std::mt19937 rng(31);
     std::uniform_int_distribution<int32_t> anything(kMin, kMax);
     for (const QuantTable& table : {kLuminanceTable, filledTable(1), filledTable(65535)}) {
         IdctFamilies families(table);
         for (int n = 0; n < 2000; ++n) {
             CoefficientBlock block{};
-            for (auto& c : block) c = anything(rng);
+            for (auto& c : block)
+                c = anything(rng);
             expectAllInRange(families, block);
         }
     }
 }
 
-TEST(ExtremeCoefficients, ExtremeMultipliersGiveSamplesInRange) {
+TEST(ExtremeCoefficients, ExtremeMultipliersGiveSamplesInRange)
+{
     std::mt19937 rng(32);
     std::uniform_int_distribution<int32_t> anything(kMin, kMax);
     for (int32_t value : {kMin, kMax}) {
         IdctFamilies families(filledTable(value));
         for (int i = 0; i < 8; ++i)
-            for (int j = 0; j < 8; ++j) families.aan.matrix[i][j] = anything(rng);
+            for (int j = 0; j < 8; ++j)
+                families.aan.matrix[i][j] = anything(rng);
         for (int n = 0; n < 200; ++n) {
             CoefficientBlock block{};
-            for (auto& c : block) c = anything(rng);
+            for (auto& c : block)
+                c = anything(rng);
             expectAllInRange(families, block);
         }
     }

@@ -15,7 +15,8 @@ namespace {
 
 // Coefficients shaped like real data: DC anywhere in the sample range, AC
 // terms shrinking with frequency.
-CoefficientBlock plausibleBlock(std::mt19937& rng) {
+CoefficientBlock plausibleBlock(std::mt19937& rng)
+{
     CoefficientBlock block{};
     block[0] = static_cast<int32_t>(rng() % 2048);
     for (int p = 1; p < 64; ++p) {
@@ -25,21 +26,25 @@ CoefficientBlock plausibleBlock(std::mt19937& rng) {
     return block;
 }
 
-CoefficientBlock fullRangeBlock(std::mt19937& rng) {
+CoefficientBlock fullRangeBlock(std::mt19937& rng)
+{
     CoefficientBlock block{};
-    for (auto& c : block) c = static_cast<int32_t>(rng());
+    for (auto& c : block)
+        c = static_cast<int32_t>(rng());
     return block;
 }
 
 // FNV-1a over the samples of `count` transformed blocks.
 template <class MakeBlock>
-uint64_t outputHash(tidct& transform, MakeBlock makeBlock, int count) {
+uint64_t outputHash(tidct& transform, MakeBlock makeBlock, int count)
+{
     std::mt19937 rng(2718);
     uint64_t hash = 14695981039346656037ull;
     for (int n = 0; n < count; ++n) {
         CoefficientBlock block = makeBlock(rng);
         transform.transform(block.data());
-        for (int32_t sample : block) hash = (hash ^ static_cast<uint8_t>(sample)) * 1099511628211ull;
+        for (int32_t sample : block)
+            hash = (hash ^ static_cast<uint8_t>(sample)) * 1099511628211ull;
     }
     return hash;
 }
@@ -48,7 +53,8 @@ struct Expected {
     uint64_t plausible, fullRange;
 };
 
-TEST(GoldenOutput, TransformsReproduceRecordedOutputsBitForBit) {
+TEST(GoldenOutput, TransformsReproduceRecordedOutputsBitForBit)
+{
     IdctFamilies families(scaledTable(kLuminanceTable, 75));
     const Expected expected[3] = {
         {16146088888361736753ull, 15330972988900942280ull},  // ifwi

@@ -15,7 +15,8 @@ struct IdctFamilies {
     taanidct aan;
     taanidct2 aan2;
 
-    explicit IdctFamilies(const QuantTable& table) {
+    explicit IdctFamilies(const QuantTable& table)
+    {
         QuantTable m = table;
         m[0] = 1;  // the DC term arrives dequantised
         feigWinograd.setTable(m.data());
@@ -27,7 +28,5 @@ struct IdctFamilies {
         const char* name;
         tidct* transform;
     };
-    std::array<Named, 3> all() {
-        return {{{"ifwi", &feigWinograd}, {"taanidct", &aan}, {"taanidct2", &aan2}}};
-    }
+    std::array<Named, 3> all() { return {{{"ifwi", &feigWinograd}, {"taanidct", &aan}, {"taanidct2", &aan2}}}; }
 };

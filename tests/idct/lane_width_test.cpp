@@ -24,20 +24,23 @@ private:
     bool saved_ = lanes::wide;
 };
 
-CoefficientBlock transformed(tidct& transform, CoefficientBlock block, bool wide) {
+CoefficientBlock transformed(tidct& transform, CoefficientBlock block, bool wide)
+{
     LaneWidth width(wide);
     transform.transform(block.data());
     return block;
 }
 
-void expectWidthsAgree(IdctFamilies& families, const CoefficientBlock& block) {
+void expectWidthsAgree(IdctFamilies& families, const CoefficientBlock& block)
+{
     for (const auto& f : families.all())
-        ASSERT_EQ(transformed(*f.transform, block, false), transformed(*f.transform, block, true))
-            << f.name;
+        ASSERT_EQ(transformed(*f.transform, block, false), transformed(*f.transform, block, true)) << f.name;
 }
 
-TEST(LaneWidths, NarrowLanesGiveTheSamplesOfWideLanes) {
-    if (!lanes::wide) GTEST_SKIP() << "no AVX2 here: the golden tests cover the 4-lane code";
+TEST(LaneWidths, NarrowLanesGiveTheSamplesOfWideLanes)
+{
+    if (!lanes::wide)
+        GTEST_SKIP() << "no AVX2 here: the golden tests cover the 4-lane code";
     std::mt19937 rng(404);
     QuantTable absurd{};
     absurd.fill(65535);
@@ -46,7 +49,8 @@ TEST(LaneWidths, NarrowLanesGiveTheSamplesOfWideLanes) {
         for (int n = 0; n < 500; ++n) {
             expectWidthsAgree(families, naturalBlock(rng, table));
             CoefficientBlock garbage{};
-            for (auto& c : garbage) c = static_cast<int32_t>(rng());
+            for (auto& c : garbage)
+                c = static_cast<int32_t>(rng());
             expectWidthsAgree(families, garbage);
         }
     }

@@ -52,4 +52,4 @@ INSTANTIATE_TEST_SUITE_P(Ratios, BlockStoreTest,
                                          Ratio{1, 4}, Ratio{2, 4}, Ratio{4, 4}),
                          nameOf);
 
-} // namespace
+}  // namespace

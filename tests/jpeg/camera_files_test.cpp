@@ -20,7 +20,7 @@ namespace camerafiles {
 // Names the case in gtest's messages instead of dumping its bytes.
 void PrintTo(const CameraFile& file, std::ostream* out) { *out << file.name; }
 
-} // namespace camerafiles
+}  // namespace camerafiles
 
 namespace {
 
@@ -118,4 +118,4 @@ TEST(CameraTruncation, FileCutBeforeAnyScanDataFails)
     resetDecoderGlobals();
 }
 
-} // namespace
+}  // namespace

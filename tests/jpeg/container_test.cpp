@@ -103,8 +103,7 @@ TEST_P(ImageSegmentCodeTest, FailsTheParseAndClearsTheIndex)
     EXPECT_EQ(jpgFile.pos, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryCode, ImageSegmentCodeTest,
-                         testing::ValuesIn(codeCasesWhere([](const CodeCase& c) {
+INSTANTIATE_TEST_SUITE_P(EveryCode, ImageSegmentCodeTest, testing::ValuesIn(codeCasesWhere([](const CodeCase& c) {
                              return isScanHeader(c.tail) || !cutOff(c.code);
                          })),
                          caseName);
@@ -164,8 +163,8 @@ TEST(ParseFile, FileWithoutScanHeaderHasNoImages)
 TEST(ParseFile, ThumbnailInsideApplicationSegmentIsImageZero)
 {
     const Bytes thumbnail = join({soi(), dqt(1, 7), sof0Colour(16, 8), sosColour(), {0x12}, eoi()});
-    const Bytes file = join({soi(), app1(thumbnail), dqt(0, 3), dri(4), sof0Colour(640, 480, 0x22), sosColour(),
-                             {0x34}, eoi()});
+    const Bytes file =
+        join({soi(), app1(thumbnail), dqt(0, 3), dri(4), sof0Colour(640, 480, 0x22), sosColour(), {0x34}, eoi()});
     MemoryFiles files;
     files.add("two.jpg", file);
     jpgFile.parseFile("two.jpg");
@@ -201,8 +200,16 @@ TEST(ParseFile, TablesAfterTheLastScanBelongToNoImage)
 TEST(ParseFile, NonInterleavedFileGivesOneImagePerScan)
 {
     MemoryFiles files;
-    files.add("planar.jpg", join({soi(), dqt(0), sof0Colour(8, 8), sos({{1, 0}}), {0x00}, sos({{2, 0}}), {0x00},
-                                  sos({{3, 0}}), {0x00}, eoi()}));
+    files.add("planar.jpg", join({soi(),
+                                  dqt(0),
+                                  sof0Colour(8, 8),
+                                  sos({{1, 0}}),
+                                  {0x00},
+                                  sos({{2, 0}}),
+                                  {0x00},
+                                  sos({{3, 0}}),
+                                  {0x00},
+                                  eoi()}));
     jpgFile.parseFile("planar.jpg");
     ASSERT_EQ(jpgFile.error, 0);
     ASSERT_EQ(jpgFile.count, 3);
@@ -222,8 +229,15 @@ Bytes zeroPicture(uint16_t width, uint16_t height, const Bytes& beforeScan = {})
 TEST(ParseFile, MarkerPairsInsidePayloadsAreNotSegments)
 {
     const Bytes lookAlikes = join({dri(50), dqt(0, 9), sos({{1, 0x00}}), {0x00, 0xFF, 0xDA}});
-    const Bytes file = join({soi(), segment(0xE1, lookAlikes), segment(0xE2, lookAlikes), segment(0xFE, lookAlikes),
-                             zeroTables(), sof0Colour(16, 8), sosColour(), {0x00}, eoi()});
+    const Bytes file = join({soi(),
+                             segment(0xE1, lookAlikes),
+                             segment(0xE2, lookAlikes),
+                             segment(0xFE, lookAlikes),
+                             zeroTables(),
+                             sof0Colour(16, 8),
+                             sosColour(),
+                             {0x00},
+                             eoi()});
     MemoryFiles files;
     files.add("stray.jpg", file);
     jpgFile.parseFile("stray.jpg");
@@ -240,9 +254,17 @@ TEST(ParseFile, MarkerPairsInsidePayloadsAreNotSegments)
 TEST(ParseFile, MainPictureIsTheLastImageBeforeTheFilesOwnEnd)
 {
     const Bytes thumbnail = zeroPicture(8, 8);
-    const Bytes file = join({soi(), app1(join({{'E', 'x', 'i', 'f', 0, 0}, thumbnail})), zeroTables(),
-                             sof0Colour(64, 48), sosColour(), {0x00}, eoi(), {0xFF, 0xDA, 0xFF, 0xC4, 0x00},
-                             zeroPicture(32, 24), Bytes(100, 0xFF), zeroPicture(16, 16)});
+    const Bytes file = join({soi(),
+                             app1(join({{'E', 'x', 'i', 'f', 0, 0}, thumbnail})),
+                             zeroTables(),
+                             sof0Colour(64, 48),
+                             sosColour(),
+                             {0x00},
+                             eoi(),
+                             {0xFF, 0xDA, 0xFF, 0xC4, 0x00},
+                             zeroPicture(32, 24),
+                             Bytes(100, 0xFF),
+                             zeroPicture(16, 16)});
     MemoryFiles files;
     files.add("mpf.jpg", file);
     jpgFile.parseFile("mpf.jpg");
@@ -260,11 +282,18 @@ TEST(ParseFile, MainPictureIsTheLastImageBeforeTheFilesOwnEnd)
 // only; the file and every other image are untouched.
 TEST(ParseFile, BadNestedStreamMarksOnlyItsImage)
 {
-    const Bytes badTables = join({soi(), {0xFF, 0xDB, 0x00, 0x43, 0x14}, Bytes(64, 1), sof0Colour(8, 8), sosColour(),
-                                  {0x00}, eoi()});
+    const Bytes badTables =
+        join({soi(), {0xFF, 0xDB, 0x00, 0x43, 0x14}, Bytes(64, 1), sof0Colour(8, 8), sosColour(), {0x00}, eoi()});
     const Bytes badScan = join({soi(), zeroTables(), sof0Colour(8, 8), {0xFF, 0xDA, 0x00, 0x08, 0x07}});
-    const Bytes file = join({soi(), app1(badTables), segment(0xE2, badScan), zeroTables(), sof0Colour(24, 16),
-                             sosColour(), {0x00}, eoi(), badTables});
+    const Bytes file = join({soi(),
+                             app1(badTables),
+                             segment(0xE2, badScan),
+                             zeroTables(),
+                             sof0Colour(24, 16),
+                             sosColour(),
+                             {0x00},
+                             eoi(),
+                             badTables});
     MemoryFiles files;
     files.add("bad-thumbnails.jpg", file);
     jpgFile.parseFile("bad-thumbnails.jpg");
@@ -294,8 +323,8 @@ TEST(ParseFile, NestedStreamsAreLookedForFourLevelsDown)
 TEST(ParseFile, FrameMarkersAreNotedFromTheStructure)
 {
     const Bytes progressive = {0xFF, 0xC2, 0x00, 0x0B, 8, 0, 8, 0, 8, 1, 1, 0x11, 0};
-    const Bytes file = join({soi(), segment(0xFE, {0xFF, 0xC9}), zeroTables(), progressive, sosColour(), {0x00},
-                             eoi()});
+    const Bytes file =
+        join({soi(), segment(0xFE, {0xFF, 0xC9}), zeroTables(), progressive, sosColour(), {0x00}, eoi()});
     MemoryFiles files;
     files.add("sof2.jpg", file);
     jpgFile.parseFile("sof2.jpg");
@@ -340,11 +369,13 @@ TEST_P(ExtractScanTest, RemovesStuffingAndMarkersAndReverses)
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, ExtractScanTest,
-    testing::Values(ScanCase{"StuffingAndRestart", {0x12, 0xFF, 0x00, 0x34, 0xFF, 0xD0, 0x56, 0xFF, 0xD9},
-                             {0x56, 0x34, 0xFF, 0x12}},
-                    ScanCase{"EndOfImageFirst", {0xFF, 0xD9}, {}},
-                    ScanCase{"RestartMarkersVanish", {0xAA, 0xFF, 0xD7, 0xBB, 0xFF, 0xD9}, {0xBB, 0xAA}},
-                    ScanCase{"FillBytesBeforeMarkers", {0xAA, 0xFF, 0xFF, 0xD0, 0xBB, 0xFF, 0xFF, 0xFF, 0xD9}, {0xBB, 0xAA}}),
+    testing::Values(
+        ScanCase{"StuffingAndRestart",
+                 {0x12, 0xFF, 0x00, 0x34, 0xFF, 0xD0, 0x56, 0xFF, 0xD9},
+                 {0x56, 0x34, 0xFF, 0x12}},
+        ScanCase{"EndOfImageFirst", {0xFF, 0xD9}, {}},
+        ScanCase{"RestartMarkersVanish", {0xAA, 0xFF, 0xD7, 0xBB, 0xFF, 0xD9}, {0xBB, 0xAA}},
+        ScanCase{"FillBytesBeforeMarkers", {0xAA, 0xFF, 0xFF, 0xD0, 0xBB, 0xFF, 0xFF, 0xFF, 0xD9}, {0xBB, 0xAA}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A file cut short keeps what it holds of the scan; a 0xFF at the very end
@@ -384,4 +415,4 @@ TEST(ExtractScan, StopsAtTheEndOfItsStream)
     EXPECT_EQ(Bytes(jpgFile.scan(), jpgFile.scan() + jpgFile.scanLength), (Bytes{0x34, 0x12}));
 }
 
-} // namespace
+}  // namespace

@@ -207,4 +207,4 @@ TEST_F(DecodeThreadsTest, WorkspaceIsKeptBetweenDecodesUntilReleased)
     EXPECT_TRUE(picturePlanes() == first.planes);
 }
 
-} // namespace
+}  // namespace

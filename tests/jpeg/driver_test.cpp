@@ -107,7 +107,9 @@ TEST_F(DriverTest, ScanCutShortShowsWhatItHoldsAndGreyAfter)
 TEST_F(DriverTest, UndecodableBlockStopsWithPictureUnconverted)
 {
     // DC table 0 has codes "0" only; a scan of 1-bits matches nothing.
-    EXPECT_EQ(decodeBytes(join({soi(), zeroTables(), sof0Colour(16, 8), sosColour(), {0x00, 0xFF, 0x00, 0xFF, 0x00}, eoi()})), 0);
+    EXPECT_EQ(
+        decodeBytes(join({soi(), zeroTables(), sof0Colour(16, 8), sosColour(), {0x00, 0xFF, 0x00, 0xFF, 0x00}, eoi()})),
+        0);
     EXPECT_EQ(picture.colourState, 1);
     EXPECT_EQ(picture.width[0], 16);
 }
@@ -115,7 +117,8 @@ TEST_F(DriverTest, UndecodableBlockStopsWithPictureUnconverted)
 TEST_F(DriverTest, ZeroTablesGiveMidGreyForEveryFamily)
 {
     for (int family = 0; family < 3; ++family) {
-        ASSERT_EQ(decodeBytes(join({soi(), zeroTables(), sof0Colour(9, 9, 0x22), sosColour(), {0x00}, eoi()}), family), 1);
+        ASSERT_EQ(decodeBytes(join({soi(), zeroTables(), sof0Colour(9, 9, 0x22), sosColour(), {0x00}, eoi()}), family),
+                  1);
         // aan's flat block is 126, whose chroma offset of -2 tints the grey.
         const uint8_t expected[2][3] = {{128, 128, 128}, {123, 128, 122}};
         for (int k = 0; k < 3; ++k)
@@ -177,8 +180,11 @@ TEST(ConvertColour, UsesStandardGainsSoGreysStayNeutral)
 {
     struct {
         uint8_t y, cb, cr, r, g, b;
-    } const cases[] = {{128, 128, 128, 128, 128, 128}, {255, 128, 128, 255, 255, 255}, {0, 128, 128, 0, 0, 0},
-                       {76, 85, 255, 254, 0, 0},         {150, 44, 21, 0, 255, 1}};
+    } const cases[] = {{128, 128, 128, 128, 128, 128},
+                       {255, 128, 128, 255, 255, 255},
+                       {0, 128, 128, 0, 0, 0},
+                       {76, 85, 255, 254, 0, 0},
+                       {150, 44, 21, 0, 255, 1}};
     picture.allocate(5, 1);
     for (int s = 0; s < 5; ++s) {
         picture.plane[0][s] = cases[s].y;
@@ -216,7 +222,7 @@ TEST(ConvertColour, VectorLanesGiveThePortableBytesForEveryTriple)
         EXPECT_TRUE(planes[0][k] == planes[1][k]) << k;
 }
 
-} // namespace
+}  // namespace
 
 #include "jpeg/mcu_loop.h"
 
@@ -260,4 +266,4 @@ TEST(DecodeThreads, FailedDecodeLeavesTheSameBlocksOnEveryThreadCount)
     resetDecoderGlobals();
 }
 
-} // namespace
+}  // namespace

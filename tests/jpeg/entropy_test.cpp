@@ -18,7 +18,8 @@ namespace {
 // DHT segments exactly as the file walk reads them.
 class EntropyTest : public testing::Test {
 protected:
-    void addTable(uint8_t tableClass, uint8_t id, const std::vector<uint8_t>& counts, const std::vector<uint8_t>& values)
+    void addTable(uint8_t tableClass, uint8_t id, const std::vector<uint8_t>& counts,
+                  const std::vector<uint8_t>& values)
     {
         const Bytes segment = dht(tableClass, id, counts, values);
         decoder.image.streamEnd = static_cast<int32_t>(segment.size());
@@ -54,7 +55,18 @@ TEST_F(EntropyTest, LuminanceDcCodesSelectTheirSymbols)
     struct {
         const char* bits;
         int32_t value;
-    } const cases[] = {{"00" "1", 1}, {"010" "01", -2}, {"011" "110", 6}, {"011" "010", -5}};
+    } const cases[] = {{"00"
+                        "1",
+                        1},
+                       {"010"
+                        "01",
+                        -2},
+                       {"011"
+                        "110",
+                        6},
+                       {"011"
+                        "010",
+                        -5}};
     for (const auto& c : cases) {
         setBits(c.bits);
         int32_t k = 0;
@@ -84,7 +96,11 @@ TEST_F(EntropyTest, BlockWithZeroRunsAndEndOfBlock)
     addTable(1, 0, {0, 3}, {0xF0, 0x12, 0x00});
     decoder.image.component[0] = ComponentSpec{0, 0, 0, 1, 1};
     std::fill_n(decoder.block.get(), 64, 99);
-    setBits("0" "00" "01" "11" "10");
+    setBits("0"
+            "00"
+            "01"
+            "11"
+            "10");
     ASSERT_EQ(decoder.decodeBlock(0), 0);
     // The value lands at zig-zag position 1 + 16 + 1, in natural order.
     std::vector<int32_t> expected(64, 0);
@@ -109,9 +125,9 @@ TEST_F(EntropyTest, CoefficientsDecodeAlikeWithinAndBeyondOneTableStep)
         const char* valueBits;
         int32_t value;
     } const coefficients[] = {
-        {1, "1", 1},           {1, "0", -1},           {2, "101", 5},     {2, "010", -5},
-        {3, "100000", 32},     {3, "011111", -32},     {4, "1111", 15},   {4, "0000", -15},
-        {5, "1000000000", 512}, {5, "0111111111", -512}, {6, "11", 3},     {6, "00", -3},
+        {1, "1", 1},        {1, "0", -1},    {2, "101", 5},    {2, "010", -5},         {3, "100000", 32},
+        {3, "011111", -32}, {4, "1111", 15}, {4, "0000", -15}, {5, "1000000000", 512}, {5, "0111111111", -512},
+        {6, "11", 3},       {6, "00", -3},
     };
     std::string bits = "0";  // DC difference 0
     std::vector<int32_t> expected(64, 0);
@@ -155,7 +171,13 @@ TEST_F(EntropyTest, PositionCountsFromTheScansFirstByte)
 {
     addTable(0, 0, lumaDcCounts, {0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x0B, 0x0C});
     decoder.table = 0;
-    setBits("011" "110" "11" "000" "11111" "010" "01");  // each byte padded with 1-bits
+    setBits("011"
+            "110"
+            "11"
+            "000"
+            "11111"
+            "010"
+            "01");  // each byte padded with 1-bits
     int32_t k = 0;
     ASSERT_EQ(decoder.decodeSymbol(k), 0);
     EXPECT_EQ(decoder.bytePos(), 0);
@@ -204,7 +226,12 @@ TEST_F(EntropyTest, DcIsDequantisedAndPredictedPerComponent)
     RecordingIdct recorder;
     idctActive[0] = &recorder;
     decoder.dcPred[0] = 0;
-    setBits("100" "110" "0" "011" "01" "0");  // +6, EOB; -2, EOB
+    setBits("100"
+            "110"
+            "0"
+            "011"
+            "01"
+            "0");  // +6, EOB; -2, EOB
     ASSERT_EQ(decoder.transformBlock(0), 0);
     ASSERT_EQ(decoder.transformBlock(0), 0);
     idctActive[0] = nullptr;
@@ -212,4 +239,4 @@ TEST_F(EntropyTest, DcIsDequantisedAndPredictedPerComponent)
     EXPECT_EQ(decoder.dcPred[0], 16);
 }
 
-} // namespace
+}  // namespace

@@ -68,4 +68,4 @@ TEST_P(GoldenDecodeTest, DecodedPlanesMatchTheRecordedOnes)
 INSTANTIATE_TEST_SUITE_P(Files, GoldenDecodeTest, testing::ValuesIn(goldenCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-} // namespace
+}  // namespace

@@ -183,4 +183,4 @@ TEST(ImageRecord, AssignMakesAnIndependentDeepCopy)
     EXPECT_EQ(source.restartInterval, 0);
 }
 
-} // namespace
+}  // namespace

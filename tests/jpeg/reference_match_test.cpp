@@ -40,8 +40,9 @@ std::vector<LayoutCase> layoutCases()
 std::string caseName(const LayoutCase& c)
 {
     char name[96];
-    std::snprintf(name, sizeof name, "%dx%d_%s_q%d_rst%d%s", c.width, c.height, subsamplingName(c.options.subsampling).c_str(),
-                  c.options.quality, c.options.restartInterval, c.options.optimizeTables ? "_opt" : "");
+    std::snprintf(name, sizeof name, "%dx%d_%s_q%d_rst%d%s", c.width, c.height,
+                  subsamplingName(c.options.subsampling).c_str(), c.options.quality, c.options.restartInterval,
+                  c.options.optimizeTables ? "_opt" : "");
     return name;
 }
 
@@ -66,4 +67,4 @@ TEST_P(ReferenceMatchTest, EveryFamilyStaysCloseToLibjpeg)
 INSTANTIATE_TEST_SUITE_P(Layouts, ReferenceMatchTest, testing::ValuesIn(layoutCases()),
                          [](const auto& info) { return caseName(info.param); });
 
-} // namespace
+}  // namespace

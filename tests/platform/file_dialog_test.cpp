@@ -55,4 +55,4 @@ TEST(FileDialog, TheWindowIsKeptAliveWhileTheHelperRuns)
     EXPECT_GE(steps, 2);
 }
 
-} // namespace
+}  // namespace

@@ -68,7 +68,7 @@ TEST(SdlEvents, KeyDownCarriesTheVirtualKeyCodeAutoRepeatIncluded)
     const struct {
         SDL_Keycode key;
         uint32_t code;
-    } keys[] = {{SDLK_ESCAPE, 0x1B}, {SDLK_0, 0x30}, {SDLK_1, 0x31}, {SDLK_9, 0x39}, {SDLK_a, 0x41},
+    } keys[] = {{SDLK_ESCAPE, 0x1B}, {SDLK_0, 0x30}, {SDLK_1, 0x31}, {SDLK_9, 0x39},  {SDLK_a, 0x41},
                 {SDLK_b, 0x42},      {SDLK_s, 0x53}, {SDLK_z, 0x5A}, {SDLK_F1, 0x70}, {SDLK_F12, 0x7B}};
     for (const auto& k : keys) {
         for (uint8_t repeat : {0, 1}) {
@@ -130,8 +130,8 @@ TEST(SdlEvents, WheelGivesSignedNotchesAndThePointerOnTheScreen)
         int32_t notches;
         uint32_t direction;
         int32_t delta;
-    } turns[] = {{1, SDL_MOUSEWHEEL_NORMAL, 120},   {-1, SDL_MOUSEWHEEL_NORMAL, -120},
-                 {1, SDL_MOUSEWHEEL_FLIPPED, -120}, {-2, SDL_MOUSEWHEEL_FLIPPED, 240},
+    } turns[] = {{1, SDL_MOUSEWHEEL_NORMAL, 120},      {-1, SDL_MOUSEWHEEL_NORMAL, -120},
+                 {1, SDL_MOUSEWHEEL_FLIPPED, -120},    {-2, SDL_MOUSEWHEEL_FLIPPED, 240},
                  {1000, SDL_MOUSEWHEEL_NORMAL, 32767}, {-1000, SDL_MOUSEWHEEL_NORMAL, -32768}};
     for (const auto& turn : turns) {
         const std::optional<Message> m = translateEvent(wheelEvent(turn.notches, turn.direction, 300, 200), origin);
@@ -158,8 +158,7 @@ TEST(SdlEvents, WindowEventsBecomeGeometryEraseAndCloseMessages)
         ASSERT_TRUE(m) << int{e.what};
         EXPECT_EQ(m->message, e.message) << int{e.what};
     }
-    EXPECT_EQ(translateEvent(windowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 480), origin)->lParam,
-              packPoint(640, 480));
+    EXPECT_EQ(translateEvent(windowEvent(SDL_WINDOWEVENT_SIZE_CHANGED, 640, 480), origin)->lParam, packPoint(640, 480));
     EXPECT_FALSE(translateEvent(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED), origin));
     EXPECT_FALSE(translateEvent(windowEvent(SDL_WINDOWEVENT_SHOWN), origin));
 }
@@ -176,9 +175,9 @@ TEST(SdlEvents, AModalDialogLetsOnlyGeometryAndEraseThrough)
 {
     for (uint32_t message : {WM_MOVE, WM_SIZE, WM_ERASEBKGND})
         EXPECT_TRUE(passesModalDialog(message)) << message;
-    for (uint32_t message : {WM_KEYDOWN, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEWHEEL, WM_CLOSE,
-                             WM_DROPFILES})
+    for (uint32_t message :
+         {WM_KEYDOWN, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEWHEEL, WM_CLOSE, WM_DROPFILES})
         EXPECT_FALSE(passesModalDialog(message)) << message;
 }
 
-} // namespace
+}  // namespace

@@ -87,10 +87,10 @@ TEST_F(DamagedFile, FrameLargerThanThePictureLimitIsRefusedUntouched)
 TEST_F(DamagedFile, HuffmanTablesWithImpossibleCountsLoadOrFail)
 {
     const std::vector<std::vector<uint8_t>> countSets = {
-        {255},                                         // more codes of length 1 than there are
-        {0, 0, 0, 0, 0, 0, 0, 255, 255},               // the 8-bit codes overflow into 9 bits
-        std::vector<uint8_t>(16, 255),                 // 4080 codes
-        {2, 2, 2, 2},                                  // every code of every length used twice over
+        {255},                                             // more codes of length 1 than there are
+        {0, 0, 0, 0, 0, 0, 0, 255, 255},                   // the 8-bit codes overflow into 9 bits
+        std::vector<uint8_t>(16, 255),                     // 4080 codes
+        {2, 2, 2, 2},                                      // every code of every length used twice over
         {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1},  // one code, of length 16
     };
     for (const auto& counts : countSets) {
@@ -206,4 +206,4 @@ TEST_F(DamagedFile, MegabyteOfEmptyHuffmanSegmentsLoads)
     EXPECT_EQ(decodeBytes(file), 1);
 }
 
-} // namespace
+}  // namespace

@@ -73,4 +73,4 @@ TEST(FuzzFindings, BlockOfUnusedRunSymbolsFailsInsteadOfLooping)
     EXPECT_EQ(decodeFinding("unused-run-symbols-loop"), 0);
 }
 
-} // namespace
+}  // namespace

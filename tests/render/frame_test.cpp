@@ -2,10 +2,10 @@
 
 #include <string>
 
+#include "app/frame.h"
 #include "app/interaction.h"
 #include "app/viewer_state.h"
 #include "jpeg/picture.h"
-#include "app/frame.h"
 #include "render/geometry.h"
 #include "support/memory_files.h"
 #include "support/render_scene.h"
@@ -125,8 +125,9 @@ TEST_F(FrameTest, TurningHelpOffMovesTheSubImageCounterUp)
 
 TEST_F(FrameTest, LabelNamesTheSelectedTransform)
 {
-    const std::pair<int32_t, const char*> labels[] = {
-        {0, "D - FeigWinograd"}, {1, "D - AraiAguiNakajima"}, {2, "D - AraiAguiNakajima2"}};
+    const std::pair<int32_t, const char*> labels[] = {{0, "D - FeigWinograd"},
+                                                      {1, "D - AraiAguiNakajima"},
+                                                      {2, "D - AraiAguiNakajima2"}};
     for (const auto& [index, label] : labels) {
         idctIndex = index;
         render();
@@ -265,4 +266,4 @@ TEST(FrameBufferTest, GeometryComesFromThePlatform)
     EXPECT_EQ(vs.windowWidth, 900);
 }
 
-} // namespace
+}  // namespace

@@ -27,10 +27,7 @@ void expectBreak(const SpanBreak& b, double y, double left, double right)
     EXPECT_DOUBLE_EQ(b.right, right);
 }
 
-void setPoints(ControlPoint p1, ControlPoint p2, ControlPoint p3, ControlPoint p4)
-{
-    controlPoints = {p1, p2, p3, p4};
-}
+void setPoints(ControlPoint p1, ControlPoint p2, ControlPoint p3, ControlPoint p4) { controlPoints = {p1, p2, p3, p4}; }
 
 class GeometryTest : public ::testing::Test {
 protected:
@@ -111,8 +108,8 @@ INSTANTIATE_TEST_SUITE_P(Boxes, HitTest,
                          ::testing::Values(HitCase{"centre", 600, 600, 3}, HitCase{"sixAway", 106, 594, 4},
                                            HitCase{"sevenAwayIsOutside", 593, 600, -1},
                                            HitCase{"diagonalCorner", 606.9, 606.9, 3},
-                                           HitCase{"overlapPicksHigher", 105, 100, 2},
-                                           HitCase{"onlyFirst", 94, 100, 1}, HitCase{"nothing", 400, 400, -1}),
+                                           HitCase{"overlapPicksHigher", 105, 100, 2}, HitCase{"onlyFirst", 94, 100, 1},
+                                           HitCase{"nothing", 400, 400, -1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GeometryTest, DraggingPointThreeMovesPointTwoAcrossAndPointFourDown)
@@ -196,4 +193,4 @@ TEST_F(GeometryTest, InverseMapSendsTheCornersToThePictureExtents)
     }
 }
 
-} // namespace
+}  // namespace

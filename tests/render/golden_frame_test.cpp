@@ -58,8 +58,8 @@ TEST_P(GoldenFrameTest, ComposedFrameMatchesTheRecordedOne)
 
     const uint64_t hash = frameHash(scene.platform.presented());
     if (hash != GetParam().hash) {
-        const auto path = std::filesystem::temp_directory_path()
-                          / ("golden-frame-filter" + std::to_string(GetParam().filter) + ".ppm");
+        const auto path = std::filesystem::temp_directory_path() /
+                          ("golden-frame-filter" + std::to_string(GetParam().filter) + ".ppm");
         writePpm(path.string(), scene.platform.presented().data(), 320, 240);
         ADD_FAILURE() << "frame differs; written to " << path << " (hash 0x" << std::hex << hash << ")";
     }
@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(Filters, GoldenFrameTest,
                                            GoldenCase{2, 0xa9b5e7390794c58e}),
                          [](const auto& info) { return "filter" + std::to_string(info.param.filter); });
 
-} // namespace
+}  // namespace
 
 #include "render/resample.h"
 
@@ -96,4 +96,4 @@ TEST(RasterizeThreads, TwoThreadsDrawTheSameFrameAsOne)
     renderThreads = 2;
 }
 
-} // namespace
+}  // namespace

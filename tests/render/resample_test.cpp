@@ -105,21 +105,22 @@ TEST_P(BlendTest, InterpolatesBetweenNeighbours)
     EXPECT_EQ(redOf(samplePicture(c.filter, pc, c.u, 0.0, pc, 0)), c.expectedRed);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Filters, BlendTest,
-    ::testing::Values(
-        // The horizontal blend is truncated: 10 + trunc(5.5), 20 + trunc(-5.5).
-        BlendCase{"bilinearTruncatesUp", 1, 10, 20, 0.55, 15}, BlendCase{"bilinearTruncatesDown", 1, 20, 10, 0.55, 15},
-        // Slightly left of the picture the blend extrapolates below 0 and is
-        // clamped, not wrapped round to 254.
-        BlendCase{"bilinearClampsBelowZero", 1, 0, 255, -0.01, 0},
-        BlendCase{"bilinearClampsAbove255", 1, 255, 0, -0.01, 255},
-        // Smoothstep weights 0.15625, 0.5, 0.84375 of a 160 step.
-        BlendCase{"smoothQuarter", 2, 0, 160, 0.25, 25}, BlendCase{"smoothHalf", 2, 0, 160, 0.5, 80},
-        BlendCase{"smoothThreeQuarters", 2, 0, 160, 0.75, 135},
-        BlendCase{"smoothUsesTheMagnitudeLeftOfThePicture", 2, 0, 160, -0.25, 25},
-        BlendCase{"lastColumnRepeatsTheEdge", 1, 0, 200, 1.5, 200}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Filters, BlendTest,
+                         ::testing::Values(
+                             // The horizontal blend is truncated: 10 + trunc(5.5), 20 + trunc(-5.5).
+                             BlendCase{"bilinearTruncatesUp", 1, 10, 20, 0.55, 15},
+                             BlendCase{"bilinearTruncatesDown", 1, 20, 10, 0.55, 15},
+                             // Slightly left of the picture the blend extrapolates below 0 and is
+                             // clamped, not wrapped round to 254.
+                             BlendCase{"bilinearClampsBelowZero", 1, 0, 255, -0.01, 0},
+                             BlendCase{"bilinearClampsAbove255", 1, 255, 0, -0.01, 255},
+                             // Smoothstep weights 0.15625, 0.5, 0.84375 of a 160 step.
+                             BlendCase{"smoothQuarter", 2, 0, 160, 0.25, 25},
+                             BlendCase{"smoothHalf", 2, 0, 160, 0.5, 80},
+                             BlendCase{"smoothThreeQuarters", 2, 0, 160, 0.75, 135},
+                             BlendCase{"smoothUsesTheMagnitudeLeftOfThePicture", 2, 0, 160, -0.25, 25},
+                             BlendCase{"lastColumnRepeatsTheEdge", 1, 0, 200, 1.5, 200}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ResampleTest, LastRowRepeatsTheEdgeSample)
 {
@@ -199,4 +200,4 @@ INSTANTIATE_TEST_SUITE_P(Magnitudes, ExtremePointsTest,
                                            std::numeric_limits<double>::infinity(),
                                            std::numeric_limits<double>::quiet_NaN()));
 
-} // namespace
+}  // namespace

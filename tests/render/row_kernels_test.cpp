@@ -91,21 +91,21 @@ TEST_P(RowKernelTest, DrawsEachPixelAsThePerPixelRules)
 
 constexpr double huge = 1e300;
 
-INSTANTIATE_TEST_SUITE_P(
-    Walks, RowKernelTest,
-    ::testing::Values(WalkCase{"insideShrinking", 40, 30, 1.3, 2.7, 0.17, 0.11},
-                      WalkCase{"insideMagnifying", 40, 30, 0.5, 28.9, 0.013, -0.131},
-                      WalkCase{"acrossTheLeftEdge", 40, 30, -3.1, 5.5, 0.037, 0.002},
-                      WalkCase{"acrossTheTopEdge", 40, 30, 7.2, -2.6, 0.01, 0.023},
-                      WalkCase{"intoTheLastColumnAndRow", 40, 30, 36.6, 26.1, 0.029, 0.021},
-                      WalkCase{"wrappingPastTheRightEdge", 40, 30, 30.0, 3.4, 0.3, 0.0},
-                      WalkCase{"outsideEverywhere", 40, 30, -500.0, -90.0, 0.5, 0.25},
-                      WalkCase{"saturatingPositions", 40, 30, -huge, huge, huge, -huge},
-                      WalkCase{"nanPositions", 40, 30, std::numeric_limits<double>::quiet_NaN(), 1.0, 0.1, 0.1},
-                      WalkCase{"onePixelPicture", 1, 1, -0.6, -0.2, 0.007, 0.006},
-                      WalkCase{"oneRowPicture", 25, 1, -0.4, -0.9, 0.13, 0.009},
-                      WalkCase{"oneColumnPicture", 1, 25, -0.7, 0.2, 0.004, 0.12}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Walks, RowKernelTest,
+                         ::testing::Values(WalkCase{"insideShrinking", 40, 30, 1.3, 2.7, 0.17, 0.11},
+                                           WalkCase{"insideMagnifying", 40, 30, 0.5, 28.9, 0.013, -0.131},
+                                           WalkCase{"acrossTheLeftEdge", 40, 30, -3.1, 5.5, 0.037, 0.002},
+                                           WalkCase{"acrossTheTopEdge", 40, 30, 7.2, -2.6, 0.01, 0.023},
+                                           WalkCase{"intoTheLastColumnAndRow", 40, 30, 36.6, 26.1, 0.029, 0.021},
+                                           WalkCase{"wrappingPastTheRightEdge", 40, 30, 30.0, 3.4, 0.3, 0.0},
+                                           WalkCase{"outsideEverywhere", 40, 30, -500.0, -90.0, 0.5, 0.25},
+                                           WalkCase{"saturatingPositions", 40, 30, -huge, huge, huge, -huge},
+                                           WalkCase{"nanPositions", 40, 30, std::numeric_limits<double>::quiet_NaN(),
+                                                    1.0, 0.1, 0.1},
+                                           WalkCase{"onePixelPicture", 1, 1, -0.6, -0.2, 0.007, 0.006},
+                                           WalkCase{"oneRowPicture", 25, 1, -0.4, -0.9, 0.13, 0.009},
+                                           WalkCase{"oneColumnPicture", 1, 25, -0.7, 0.2, 0.004, 0.12}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Whole frames with the picture turned, magnified and hanging over the
 // frame's edges: the portable build draws them as the wide one does.
@@ -135,4 +135,4 @@ TEST(RowKernelBuilds, PortableAndWideBuildsDrawTheSameFrames)
     renderWideVectors = true;
 }
 
-} // namespace
+}  // namespace

@@ -10,7 +10,7 @@ void putU32(std::vector<uint8_t>& b, size_t at, uint32_t v)
         b[at + k] = static_cast<uint8_t>(v >> (8 * k));
 }
 
-} // namespace
+}  // namespace
 
 std::vector<uint8_t> makeBmp(const BmpSpec& spec)
 {

@@ -88,7 +88,7 @@ void addTruncations(std::vector<CameraFile>& files, const Bytes& main)
     }
 }
 
-} // namespace
+}  // namespace
 
 std::vector<CameraFile> cameraFiles()
 {
@@ -122,4 +122,4 @@ std::vector<CameraFile> cameraFiles()
     return files;
 }
 
-} // namespace camerafiles
+}  // namespace camerafiles

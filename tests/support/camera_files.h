@@ -31,4 +31,4 @@ struct CameraFile {
 // Every pattern, each a file of a few KB (the binary trailer case excepted).
 std::vector<CameraFile> cameraFiles();
 
-} // namespace camerafiles
+}  // namespace camerafiles

@@ -124,7 +124,7 @@ size_t segmentOffset(const Bytes& jpeg, uint8_t code)
     return pos;
 }
 
-} // namespace
+}  // namespace
 
 Bytes strayPairs()
 {
@@ -214,9 +214,9 @@ Bytes iccProfile(const std::vector<IccTag>& tags)
     for (const uint32_t field : {2024u, 5u, 17u, 12u, 0u, 0u})  // creation date and time
         put16(profile, field);
     append(profile, text("acsp"));
-    profile.resize(68, 0);  // platform, flags, device, attributes and intent left zero
+    profile.resize(68, 0);      // platform, flags, device, attributes and intent left zero
     putD50WhitePoint(profile);  // the illuminant of the connection space
-    profile.resize(128, 0);  // creator, profile ID, reserved
+    profile.resize(128, 0);     // creator, profile ID, reserved
     append(profile, table);
     append(profile, data);
     return profile;
@@ -236,7 +236,7 @@ Bytes multiLocalisedText(std::string_view chars)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 Bytes iccProfileSegment(const Bytes& curve)
 {
@@ -267,7 +267,7 @@ Bytes imageResource(uint16_t id, const Bytes& data)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 Bytes photoshopSegment(const Bytes& caption, const Bytes& thumbnail, int32_t width, int32_t height)
 {
@@ -315,10 +315,10 @@ Bytes mpfSegment(const std::vector<MpEntry>& entries)
     return segment(0xE2, join({text("MPF\0"sv), tiff}));
 }
 
-constexpr uint32_t mpPrimary = 0x20030000;        // representative image, baseline MP primary
+constexpr uint32_t mpPrimary = 0x20030000;         // representative image, baseline MP primary
 constexpr uint32_t mpLargeThumbnail = 0x00010001;  // large thumbnail, class 1
 
-} // namespace
+}  // namespace
 
 Bytes mpfFile(const Bytes& primary, const std::vector<Bytes>& secondaries, const Bytes& segmentsBefore)
 {
@@ -352,4 +352,4 @@ Bytes truncatedScan(const Bytes& jpeg, int percent)
     return Bytes(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(cut));
 }
 
-} // namespace camerafiles
+}  // namespace camerafiles

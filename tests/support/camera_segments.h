@@ -51,4 +51,4 @@ Bytes mpfFile(const Bytes& primary, const std::vector<Bytes>& secondaries, const
 // byte after it; no EOI.
 Bytes truncatedScan(const Bytes& jpeg, int percent);
 
-} // namespace camerafiles
+}  // namespace camerafiles

@@ -72,5 +72,6 @@ Message mouse(uint32_t message, int32_t x, int32_t y, bool buttonDown)
 
 Message wheel(int32_t delta, int32_t screenX, int32_t screenY)
 {
-    return Message{WM_MOUSEWHEEL, static_cast<uint64_t>(static_cast<uint16_t>(delta)) << 16, packPoint(screenX, screenY)};
+    return Message{WM_MOUSEWHEEL, static_cast<uint64_t>(static_cast<uint16_t>(delta)) << 16,
+                   packPoint(screenX, screenY)};
 }

@@ -17,8 +17,11 @@ Bytes eoi() { return {0xFF, 0xD9}; }
 
 Bytes sof0(uint16_t width, uint16_t height, std::initializer_list<FrameComponent> components, uint8_t precision)
 {
-    Bytes payload{precision, static_cast<uint8_t>(height >> 8), static_cast<uint8_t>(height),
-                  static_cast<uint8_t>(width >> 8), static_cast<uint8_t>(width),
+    Bytes payload{precision,
+                  static_cast<uint8_t>(height >> 8),
+                  static_cast<uint8_t>(height),
+                  static_cast<uint8_t>(width >> 8),
+                  static_cast<uint8_t>(width),
                   static_cast<uint8_t>(components.size())};
     for (const auto& c : components)
         payload.insert(payload.end(), {c.id, c.sampling, c.quantTable});
@@ -50,7 +53,10 @@ Bytes dht(uint8_t tableClass, uint8_t id, const std::vector<uint8_t>& counts, co
     return segment(0xC4, payload);
 }
 
-Bytes dri(uint16_t interval) { return segment(0xDD, {static_cast<uint8_t>(interval >> 8), static_cast<uint8_t>(interval)}); }
+Bytes dri(uint16_t interval)
+{
+    return segment(0xDD, {static_cast<uint8_t>(interval >> 8), static_cast<uint8_t>(interval)});
+}
 
 Bytes app1(const Bytes& payload) { return segment(0xE1, payload); }
 
@@ -75,4 +81,4 @@ Bytes join(std::initializer_list<Bytes> parts)
     return out;
 }
 
-} // namespace jpegbytes
+}  // namespace jpegbytes

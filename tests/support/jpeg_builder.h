@@ -41,4 +41,4 @@ Bytes join(std::initializer_list<Bytes> parts);
 // The usual luminance DC counts of T.81 Annex K.
 inline const std::vector<uint8_t> lumaDcCounts = {0, 1, 5, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0};
 
-} // namespace jpegbytes
+}  // namespace jpegbytes

@@ -57,7 +57,7 @@ void countWarning(j_common_ptr info, int level)
         ++info->err->num_warnings;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<uint8_t> encodeJpeg(const RgbImage& image, const EncodeOptions& options)
 {
@@ -123,7 +123,7 @@ ReferenceDecode decodeWith(const std::vector<uint8_t>& jpeg, bool quiet)
     return {std::move(image), warnings};
 }
 
-} // namespace
+}  // namespace
 
 RgbImage decodeReference(const std::vector<uint8_t>& jpeg) { return decodeWith(jpeg, false).image; }
 

@@ -19,7 +19,7 @@ struct EncodeOptions {
     Subsampling subsampling = Subsampling::s420;
     int restartInterval = 0;  // in MCUs
     bool optimizeTables = false;
-    bool greyscale = false;       // one component, the luma of the picture
+    bool greyscale = false;        // one component, the luma of the picture
     uint8_t firstComponentId = 1;  // components are numbered from here up
 };
 

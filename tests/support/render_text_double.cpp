@@ -10,7 +10,7 @@ bool inkAt(char c, int32_t column, int32_t row)
     return ((code >> ((row + column) % 7)) & 1u) != 0;
 }
 
-} // namespace
+}  // namespace
 
 void BlockTextPainter::drawText(const FrameSurface& surface, int32_t x, int32_t y, std::string_view text)
 {

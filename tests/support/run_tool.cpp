@@ -21,10 +21,7 @@ std::string readFile(const std::string& path)
     return text.str();
 }
 
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+void writeFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::string makeTempDir()
 {

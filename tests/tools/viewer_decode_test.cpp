@@ -61,7 +61,7 @@ TEST_F(ViewerDecodeTool, FailuresExplainThemselves)
     writeFile(noScanData, photo.substr(0, photo.find("\xFF\xDA") + 14));
     // An SOF2 frame type where the baseline marker would be.
     std::string sof2 = photo;
-    sof2[sof2.find("\xFF\xC0")+ 1] = '\xC2';
+    sof2[sof2.find("\xFF\xC0") + 1] = '\xC2';
     writeFile(progressive, sof2);
     const FailureCase cases[] = {
         {"Missing", path("missing.jpg"), 1, "the file cannot be opened or read (101)"},
@@ -109,7 +109,7 @@ TEST_F(ViewerDecodeTool, TruncatedFileDecodesWithAWarning)
     EXPECT_EQ(readFile(path("cut.ppm")).size(), std::string("P6\n24 16\n255\n").size() + 24 * 16 * 3);
 }
 
-} // namespace
+}  // namespace
 
 #include "support/bmp_builder.h"
 
@@ -130,4 +130,4 @@ TEST(ViewerDecodeBmp, FilesWithBExtensionGoThroughTheBmpLoader)
     EXPECT_NE(bad.err.find("BMP"), std::string::npos);
 }
 
-} // namespace
+}  // namespace

@@ -20,8 +20,8 @@ struct Ppm {
         Ppm ppm;
         int maxValue = 0;
         int consumed = 0;
-        if (std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &ppm.width, &ppm.height, &maxValue, &consumed) == 3
-            && maxValue == 255)
+        if (std::sscanf(bytes.c_str(), "P6 %d %d %d%n", &ppm.width, &ppm.height, &maxValue, &consumed) == 3 &&
+            maxValue == 255)
             ppm.pixels = bytes.substr(static_cast<size_t>(consumed) + 1);
         return ppm;
     }
@@ -85,8 +85,8 @@ TEST_F(ViewerFrameTool, WritesTheStartupFrameOfTheDefaultClient)
 TEST_F(ViewerFrameTool, HonoursClientPointsAndFilter)
 {
     const ToolRun run = runTool("viewer-frame", "--client 320x200 --filter 2 --idct aan --help 0 --rgb 0 "
-                                                "--points 40,40,280,40,0,0,40,160 --out "
-                                                + path("frame.ppm") + " " + path("flat.jpg"));
+                                                "--points 40,40,280,40,0,0,40,160 --out " +
+                                                    path("frame.ppm") + " " + path("flat.jpg"));
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const Ppm ppm = frame();
     ASSERT_EQ(ppm.width, 320);
@@ -165,13 +165,13 @@ TEST_F(ViewerFrameTool, RejectsBadUsage)
     const std::string file = path("flat.jpg");
     for (const std::string& arguments : std::vector<std::string>{
              file, "--out", out + "--filter 3 " + file, out + "--client 0x10 " + file, out + "--client 10 " + file,
-          out + "--points 1,2,3,4,5,6,7 " + file, out + "--points 1,2,3,4,5,6,7,8,9 " + file,
-          out + "--mouse 1.5,2 " + file, out + "--idct slow " + file, out + "--help 2 " + file,
-          out + "--image -1 " + file, out + "--unknown 1 " + file, out + file + " " + file, out}) {
+             out + "--points 1,2,3,4,5,6,7 " + file, out + "--points 1,2,3,4,5,6,7,8,9 " + file,
+             out + "--mouse 1.5,2 " + file, out + "--idct slow " + file, out + "--help 2 " + file,
+             out + "--image -1 " + file, out + "--unknown 1 " + file, out + file + " " + file, out}) {
         const ToolRun run = runTool("viewer-frame", arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments;
         EXPECT_NE(run.err.find("usage: viewer-frame"), std::string::npos) << arguments;
     }
 }
 
-} // namespace
+}  // namespace
