@@ -33,17 +33,6 @@ struct Options {
     std::string file;
 };
 
-std::optional<int32_t> parseFamily(const std::string& name)
-{
-    if (name == "fw")
-        return 0;
-    if (name == "aan")
-        return 1;
-    if (name == "aan2")
-        return 2;
-    return std::nullopt;
-}
-
 std::optional<int> parseCount(const char* text, int minimum)
 {
     char* end = nullptr;
@@ -62,7 +51,7 @@ std::optional<Options> parseArguments(int argc, char** argv)
         if (arg == "--info") {
             options.info = true;
         } else if (arg == "--idct" && hasValue) {
-            const auto family = parseFamily(argv[++i]);
+            const auto family = idctFamilyNamed(argv[++i]);
             if (!family)
                 return std::nullopt;
             options.family = *family;

@@ -85,17 +85,6 @@ std::optional<int32_t> parseInt(const std::string& text, int32_t low, int32_t hi
     return numbers ? toInt((*numbers)[0], low, high) : std::nullopt;
 }
 
-std::optional<int32_t> parseFamily(const std::string& name)
-{
-    if (name == "fw")
-        return 0;
-    if (name == "aan")
-        return 1;
-    if (name == "aan2")
-        return 2;
-    return std::nullopt;
-}
-
 bool parseClient(const std::string& text, Options& options)
 {
     const auto size = parseNumbers(text, 'x', 2);
@@ -144,7 +133,7 @@ bool parseOption(const std::string& name, const std::string& value, Options& opt
     if (name == "--filter")
         return assign(parseInt(value, 0, 2), options.filter);
     if (name == "--idct")
-        return assign(parseFamily(value), options.family);
+        return assign(idctFamilyNamed(value), options.family);
     if (name == "--image")
         return assign(parseInt(value, 0, INT32_MAX), options.image);
     if (name == "--points")

@@ -3,33 +3,23 @@
 // inverse DCT. A seed is cut to 16 KB: libFuzzer makes its longest seed the
 // length of every input it tries, and the pattern lies in the first bytes.
 #include <algorithm>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <string_view>
 
 #include "support/camera_files.h"
+#include "support/generated_files.h"
 
 constexpr size_t maxSeedBytes = 16384;
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    const auto folder = outputFolder(argc, argv);
+    if (!folder)
         return 2;
-    }
-    const std::filesystem::path folder = argv[1];
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
     for (const camerafiles::CameraFile& file : camerafiles::cameraFiles()) {
-        const std::filesystem::path path = folder / ("camera-" + file.name);
-        std::ofstream out(path, std::ios::binary);
-        out.put(0x00);
         const size_t length = std::min(file.bytes.size(), maxSeedBytes);
-        out.write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(length));
-        if (!out) {
-            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        if (!writeGeneratedFile(*folder / ("camera-" + file.name), std::string_view("\0", 1), file.bytes.data(),
+                                length))
             return 1;
-        }
     }
     return 0;
 }

@@ -1,10 +1,9 @@
 // Writes the input files of the golden decode tests into the folder given.
 // They are committed rather than encoded at test time: another libjpeg-turbo
 // makes other bytes, and the recorded plane hashes hold only for these.
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <string>
 
+#include "support/generated_files.h"
 #include "support/reference_codec.h"
 
 namespace {
@@ -27,26 +26,17 @@ const GoldenInput goldenInputs[] = {
     {"LowQuality420", 257, 119, {10, Subsampling::s420, 0, false}},
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+    const auto folder = outputFolder(argc, argv);
+    if (!folder)
         return 2;
-    }
-    const std::filesystem::path folder = argv[1];
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
     for (const GoldenInput& input : goldenInputs) {
         const auto bytes = encodeJpeg(makePhotoLike(input.width, input.height, pictureSeed), input.options);
-        const std::filesystem::path path = folder / (std::string(input.name) + ".jpg");
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out) {
-            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        if (!writeGeneratedFile(*folder / (std::string(input.name) + ".jpg"), "", bytes.data(), bytes.size()))
             return 1;
-        }
     }
     return 0;
 }
