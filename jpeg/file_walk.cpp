@@ -112,17 +112,15 @@ private:
             readSegmentInto(stream, pos);
             return true;
         } catch (const JpegError& failure) {
-            if (stream.own && file_[marker + 1] == markerSos)
+            const bool scanHeader = file_[marker + 1] == markerSos;
+            if (stream.own && scanHeader)
                 throw;
             if (stream.pendingFailure == 0)
                 stream.pendingFailure = failure.code;
-            if (file_[marker + 1] != markerSos) {
-                pos = segmentEnd(marker, stream.end);
-                return true;
-            }
-            addImage(stream);
             pos = segmentEnd(marker, stream.end);
-            return false;
+            if (scanHeader)
+                addImage(stream);
+            return !scanHeader;
         }
     }
 
