@@ -62,19 +62,17 @@ constexpr StoreRows wholeBlockStores[3][3] = {
     {storeWholeBlock<0, 2>, storeWholeBlock<1, 2>, storeWholeBlock<2, 2>},
 };
 
-}  // namespace
-
-void storeBlock(const int32_t* block, int i, int32_t by, int32_t bx, int32_t sx, int32_t sy)
+void storeReplicated(const int32_t* block, const SamplePlane& plane, int32_t by, int32_t bx, int32_t sx, int32_t sy)
 {
-    const int32_t w = picture.width[i], h = picture.height[i];
-    if (w <= 0 || h <= 0 || !picture.plane[i])
+    const int32_t w = plane.width, h = plane.height;
+    if (w <= 0 || h <= 0 || !plane.data)
         return;
     const int32_t x0 = 8 * sx * bx, y0 = 8 * sy * by;
     if (y0 > h || x0 > w)
         return;
     const int32_t rows = std::min(h - y0, 8 * sy), cols = std::min(w - x0, 8 * sx);
     const int32_t shx = ratioShift(sx), shy = ratioShift(sy);
-    uint8_t* out = picture.plane[i].get() + int64_t{y0} * w + x0;
+    uint8_t* out = plane.data + int64_t{y0} * w + x0;
     if (rows == 8 * sy && cols == 8 * sx) {
         wholeBlockStores[shy][shx](block, out, w);
         return;
@@ -82,4 +80,44 @@ void storeBlock(const int32_t* block, int i, int32_t by, int32_t bx, int32_t sx,
     for (int32_t y = 0; y < rows; ++y, out += w)
         for (int32_t x = 0; x < cols; ++x)
             out[x] = static_cast<uint8_t>(block[(y >> shy) * 8 + (x >> shx)]);
+}
+
+int64_t ceilDiv(int64_t value, int64_t divisor) { return (value + divisor - 1) / divisor; }
+
+bool replicates(int32_t factor, int32_t maxFactor)
+{
+    const int32_t ratio = maxFactor / factor;
+    return maxFactor % factor == 0 && (ratio == 1 || ratio == 2 || ratio == 4);
+}
+
+// Any other ratio, 3 or 3/2 say: each picture sample looks its component
+// sample up. The block's samples cover picture columns from the first x
+// with x * h / hMax >= 8 bx up to the first with x * h / hMax >= 8 bx + 8.
+void storeSpread(const int32_t* block, const SamplePlane& plane, int32_t by, int32_t bx, const Upsampling& up)
+{
+    const auto x0 = int32_t(std::min<int64_t>(ceilDiv(int64_t{8} * bx * up.hMax, up.h), plane.width));
+    const auto x1 = int32_t(std::min<int64_t>(ceilDiv(int64_t{8} * (bx + 1) * up.hMax, up.h), plane.width));
+    const auto y0 = int32_t(std::min<int64_t>(ceilDiv(int64_t{8} * by * up.vMax, up.v), plane.height));
+    const auto y1 = int32_t(std::min<int64_t>(ceilDiv(int64_t{8} * (by + 1) * up.vMax, up.v), plane.height));
+    for (int32_t y = y0; y < y1; ++y) {
+        const int32_t* row = block + (int64_t{y} * up.v / up.vMax - 8 * int64_t{by}) * 8;
+        uint8_t* out = plane.data + int64_t{y} * plane.width;
+        for (int32_t x = x0; x < x1; ++x)
+            out[x] = static_cast<uint8_t>(row[int64_t{x} * up.h / up.hMax - 8 * int64_t{bx}]);
+    }
+}
+
+}  // namespace
+
+void storeBlock(const int32_t* block, int i, int32_t by, int32_t bx, int32_t sx, int32_t sy)
+{
+    storeReplicated(block, {picture.plane[i].get(), picture.width[i], picture.height[i]}, by, bx, sx, sy);
+}
+
+void storeScaledBlock(const int32_t* block, const SamplePlane& plane, int32_t by, int32_t bx, const Upsampling& up)
+{
+    if (replicates(up.h, up.hMax) && replicates(up.v, up.vMax))
+        storeReplicated(block, plane, by, bx, up.hMax / up.h, up.vMax / up.v);
+    else if (plane.data)
+        storeSpread(block, plane, by, bx, up);
 }

@@ -1,6 +1,7 @@
 #include "jpeg/colour.h"
 
 #include <algorithm>
+#include <cstring>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
@@ -93,13 +94,6 @@ void convertSamples(uint8_t* y, uint8_t* cb, uint8_t* cr, int32_t count, [[maybe
     convertPortably(y, cb, cr, count);
 }
 
-void convertPictureRows(int32_t first, int32_t count)
-{
-    const int64_t start = int64_t{first} * picture.width[0];
-    convertSamples(picture.plane[0].get() + start, picture.plane[1].get() + start, picture.plane[2].get() + start,
-                   count * picture.width[0]);
-}
-
 int32_t convertColour()
 {
     if (picture.colourState != 1 || picture.size[0] != picture.size[1] || picture.size[0] != picture.size[2] ||
@@ -108,4 +102,73 @@ int32_t convertColour()
     convertSamples(picture.plane[0].get(), picture.plane[1].get(), picture.plane[2].get(), picture.size[0]);
     picture.colourState = 0;
     return 1;
+}
+
+namespace {
+
+bool isRgbIdentified(const tjpgel& image)
+{
+    return image.component[0].id == 'R' && image.component[1].id == 'G' && image.component[2].id == 'B';
+}
+
+uint8_t scaledByLight(int32_t value, int32_t light) { return static_cast<uint8_t>((value * light + 127) / 255); }
+
+// Inverted samples are the light that gets through (255 - ink); each
+// colour is its component's light scaled by K's. flipColours and flipBlack
+// say which samples come as ink and need inverting first.
+void convertCmyk(uint8_t* c, uint8_t* m, uint8_t* y, const uint8_t* k, int32_t count, bool flipColours, bool flipBlack)
+{
+    const int32_t colourFlip = flipColours ? 255 : 0, blackFlip = flipBlack ? 255 : 0;
+    for (int32_t s = 0; s < count; ++s) {
+        const int32_t light = k[s] ^ blackFlip;
+        c[s] = scaledByLight(c[s] ^ colourFlip, light);
+        m[s] = scaledByLight(m[s] ^ colourFlip, light);
+        y[s] = scaledByLight(y[s] ^ colourFlip, light);
+    }
+}
+
+}  // namespace
+
+ColourModel colourModelOf(const tjpgel& image)
+{
+    switch (image.componentCount) {
+    case 1: return ColourModel::grey;
+    case 3:
+        if (image.jfif)
+            return ColourModel::ycbcr;
+        if (image.adobeTransform >= 0)
+            return image.adobeTransform == 0 ? ColourModel::rgb : ColourModel::ycbcr;
+        return isRgbIdentified(image) ? ColourModel::rgb : ColourModel::ycbcr;
+    case 4:
+        if (image.adobeTransform < 0)
+            return ColourModel::cmyk;
+        return image.adobeTransform == 0 ? ColourModel::invertedCmyk : ColourModel::ycck;
+    default: return ColourModel::unknown;
+    }
+}
+
+void convertPictureRowsFrom(ColourModel model, const uint8_t* fourth, int32_t first, int32_t count)
+{
+    const int64_t start = int64_t{first} * picture.width[0];
+    const int32_t samples = count * picture.width[0];
+    uint8_t* p0 = picture.plane[0].get() + start;
+    uint8_t* p1 = picture.plane[1].get() + start;
+    uint8_t* p2 = picture.plane[2].get() + start;
+    switch (model) {
+    case ColourModel::grey:
+        std::memcpy(p1, p0, size_t(samples));
+        std::memcpy(p2, p0, size_t(samples));
+        break;
+    case ColourModel::ycbcr: convertSamples(p0, p1, p2, samples); break;
+    case ColourModel::cmyk: convertCmyk(p0, p1, p2, fourth + start, samples, true, true); break;
+    case ColourModel::invertedCmyk: convertCmyk(p0, p1, p2, fourth + start, samples, false, false); break;
+    case ColourModel::ycck:
+        // The encoder made Y/Cb/Cr of 255 - C, 255 - M, 255 - Y: converted
+        // back they are the colours as ink, beside an inverted K.
+        convertSamples(p0, p1, p2, samples);
+        convertCmyk(p0, p1, p2, fourth + start, samples, true, false);
+        break;
+    case ColourModel::rgb:
+    case ColourModel::unknown: break;
+    }
 }

@@ -58,13 +58,13 @@ void tjpg::parseFile(const std::string& path)
     }
 }
 
-// Copies the entropy-coded bytes from start up to the EOI marker into
-// scanStream_: runs without 0xFF in one go, stuffed 0xFF 0x00 as 0xFF, and
-// every other marker (restart markers among them) dropped; the driver finds
+// Copies the entropy-coded bytes from start up to the marker that ends the
+// scan into scanStream_: runs without 0xFF in one go, stuffed 0xFF 0x00 as
+// 0xFF, and every other marker (restart markers among them) dropped; the driver finds
 // the restart points by counting MCUs instead. Without an EOI the data runs
 // to the stream's end, less a 0xFF there: half a marker, or half a stuffed
 // byte.
-bool tjpg::copyStreamBytes(int32_t start, int32_t end)
+bool tjpg::copyStreamBytes(int32_t start, int32_t end, ScanEnd until)
 {
     scanStream_.clear();
     const uint8_t* file = fileData.data();
@@ -86,6 +86,8 @@ bool tjpg::copyStreamBytes(int32_t start, int32_t end)
             return true;
         if (next == 0x00)
             scanStream_.push_back(0xFF);
+        else if (until == ScanEnd::nextMarker && (next < 0xD0 || next > 0xD7))
+            return true;
         p += 2;
     }
 }
@@ -109,9 +111,9 @@ void reverseInto(const uint8_t* from, size_t count, uint8_t* to)
 
 }  // namespace
 
-void tjpg::extractScan(int32_t start, int32_t end)
+void tjpg::extractScan(int32_t start, int32_t end, ScanEnd until)
 {
-    scanTruncated = !copyStreamBytes(start, std::min(end, fileSize));
+    scanTruncated = !copyStreamBytes(start, std::min(end, fileSize), until);
     if (scanTruncated && scanStream_.empty())
         raiseCode(scanWithoutEndOfImage);
     const auto n = static_cast<int32_t>(scanStream_.size());

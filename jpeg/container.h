@@ -15,6 +15,7 @@ public:
     void add(std::unique_ptr<tjpgel> record) { records_.push_back(std::move(record)); }
     int32_t size() const { return static_cast<int32_t>(records_.size()); }
     const tjpgel& operator[](int32_t n) const { return *records_[static_cast<size_t>(n)]; }
+    tjpgel& at(int32_t n) { return *records_[static_cast<size_t>(n)]; }
     bool operator==(std::nullptr_t) const { return records_.empty(); }
 
 private:
@@ -22,7 +23,7 @@ private:
 };
 
 // A whole JPEG file in memory and the index of the images in it. An image
-// is what one SOS marker starts, so a thumbnail stored in an application
+// is a frame with its scans, so a thumbnail stored in an application
 // segment is an image of its own, indexed before the main picture, and the
 // secondary images that phones store after the main picture's end (MPF)
 // are indexed after it.
@@ -60,12 +61,17 @@ struct tjpg {
     void parseFile(const std::string& path);
     // Fills fileData and fileSize; raises fileNotReadable.
     void readFile(const std::string& path);
+    // Where a scan's entropy-coded data ends: at the end-of-image marker,
+    // every other marker dropped as the data is copied; or at the first
+    // marker that is not a restart marker, for frames of several scans.
+    enum class ScanEnd { endOfImage, nextMarker };
+
     // Fills the scan data of the image whose entropy-coded bytes begin at
     // start, in a stream that ends at end: stuffing and markers removed,
     // stored last byte first. Data cut off by the end of the stream is kept
     // and scanTruncated set; with no data at all, raises
     // scanWithoutEndOfImage.
-    void extractScan(int32_t start, int32_t end);
+    void extractScan(int32_t start, int32_t end, ScanEnd until = ScanEnd::endOfImage);
 
     // The extracted scan: scan()[scanLength - 1] is the first stream byte;
     // indices down to -scanPadding read as zero.
@@ -73,8 +79,8 @@ struct tjpg {
 
 private:
     void clearIndex();
-    // Returns whether the end-of-image marker was found before end.
-    bool copyStreamBytes(int32_t start, int32_t end);
+    // Returns whether the marker that ends the scan was found before end.
+    bool copyStreamBytes(int32_t start, int32_t end, ScanEnd until);
 
     // The scan as it is extracted, in stream order; kept between decodes, as
     // are fileData's and scanData's capacity, so a re-decode maps no new pages.

@@ -1,5 +1,9 @@
 #include "jpeg/decode_workspace.h"
 
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
 #include "jpeg/large_pages.h"
 
 DecodeWorkspace decodeWorkspace;
@@ -31,9 +35,33 @@ McuStart* DecodeWorkspace::mcuStarts(size_t count)
     return mcuStarts_.data();
 }
 
+void DecodeWorkspace::FreeDeleter::operator()(void* p) const { std::free(p); }
+
+int16_t* DecodeWorkspace::frameCoefficients(size_t count)
+{
+    if (frameCoefficientCount_ >= count && frameCoefficients_) {
+        std::memset(frameCoefficients_.get(), 0, count * sizeof(int16_t));
+        return frameCoefficients_.get();
+    }
+    frameCoefficients_.reset();
+    frameCoefficientCount_ = 0;
+    frameCoefficients_.reset(static_cast<int16_t*>(std::calloc(count, sizeof(int16_t))));
+    if (!frameCoefficients_)
+        throw std::bad_alloc();
+    frameCoefficientCount_ = count;
+    return frameCoefficients_.get();
+}
+
+uint8_t* DecodeWorkspace::fourthPlane(size_t count)
+{
+    fourthPlane_.resize(count);
+    return fourthPlane_.data();
+}
+
 size_t DecodeWorkspace::bytesHeld() const
 {
-    size_t bytes = coefficientRows_.capacity() * sizeof(int32_t) + mcuStarts_.capacity() * sizeof(McuStart);
+    size_t bytes = coefficientRows_.capacity() * sizeof(int32_t) + mcuStarts_.capacity() * sizeof(McuStart) +
+                   frameCoefficientCount_ * sizeof(int16_t) + fourthPlane_.capacity();
     for (const size_t size : bandBufferSizes_)
         bytes += size * sizeof(int32_t);
     return bytes;
@@ -47,4 +75,7 @@ void DecodeWorkspace::release()
         bandBufferSizes_[buffer] = 0;
     }
     mcuStarts_ = std::vector<McuStart>();
+    frameCoefficients_.reset();
+    frameCoefficientCount_ = 0;
+    fourthPlane_ = std::vector<uint8_t>();
 }

@@ -30,6 +30,13 @@ public:
     int32_t* bandBuffer(int32_t buffer, size_t values);
     // Room for count MCU starts.
     McuStart* mcuStarts(size_t count);
+    // count coefficients of a whole frame, all zero: a frame of several
+    // scans keeps every block until its last scan. Fresh memory comes
+    // zeroed from the system, so a frame that leaves much of it untouched
+    // maps little; memory kept from an earlier decode is cleared.
+    int16_t* frameCoefficients(size_t count);
+    // count samples, contents undefined: a fourth component's plane.
+    uint8_t* fourthPlane(size_t count);
 
     size_t bytesHeld() const;
     // Frees every buffer; the next decode allocates afresh.
@@ -40,6 +47,12 @@ private:
     std::unique_ptr<int32_t[]> bandBuffers_[bandBufferCount];
     size_t bandBufferSizes_[bandBufferCount] = {};
     std::vector<McuStart> mcuStarts_;
+    struct FreeDeleter {
+        void operator()(void* p) const;
+    };
+    std::unique_ptr<int16_t[], FreeDeleter> frameCoefficients_;
+    size_t frameCoefficientCount_ = 0;
+    std::vector<uint8_t> fourthPlane_;
 };
 
 // The workspace every decode of the decoder works in.

@@ -16,8 +16,6 @@ std::string withCode(const char* text, int32_t code) { return std::string(text) 
 const char* unsupportedFrameKind(int32_t marker)
 {
     switch (marker) {
-    case 0xC1: return "extended sequential JPEG (SOF1)";
-    case 0xC2: return "progressive JPEG (SOF2)";
     case 0xC3: return "lossless JPEG (SOF3)";
     case 0xC5:
     case 0xC6:
@@ -33,23 +31,24 @@ const char* unsupportedFrameKind(int32_t marker)
 }
 
 // Empty when the frame is one the decoder reads.
-std::string frameKindMessage(int32_t marker)
+std::string frameKindMessage(int32_t marker, int32_t precision)
 {
-    const char* kind = unsupportedFrameKind(marker);
-    return kind ? std::string(kind) + " is not supported" : "";
+    if (const char* kind = unsupportedFrameKind(marker))
+        return std::string(kind) + " is not supported";
+    if (isReadableFrameMarker(static_cast<uint8_t>(marker)) && precision != 8 && precision != 0)
+        return "JPEG with " + std::to_string(precision) + "-bit samples is not supported; only 8-bit";
+    return "";
 }
 
 std::string layoutMessage(const tjpgel& image)
 {
     if (!image.hasFrameHeader)
-        return "the image has no baseline frame header (SOF0)";
+        return "the image has no frame header";
     if (image.scanStart < 0)
         return "the image's scan header lies inside another segment";
-    if (image.componentCount != 3)
-        return "only 3-component Y/Cb/Cr images are supported; this one has " + std::to_string(image.componentCount);
-    if (image.scanComponentCount != 3)
-        return "non-interleaved scans are not supported";
-    return "the picture is too large, or its sampling factors or quantisation tables are not supported";
+    if (image.componentCount == 2)
+        return "images of 2 components are not supported; only of 1, 3 or 4";
+    return "the picture is too large, or a quantisation table it uses is not defined";
 }
 
 std::string entropyMessage(const tjpgel& image)
@@ -66,7 +65,7 @@ std::string entropyMessage(const tjpgel& image)
 
 std::string noImageMessage()
 {
-    const std::string kind = frameKindMessage(jpgFile.streamFrameMarker);
+    const std::string kind = frameKindMessage(jpgFile.streamFrameMarker, 0);
     if (!kind.empty())
         return kind;
     if (jpgFile.trailingFailure != 0)
@@ -88,7 +87,7 @@ std::string explainLoadFailure()
     if (image.failure != 0)
         return "the image is damaged: " + withCode(describeResultCode(image.failure), image.failure);
     if (!decodableLayout(image)) {
-        const std::string kind = frameKindMessage(image.frameMarker);
+        const std::string kind = frameKindMessage(image.frameMarker, image.samplePrecision);
         return kind.empty() ? layoutMessage(image) : kind;
     }
     return entropyMessage(image);

@@ -8,9 +8,12 @@
 #include "idct/aan.h"
 #include "idct/aan2.h"
 #include "idct/feig_winograd.h"
+#include "jpeg/colour.h"
 #include "jpeg/container.h"
 #include "jpeg/decode_choice.h"
 #include "jpeg/entropy.h"
+#include "jpeg/frame_decoder.h"
+#include "jpeg/markers.h"
 #include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
 #include "jpeg/result_codes.h"
@@ -88,14 +91,29 @@ bool decodeSelected(int32_t index)
     return false;
 }
 
+bool decodeSelectedFrame(int32_t index)
+{
+    subImageIndex = index;
+    lastDecodePath = DecodePath::frame;
+    return decodeFrame(jpgFile.images[index]);
+}
+
 }  // namespace
 
-bool decodableLayout(const tjpgel& image)
+// The row decoder takes a sequential frame of one scan that codes every
+// component: three of Y/Cb/Cr or RGB with ratios 1, 2 or 4 to the first,
+// or one of grey.
+bool rowDecodable(const tjpgel& image)
 {
-    if (image.failure != 0 || !image.hasFrameHeader || image.scanStart < 0 || image.componentCount != 3 ||
-        image.scanComponentCount != 3)
+    if (image.failure != 0 || !image.hasFrameHeader || image.scanStart < 0 || image.frameMarker == markerSof2 ||
+        image.laterScanCount > 0 || image.scanComponentCount != image.componentCount)
         return false;
     if (int64_t{image.width} * image.height > pctr::maxSamples)
+        return false;
+    const ColourModel colour = colourModelOf(image);
+    if (colour == ColourModel::grey)
+        return image.quant[image.component[0].quantTable] != nullptr;
+    if (colour != ColourModel::ycbcr && colour != ColourModel::rgb)
         return false;
     const ComponentSpec* component = image.component;
     for (int i = 0; i < 3; ++i) {
@@ -108,6 +126,8 @@ bool decodableLayout(const tjpgel& image)
     }
     return true;
 }
+
+bool decodableLayout(const tjpgel& image) { return rowDecodable(image) || frameDecodable(image); }
 
 void buildIdcts(const tjpgel& image)
 {
@@ -134,7 +154,7 @@ int32_t decodeImage(uint32_t startTick)
         return 0;
     bool decoded = false;
     try {
-        decoded = decodeSelected(index);
+        decoded = rowDecodable(jpgFile.images[index]) ? decodeSelected(index) : decodeSelectedFrame(index);
     } catch (const std::bad_alloc&) {
         picture.clear();
     }

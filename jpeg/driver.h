@@ -14,7 +14,11 @@ int32_t decodeImage(uint32_t startTick);
 // and selects the family idctIndex names into idctActive.
 void buildIdcts(const tjpgel& image);
 
-// Whether the decoder can decode this image: every segment read, an
-// interleaved scan of three components with sampling ratios 1, 2 or 4 to the luma, defined
-// quantisation tables, and a picture within the size limit.
+// Whether the row decoder (jpeg/mcu_loop.h) takes this image: every segment
+// read, a sequential frame of one scan, interleaved, of three Y/Cb/Cr or
+// RGB components with sampling ratios 1, 2 or 4 to the first, or of one
+// grey component; defined quantisation tables, and a picture within the
+// size limit. The frame decoder (jpeg/frame_decoder.h) takes the rest.
+bool rowDecodable(const tjpgel& image);
+// Whether either decoder takes it.
 bool decodableLayout(const tjpgel& image);

@@ -72,8 +72,11 @@ struct tdec {
     // Moves to the next byte boundary at a restart point.
     void alignToByte();
 
-private:
+    // Reads the scan through decoder's position, which it takes on
+    // construction and gives back on destruction (jpeg/bit_reader.h).
     class BitReader;
+
+private:
     int32_t scanLength_ = 0;
     // The byte that holds the next bit, as an index into scanData: the
     // scan is stored last byte first, so this moves downwards.

@@ -28,9 +28,16 @@ bool isFrameMarker(uint8_t code)
 // RST0..RST7, SOI and EOI.
 bool carriesLength(uint8_t code) { return code >= 0xC0 && code != 0xFF && (code < 0xD0 || code > markerEoi); }
 
-bool readByWalk(uint8_t code)
+// A frame scanned more often than this is no picture an encoder wrote;
+// its further scans are left out, so that a small file cannot make the
+// decoder go over a large frame without end.
+constexpr int32_t maxLaterScans = 1000;
+
+bool isTableSegment(uint8_t code) { return code == markerDht || code == markerDqt || code == markerDri; }
+
+bool startsWith(const uint8_t* at, int32_t available, const char* text, int32_t length)
 {
-    return code == markerSof0 || code == markerDht || code == markerSos || code == markerDqt || code == markerDri;
+    return available >= length && std::memcmp(at, text, size_t(length)) == 0;
 }
 
 int32_t offsetOf(const void* at, const uint8_t* file)
@@ -65,7 +72,13 @@ private:
         const bool own;              // the file's own stream, whose failures fail the file
         int32_t pendingFailure = 0;  // a segment of next that could not be read
         int32_t frameMarker = 0;
+        int32_t samplePrecision = 0;  // of the last frame header met
         int32_t lastImage = -1;
+        // The image of the frame whose scans are being read: set by its
+        // first scan header, cleared by the next frame header.
+        int32_t frameImage = -1;
+        bool jfif = false;
+        int32_t adobeTransform = -1;
     };
 
     std::unique_ptr<tjpgel> newRecord(int32_t end) const
@@ -89,7 +102,9 @@ private:
             const uint8_t code = file_[pos + 1];
             if (code == markerEoi)
                 return pos + 2;
-            if (readByWalk(code)) {
+            if (isFrameMarker(code))
+                startFrame(stream, pos);
+            if (readByWalk(code, pos, stream)) {
                 if (!readSegment(stream, pos))
                     return pos;
             } else if (carriesLength(code)) {
@@ -118,20 +133,52 @@ private:
             if (stream.pendingFailure == 0)
                 stream.pendingFailure = failure.code;
             pos = segmentEnd(marker, stream.end);
-            if (scanHeader)
+            if (scanHeader && stream.frameImage >= 0)
+                images_.at(stream.frameImage).failure = stream.pendingFailure;
+            else if (scanHeader)
                 addImage(stream);
             return !scanHeader;
         }
     }
 
+    // The walk reads the frame headers of 8-bit frames of the kinds the
+    // decoder knows, and every table and scan header; other frames are
+    // stepped over and explained by their marker.
+    bool readByWalk(uint8_t code, int32_t pos, const Stream& stream) const
+    {
+        if (code == markerSof0)
+            return true;
+        if (isReadableFrameMarker(code))
+            return pos + 4 < stream.end && file_[pos + 4] == 8;
+        return code == markerSos || isTableSegment(code);
+    }
+
+    // Ends the frame being read: the next frame's record keeps the tables
+    // met since its last scan header, but not its frame header.
+    void startFrame(Stream& stream, int32_t pos) const
+    {
+        stream.frameMarker = file_[pos + 1];
+        stream.samplePrecision = pos + 4 < stream.end ? file_[pos + 4] : 0;
+        if (stream.frameImage < 0)
+            return;
+        stream.frameImage = -1;
+        tjpgel& next = *stream.next;
+        next.hasFrameHeader = false;
+        next.componentCount = 0;
+        std::fill(std::begin(next.component), std::end(next.component), ComponentSpec{});
+    }
+
     void readSegmentInto(Stream& stream, int32_t& pos)
     {
+        if (stream.frameImage >= 0) {
+            readLaterSegment(stream, pos);
+            return;
+        }
         tjpgel& image = *stream.next;
         switch (file_[pos + 1]) {
         case markerSof0:
-            stream.frameMarker = markerSof0;
-            readFrameHeader(file_, pos, image);
-            break;
+        case markerSof1:
+        case markerSof2: readFrameHeader(file_, pos, image); break;
         case markerDht: readHuffmanTables(file_, pos, image); break;
         case markerDqt: readQuantTables(file_, pos, image); break;
         case markerDri: readRestartInterval(file_, pos, image); break;
@@ -148,29 +195,88 @@ private:
             splitRunSize(image);
             readScanHeader(file_, pos, image);
             image.scanStart = pos;
+            const bool framed = image.hasFrameHeader;
             addImage(stream);
+            if (framed)
+                continueFrame(stream);
+        }
+    }
+
+    // A segment after the frame's first scan header: read into a scratch
+    // record that carries the frame header, to find what cannot be read,
+    // and kept by its offset for the decoder. A failure in a nested stream
+    // marks the frame's image.
+    void readLaterSegment(Stream& stream, int32_t& pos)
+    {
+        const int32_t marker = pos;
+        const uint8_t code = file_[pos + 1];
+        tjpgel& scratch = *stream.next;
+        if (code == markerSos) {
+            if (stream.pendingFailure != 0) {
+                if (stream.own)
+                    raiseCode(stream.pendingFailure);
+                images_.at(stream.frameImage).failure = stream.pendingFailure;
+            }
+            readScanHeader(file_, pos, scratch);
+        } else if (code == markerDht) {
+            readHuffmanTables(file_, pos, scratch);
+        } else if (code == markerDqt) {
+            readQuantTables(file_, pos, scratch);
+        } else {
+            readRestartInterval(file_, pos, scratch);
+        }
+        tjpgel& frame = images_.at(stream.frameImage);
+        if (frame.laterScanCount < maxLaterScans) {
+            frame.laterSegments.push_back(marker);
+            frame.laterScanCount += code == markerSos;
         }
     }
 
     void addImage(Stream& stream)
     {
         stream.next->frameMarker = stream.frameMarker;
+        stream.next->samplePrecision = stream.samplePrecision;
         stream.next->failure = stream.pendingFailure;
+        stream.next->jfif = stream.jfif;
+        stream.next->adobeTransform = stream.adobeTransform;
         stream.lastImage = images_.size();
         images_.add(std::move(stream.next));
         stream.next = newRecord(stream.end);
         stream.pendingFailure = 0;
     }
 
+    // The frame's later scan headers name its components by identifier.
+    void continueFrame(Stream& stream)
+    {
+        stream.frameImage = stream.lastImage;
+        const tjpgel& frame = images_[stream.frameImage];
+        tjpgel& scratch = *stream.next;
+        scratch.hasFrameHeader = true;
+        scratch.componentCount = frame.componentCount;
+        std::copy_n(frame.component, 4, scratch.component);
+    }
+
     void stepOverSegment(Stream& stream, int32_t& pos)
     {
         const uint8_t code = file_[pos + 1];
         const int32_t end = segmentEnd(pos, stream.end);
-        if (isFrameMarker(code))
-            stream.frameMarker = code;
+        noteColourMarker(stream, code, pos + 4, end);
         if (isApplicationSegment(code) && stream.depth < maxNesting)
             indexNestedStreams(pos + 4, end, stream.depth + 1);
         pos = end;
+    }
+
+    // JFIF APP0 and Adobe APP14 (whose transform flag is the twelfth
+    // payload byte) tell how three or four components are coded.
+    static constexpr uint8_t markerApp0 = 0xE0, markerApp14 = 0xEE;
+
+    void noteColourMarker(Stream& stream, uint8_t code, int32_t payload, int32_t end) const
+    {
+        const int32_t available = end - payload;
+        if (code == markerApp0 && startsWith(file_ + payload, available, "JFIF", 5))
+            stream.jfif = true;
+        if (code == markerApp14 && available >= 12 && startsWith(file_ + payload, available, "Adobe", 5))
+            stream.adobeTransform = file_[payload + 11];
     }
 
     // The end of the segment whose marker is at m, by its length field,

@@ -32,6 +32,8 @@ void tjpgel::clear()
     componentCount = 0;
     scanComponentCount = 0;
     restartInterval = 0;
+    laterSegments.clear();
+    laterScanCount = 0;
     scanLength = 0;
 }
 
@@ -48,6 +50,8 @@ void tjpgel::assign(const tjpgel& other)
     spectralEnd = other.spectralEnd;
     approxHigh = other.approxHigh;
     approxLow = other.approxLow;
+    std::copy_n(other.scanComponent, 4, scanComponent);
+    scanSelectorCount = other.scanSelectorCount;
     std::copy_n(other.component, 4, component);
     for (int q = 0; q < 4; ++q)
         quant[q] = copyArray(other.quant[q], 64);
@@ -66,5 +70,10 @@ void tjpgel::assign(const tjpgel& other)
     hasFrameHeader = other.hasFrameHeader;
     streamEnd = other.streamEnd;
     frameMarker = other.frameMarker;
+    samplePrecision = other.samplePrecision;
     failure = other.failure;
+    laterSegments = other.laterSegments;
+    laterScanCount = other.laterScanCount;
+    jfif = other.jfif;
+    adobeTransform = other.adobeTransform;
 }

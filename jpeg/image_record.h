@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 // Tables of one component. Components numbered 1..4 sit at identifier - 1;
 // a frame that numbers them otherwise (0, 1, 2, or 'R', 'G', 'B') has them
@@ -29,8 +30,11 @@ struct RunSize {
     int16_t size;
 };
 
-// Everything one embedded image needs for decoding: what the segments
-// between the previous SOS (or the file start) and its own SOS define.
+// Everything one embedded image needs for decoding. An image is a frame:
+// its frame header and every scan that belongs to it. The record holds what
+// the segments between the previous frame's scans (or the file start) and
+// the frame's first scan header define, and where the segments that
+// redefine tables for its later scans, and those scans, lie.
 // Huffman table index t = class * 4 + identifier: 0..3 DC, 4..7 AC.
 struct tjpgel {
     int32_t width = 0;
@@ -41,6 +45,10 @@ struct tjpgel {
     int32_t spectralEnd = 0;
     int32_t approxHigh = 0;
     int32_t approxLow = 0;
+    // The places of the scan's components, in the order its header names
+    // them, and how many selectors the header holds (up to 5: one too many).
+    int32_t scanComponent[4] = {};
+    int32_t scanSelectorCount = 0;
     ComponentSpec component[4];
     std::unique_ptr<int32_t[]> quant[4];  // 64 values in zig-zag order, or null
     // The Huffman tables as DHT segments define them: counts per length,
@@ -65,9 +73,21 @@ struct tjpgel {
     // The frame marker (SOF0..SOF15) last met in this image's stream before
     // its scan; 0 if none.
     int32_t frameMarker = 0;
+    // The sample precision that frame header gives, in bits; 0 if none.
+    int32_t samplePrecision = 0;
     // The code of a segment of this image that could not be read, 0 if none:
     // such an image is kept in the index, in its place, but cannot be decoded.
     int32_t failure = 0;
+    // The DHT, DQT, DRI and SOS segments of the frame after its first scan
+    // header, by the offsets of their markers, in file order: a
+    // progressive or non-interleaved frame's later scans and their tables.
+    std::vector<int32_t> laterSegments;
+    int32_t laterScanCount = 0;  // the scan headers among them
+    // Markers of the image's stream before its frame that say how its
+    // components are coded: a JFIF APP0, an Adobe APP14 and its transform
+    // flag (-1 when there is none).
+    bool jfif = false;
+    int32_t adobeTransform = -1;
 
     tjpgel() = default;
     tjpgel(const tjpgel&) = delete;

@@ -1,5 +1,6 @@
 #include "jpeg/markers.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "jpeg/result_codes.h"
@@ -61,9 +62,11 @@ int32_t componentPlace(const tjpgel& image, int32_t id)
 
 }  // namespace
 
+bool isReadableFrameMarker(uint8_t code) { return code == markerSof0 || code == markerSof1 || code == markerSof2; }
+
 bool readFrameHeader(const uint8_t* file, int32_t& pos, tjpgel& image)
 {
-    if (!markerAt(file, pos, image, markerSof0))
+    if (pos < 0 || pos + 1 >= image.streamEnd || file[pos] != 0xFF || !isReadableFrameMarker(file[pos + 1]))
         return false;
     const int32_t m = pos;
     if (pastEnd(int64_t{m} + 10, image))
@@ -81,6 +84,8 @@ bool readFrameHeader(const uint8_t* file, int32_t& pos, tjpgel& image)
         components[i] = readFrameComponent(file, pos, image, components, i);
         fromOne = fromOne && numberedFromOne(components[i].id);
     }
+    // A lone component sits first whatever its number: it is the grey.
+    fromOne = fromOne && image.componentCount > 1;
     for (int32_t i = 0; i < image.componentCount; ++i)
         image.component[fromOne ? components[i].id - 1 : i] = components[i];
     image.hasFrameHeader = true;
@@ -98,6 +103,7 @@ bool readScanHeader(const uint8_t* file, int32_t& pos, tjpgel& image)
         raiseCode(scanHeaderTooShort);
     const int32_t length = readWord(file, m + 2);
     image.scanComponentCount = file[m + 4];
+    image.scanSelectorCount = 0;
     pos = m + 5;
     if (image.scanComponentCount > 4)
         raiseCode(scanTooManyComponents);
@@ -111,6 +117,9 @@ bool readScanHeader(const uint8_t* file, int32_t& pos, tjpgel& image)
             raiseCode(scanSelectorInvalid);
         image.component[place].dcTable = dcTable;
         image.component[place].acTable = acTable;
+        if (image.scanSelectorCount < 4)
+            image.scanComponent[image.scanSelectorCount] = place;
+        image.scanSelectorCount = std::min(image.scanSelectorCount + 1, 5);
         pos += 2;
     }
     if (pastEnd(int64_t{pos} + 2, image))
@@ -161,11 +170,17 @@ uint8_t nextByte(const uint8_t* file, int32_t& pos, const tjpgel& image, int32_t
 bool readQuantTables(const uint8_t* file, int32_t& pos, tjpgel& image)
 {
     return readTableSegment(file, pos, image, markerDqt, quantHeaderTooShort, [&](int32_t precision, int32_t id) {
-        if (precision != 0 || id > 3)
+        // 16-bit values are for extended and progressive frames; a
+        // baseline frame that uses them decodes as well.
+        if (precision > 1 || id > 3)
             raiseCode(quantTableUnsupported);
         image.quant[id] = std::make_unique<int32_t[]>(64);
-        for (int k = 0; k < 64; ++k)
-            image.quant[id][k] = nextByte(file, pos, image, quantValuesTruncated);
+        for (int k = 0; k < 64; ++k) {
+            int32_t value = nextByte(file, pos, image, quantValuesTruncated);
+            if (precision == 1)
+                value = value << 8 | nextByte(file, pos, image, quantValuesTruncated);
+            image.quant[id][k] = value;
+        }
     });
 }
 

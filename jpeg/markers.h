@@ -8,6 +8,8 @@
 // marker and returns false without moving if not; otherwise it reads the
 // segment into image, leaves pos after what it consumed and returns true,
 // or raises a result code. image.fileSize bounds every read of file.
+// SOF0, SOF1 and SOF2: the frame types the decoder reads.
+bool isReadableFrameMarker(uint8_t code);
 bool readFrameHeader(const uint8_t* file, int32_t& pos, tjpgel& image);
 bool readScanHeader(const uint8_t* file, int32_t& pos, tjpgel& image);
 bool readQuantTables(const uint8_t* file, int32_t& pos, tjpgel& image);
@@ -16,6 +18,8 @@ bool readRestartInterval(const uint8_t* file, int32_t& pos, tjpgel& image);
 
 enum MarkerCode : uint8_t {
     markerSof0 = 0xC0,
+    markerSof1 = 0xC1,
+    markerSof2 = 0xC2,
     markerDht = 0xC4,
     markerEoi = 0xD9,
     markerSos = 0xDA,

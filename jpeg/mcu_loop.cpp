@@ -208,6 +208,13 @@ constexpr int64_t pipelineMinimumBlocks = 4096;
 McuLayout McuLayout::of(const tjpgel& image)
 {
     McuLayout layout;
+    layout.colour = colourModelOf(image);
+    if (layout.colour == ColourModel::grey) {
+        layout.rows = ceilDiv(image.height, 8);
+        layout.cols = ceilDiv(image.width, 8);
+        layout.h[0] = layout.v[0] = layout.sx[0] = layout.sy[0] = layout.blocksPerMcu = 1;
+        return layout;
+    }
     const ComponentSpec* component = image.component;
     layout.rows = ceilDiv(image.height, 8 * component[0].vSampling);
     layout.cols = ceilDiv(image.width, 8 * component[0].hSampling);

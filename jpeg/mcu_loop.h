@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "jpeg/colour.h"
 #include "jpeg/image_record.h"
 
 // Threads a decode may use: 1 keeps everything on the calling thread (kept
@@ -10,13 +11,15 @@
 // where it outweighs the rest. The output is the same.
 extern int32_t decodeThreads;
 
-// Block geometry of an interleaved scan of components 1, 2, 3 (T.81 A.2.3).
+// Block geometry of an interleaved scan of components 1, 2, 3 (T.81 A.2.3),
+// or of the one scan of a grey picture, block by block.
 struct McuLayout {
     int32_t rows = 0;
     int32_t cols = 0;
     int32_t h[3] = {}, v[3] = {};    // sampling factors
     int32_t sx[3] = {}, sy[3] = {};  // replication up to the luma's resolution
     int32_t blocksPerMcu = 0;
+    ColourModel colour = ColourModel::ycbcr;  // grey, ycbcr or rgb
 
     static McuLayout of(const tjpgel& image);
 };
@@ -40,6 +43,7 @@ enum class DecodePath {
     cutScan,      // a scan cut short, on the calling thread
     rowPipeline,  // the calling thread entropy-decodes rows, both threads finish them
     bands,        // the scan cut into bands, both threads entropy-decode
+    frame,        // by the frame decoder, through coefficients of the whole frame
 };
 extern DecodePath lastDecodePath;
 

@@ -79,5 +79,5 @@ void McuRows::convertRow(int32_t mr) const
         return;
     const int32_t rowsPerMcu = 8 * layout_.v[0];
     const int32_t first = mr * rowsPerMcu;
-    convertPictureRows(first, std::min(rowsPerMcu, picture.height[0] - first));
+    convertPictureRowsFrom(layout_.colour, nullptr, first, std::min(rowsPerMcu, picture.height[0] - first));
 }

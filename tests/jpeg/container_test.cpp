@@ -52,7 +52,7 @@ const CodeCase codeCases[] = {
     {"AcTableAboveThree", {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x04, 0x00, 0x3F, 0x00}, 304},
     {"SpectralSelectionCutShort", {0xFF, 0xDA, 0x00, 0x08, 0x01, 0x01, 0x00, 0x00, 0x3F}, 305},
     {"QuantHeaderCutShort", {0xFF, 0xDB, 0x00}, 401},
-    {"SixteenBitQuantTable", quantTable(0x10, 64), 402},
+    {"QuantPrecisionTwo", quantTable(0x20, 64), 402},
     {"QuantIdFour", quantTable(0x04, 64), 402},
     {"QuantValuesCutShort", quantTable(0x00, 10), 403},
     {"HuffmanHeaderCutShort", {0xFF, 0xC4, 0x00}, 501},
@@ -197,7 +197,7 @@ TEST(ParseFile, TablesAfterTheLastScanBelongToNoImage)
     EXPECT_EQ(jpgFile.images[0].quant[2], nullptr);
 }
 
-TEST(ParseFile, NonInterleavedFileGivesOneImagePerScan)
+TEST(ParseFile, FrameOfSeveralScansIsOneImage)
 {
     MemoryFiles files;
     files.add("planar.jpg", join({soi(),
@@ -212,11 +212,10 @@ TEST(ParseFile, NonInterleavedFileGivesOneImagePerScan)
                                   eoi()}));
     jpgFile.parseFile("planar.jpg");
     ASSERT_EQ(jpgFile.error, 0);
-    ASSERT_EQ(jpgFile.count, 3);
+    ASSERT_EQ(jpgFile.count, 1);
     EXPECT_TRUE(jpgFile.images[0].hasFrameHeader);
-    EXPECT_FALSE(jpgFile.images[1].hasFrameHeader);
-    EXPECT_FALSE(jpgFile.images[2].hasFrameHeader);
-    EXPECT_EQ(jpgFile.images[2].scanComponentCount, 1);
+    EXPECT_EQ(jpgFile.images[0].scanComponentCount, 1);
+    EXPECT_EQ(jpgFile.images[0].laterScanCount, 2);
 }
 
 // A picture of zero-coded blocks: its tables, frame and scan.
@@ -322,15 +321,14 @@ TEST(ParseFile, NestedStreamsAreLookedForFourLevelsDown)
 
 TEST(ParseFile, FrameMarkersAreNotedFromTheStructure)
 {
-    const Bytes progressive = {0xFF, 0xC2, 0x00, 0x0B, 8, 0, 8, 0, 8, 1, 1, 0x11, 0};
-    const Bytes file =
-        join({soi(), segment(0xFE, {0xFF, 0xC9}), zeroTables(), progressive, sosColour(), {0x00}, eoi()});
+    const Bytes lossless = {0xFF, 0xC3, 0x00, 0x0B, 8, 0, 8, 0, 8, 1, 1, 0x11, 0};
+    const Bytes file = join({soi(), segment(0xFE, {0xFF, 0xC9}), zeroTables(), lossless, sosColour(), {0x00}, eoi()});
     MemoryFiles files;
-    files.add("sof2.jpg", file);
-    jpgFile.parseFile("sof2.jpg");
+    files.add("sof3.jpg", file);
+    jpgFile.parseFile("sof3.jpg");
     ASSERT_EQ(jpgFile.count, 1);
-    EXPECT_EQ(jpgFile.streamFrameMarker, 0xC2);
-    EXPECT_EQ(jpgFile.images[0].frameMarker, 0xC2);
+    EXPECT_EQ(jpgFile.streamFrameMarker, 0xC3);
+    EXPECT_EQ(jpgFile.images[0].frameMarker, 0xC3);
     EXPECT_FALSE(jpgFile.images[0].hasFrameHeader);
 }
 

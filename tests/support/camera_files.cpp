@@ -16,7 +16,7 @@ constexpr int32_t mainWidth = 48, mainHeight = 32;
 
 CameraImage encoded(int32_t width, int32_t height, uint32_t seed, const EncodeOptions& options)
 {
-    return {width, height, !options.greyscale, encodeJpeg(makePhotoLike(width, height, seed), options)};
+    return {width, height, encodeJpeg(makePhotoLike(width, height, seed), options)};
 }
 
 Bytes mainPicture(const EncodeOptions& options = {90, Subsampling::s420})
@@ -37,7 +37,7 @@ CameraFile withImages(std::string name, Bytes bytes, std::vector<CameraImage> be
                       const std::vector<CameraImage>& after = {})
 {
     CameraFile file{std::move(name), std::move(bytes), static_cast<int32_t>(before.size()), std::move(before)};
-    file.images.push_back({mainWidth, mainHeight, true, file.bytes});
+    file.images.push_back({mainWidth, mainHeight, file.bytes});
     file.images.insert(file.images.end(), after.begin(), after.end());
     return file;
 }

@@ -16,8 +16,7 @@ namespace camerafiles {
 struct CameraImage {
     int32_t width = 0;
     int32_t height = 0;
-    bool baselineColour = true;  // three components in one baseline scan
-    Bytes stream;                // the image on its own, SOI to EOI, for libjpeg-turbo
+    Bytes stream;  // the image on its own, SOI to EOI, for libjpeg-turbo
 };
 
 struct CameraFile {

@@ -55,17 +55,17 @@ struct FailureCase {
 
 TEST_F(ViewerDecodeTool, FailuresExplainThemselves)
 {
-    const std::string progressive = path("progressive.jpg");
+    const std::string lossless = path("lossless.jpg");
     const std::string noScanData = path("no-scan-data.jpg");
     const std::string photo = readFile(path("photo.jpg"));
     writeFile(noScanData, photo.substr(0, photo.find("\xFF\xDA") + 14));
-    // An SOF2 frame type where the baseline marker would be.
-    std::string sof2 = photo;
-    sof2[sof2.find("\xFF\xC0") + 1] = '\xC2';
-    writeFile(progressive, sof2);
+    // An SOF3 frame type where the baseline marker would be.
+    std::string sof3 = photo;
+    sof3[sof3.find("\xFF\xC0") + 1] = '\xC3';
+    writeFile(lossless, sof3);
     const FailureCase cases[] = {
         {"Missing", path("missing.jpg"), 1, "the file cannot be opened or read (101)"},
-        {"Progressive", progressive, 1, "progressive JPEG (SOF2) is not supported"},
+        {"Lossless", lossless, 1, "lossless JPEG (SOF3) is not supported"},
         {"NoScanData", noScanData, 1, "unexpected end of file before the end-of-image marker (601)"},
         {"NoSuchImage", "--image 3 " + path("photo.jpg"), 1, "there is no image 3; the file holds 1"},
         {"UnknownFamily", "--idct dct " + path("photo.jpg"), 2, "usage: viewer-decode"},

@@ -1,0 +1,246 @@
+#include "jpeg/frame_decoder.h"
+
+#include <algorithm>
+#include <array>
+
+#include "idct/tidct.h"
+#include "jpeg/block_store.h"
+#include "jpeg/colour.h"
+#include "jpeg/container.h"
+#include "jpeg/decode_workspace.h"
+#include "jpeg/driver.h"
+#include "jpeg/entropy.h"
+#include "jpeg/frame_layout.h"
+#include "jpeg/huffman.h"
+#include "jpeg/markers.h"
+#include "jpeg/picture.h"
+#include "jpeg/result_codes.h"
+#include "jpeg/scan_coefficients.h"
+#include "jpeg/zigzag.h"
+
+namespace {
+
+// Two bytes a coefficient: up to a gibibyte, what the largest picture of
+// three full-resolution components takes and a little over.
+constexpr int64_t maxFrameCoefficients = int64_t{1} << 29;
+
+int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) + uint32_t(b)); }
+int32_t wrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) * uint32_t(b)); }
+
+bool progressive(const tjpgel& image) { return image.frameMarker == markerSof2; }
+
+// The scan decoder's view of the scan header in image; nullopt-like count
+// 0 when the header names components the frame lacks, twice, or coefficient
+// ranges a scan of its kind cannot have (T.81 G.1.1.1.1).
+ScanShape shapeOf(const tjpgel& image, const FrameLayout& layout)
+{
+    ScanShape shape;
+    const int32_t count = image.scanComponentCount;
+    if (count < 1 || count > 4 || image.scanSelectorCount != count)
+        return {};
+    for (int32_t s = 0; s < count; ++s) {
+        shape.component[s] = layout.componentAt(image.scanComponent[s]);
+        if (shape.component[s] < 0 || std::count(shape.component, shape.component + s, shape.component[s]) > 0)
+            return {};
+    }
+    shape.count = count;
+    if (!progressive(image))
+        return shape;  // sequential: every coefficient, whatever the header says
+    shape.ss = image.spectralStart;
+    shape.se = image.spectralEnd;
+    shape.ah = image.approxHigh;
+    shape.al = image.approxLow;
+    const bool dc = shape.ss == 0;
+    if (shape.se > 63 || shape.ss > shape.se || (dc && shape.se != 0) || (!dc && count != 1) || shape.al > 13 ||
+        shape.ah > 13)
+        return {};
+    return shape;
+}
+
+class FrameDecode {
+public:
+    explicit FrameDecode(const tjpgel& record) : record_(record), layout_(FrameLayout::of(record)) {}
+
+    bool run()
+    {
+        int16_t* all = decodeWorkspace.frameCoefficients(size_t(layout_.coefficientCount()));
+        for (int32_t n = 0, offset = 0; n < layout_.count; offset += int32_t(layout_.blockCount(n) * 64), ++n)
+            coefficients_[n] = all + offset;
+        tjpgel& image = decoder.image;
+        image.assign(record_);
+        if (!decodeScans(image))
+            return false;
+        if (!latchMissingTables(image))
+            return false;
+        buildIdcts(image);
+        if (!picture.allocate(record_.width, record_.height))
+            return false;
+        if (layout_.count == 4)
+            fourth_ = decodeWorkspace.fourthPlane(size_t(picture.size[0]));
+        finishRows(colourModelOf(record_));
+        picture.colourState = 0;
+        return true;
+    }
+
+private:
+    // The first scan, then the record's later segments in file order:
+    // tables into image, and each scan as it comes. Stops early, keeping
+    // what it has, where the file ends inside a scan or before a later
+    // scan's data.
+    bool decodeScans(tjpgel& image)
+    {
+        int32_t scanStart = record_.scanStart;
+        size_t next = 0;
+        for (bool first = true;; first = false) {
+            const ScanOutcome outcome = decodeScan(image, scanStart, first);
+            if (outcome == ScanOutcome::failed)
+                return false;
+            if (outcome == ScanOutcome::dataEnded)
+                return true;
+            scanStart = applyUntilScan(image, next);
+            if (scanStart < 0)
+                return true;
+        }
+    }
+
+    // Reads the later segments from next up to and including the next
+    // scan header; returns where that scan's data starts, -1 at the end.
+    int32_t applyUntilScan(tjpgel& image, size_t& next)
+    {
+        const uint8_t* file = jpgFile.fileData.data();
+        while (next < record_.laterSegments.size()) {
+            int32_t pos = record_.laterSegments[next++];
+            if (readScanHeader(file, pos, image))
+                return pos;
+            readHuffmanTables(file, pos, image) || readQuantTables(file, pos, image) ||
+                readRestartInterval(file, pos, image);
+        }
+        return -1;
+    }
+
+    ScanOutcome decodeScan(tjpgel& image, int32_t scanStart, bool first)
+    {
+        const ScanShape shape = shapeOf(image, layout_);
+        if (shape.count == 0)
+            return ScanOutcome::failed;
+        try {
+            jpgFile.extractScan(scanStart, record_.streamEnd, tjpg::ScanEnd::nextMarker);
+        } catch (const JpegError&) {
+            // No data at all: a first scan fails as any other would; a
+            // later one means the file ends here.
+            return first ? ScanOutcome::failed : ScanOutcome::dataEnded;
+        }
+        latchTables(image, shape);
+        buildHuffmanCodes(image);
+        splitRunSize(image);
+        image.scanLength = jpgFile.scanLength;
+        decoder.buildLookahead();
+        decoder.startScan(jpgFile.scan(), image.scanLength);
+        const ScanOutcome outcome =
+            decodeScanCoefficients(decoder, layout_, shape, coefficients_, jpgFile.scanTruncated);
+        return jpgFile.scanTruncated && outcome == ScanOutcome::decoded ? ScanOutcome::dataEnded : outcome;
+    }
+
+    // A component is dequantised with the table its first scan found
+    // (T.81 G.1.1.1.1: tables may change between scans).
+    void latchTables(const tjpgel& image, const ScanShape& shape)
+    {
+        for (int32_t s = 0; s < shape.count; ++s) {
+            const int32_t n = shape.component[s];
+            const int32_t* table = image.quant[image.component[layout_.component[n].place].quantTable].get();
+            if (!latched_[n] && table) {
+                std::copy_n(table, 64, quant_[n].begin());
+                latched_[n] = true;
+            }
+        }
+    }
+
+    // Components no scan reached keep the table in force at the end; the
+    // inverse DCTs are then built from each component's own table.
+    bool latchMissingTables(tjpgel& image)
+    {
+        for (int32_t n = 0; n < layout_.count; ++n) {
+            const int32_t tq = image.component[layout_.component[n].place].quantTable;
+            if (!latched_[n] && !image.quant[tq])
+                return false;
+            if (latched_[n]) {
+                image.quant[tq] = std::make_unique<int32_t[]>(64);
+                std::copy_n(quant_[n].begin(), 64, image.quant[tq].get());
+            }
+            dcQuant_[n] = image.quant[tq][0];
+        }
+        return true;
+    }
+
+    SamplePlane targetOf(int32_t n) const
+    {
+        uint8_t* data = n < 3 ? picture.plane[n].get() : fourth_;
+        return {data, picture.width[0], picture.height[0]};
+    }
+
+    // MCU row by MCU row, so that the rows each completes are converted
+    // while they are in the cache.
+    void finishRows(ColourModel model)
+    {
+        const int32_t rowsPerMcu = 8 * layout_.vMax;
+        for (int32_t mr = 0; mr < layout_.mcusHigh; ++mr) {
+            for (int32_t n = 0; n < layout_.count; ++n)
+                finishComponentRow(n, mr);
+            const int32_t first = mr * rowsPerMcu;
+            convertPictureRowsFrom(model, fourth_, first, std::min(rowsPerMcu, picture.height[0] - first));
+        }
+    }
+
+    void finishComponentRow(int32_t n, int32_t mr)
+    {
+        const FrameComponent& c = layout_.component[n];
+        const SamplePlane target = targetOf(n);
+        const Upsampling up{c.h, layout_.hMax, c.v, layout_.vMax};
+        tidct* idct = idctActive[decoder.image.component[c.place].quantTable];
+        alignas(64) int32_t block[64];
+        const int32_t lastRow = std::min(c.ownBlocksHigh, (mr + 1) * c.v);
+        for (int32_t by = mr * c.v; by < lastRow; ++by) {
+            const int16_t* coefficients = coefficients_[n] + int64_t{by} * c.blocksWide * 64;
+            for (int32_t bx = 0; bx < c.ownBlocksWide; ++bx, coefficients += 64) {
+                prepareBlock(coefficients, dcQuant_[n], block);
+                idct->transform(block);
+                storeScaledBlock(block, target, by, bx, up);
+            }
+        }
+    }
+
+    // What the transforms take: natural order, the DC term dequantised and
+    // level-shifted, the AC terms as coded (the transforms dequantise).
+    static void prepareBlock(const int16_t* zigzagOrdered, int32_t dcQuant, int32_t* block)
+    {
+        for (int n = 0; n < 64; ++n)
+            block[n] = zigzagOrdered[zigzag[n]];
+        block[0] = wrapAdd(wrapMul(zigzagOrdered[0], dcQuant), tdec::levelShift);
+    }
+
+    const tjpgel& record_;
+    const FrameLayout layout_;
+    int16_t* coefficients_[4] = {};
+    std::array<int32_t, 64> quant_[4] = {};
+    bool latched_[4] = {};
+    int32_t dcQuant_[4] = {};
+    uint8_t* fourth_ = nullptr;
+};
+
+}  // namespace
+
+bool frameDecodable(const tjpgel& image)
+{
+    if (image.failure != 0 || !image.hasFrameHeader || image.scanStart < 0 || image.width <= 0 || image.height <= 0)
+        return false;
+    if (int64_t{image.width} * image.height > pctr::maxSamples)
+        return false;
+    const FrameLayout layout = FrameLayout::of(image);
+    for (int32_t n = 0; n < layout.count; ++n)
+        if (!image.quant[image.component[layout.component[n].place].quantTable])
+            return false;
+    return layout.count == image.componentCount && colourModelOf(image) != ColourModel::unknown &&
+           layout.coefficientCount() <= maxFrameCoefficients;
+}
+
+bool decodeFrame(const tjpgel& image) { return FrameDecode(image).run(); }
