@@ -83,6 +83,10 @@ const FrameCase frameCases[] = {
     {"SamplingChromaFinerThanLumaOdd", 37, 23, {.quality = 90, .sampling = {S{}, S{2, 2}, S{2, 2}}}, sof0},
     {"SamplingLuma2x2Chroma1x2And2x1", 97, 61, {.quality = 90, .sampling = {S{2, 2}, S{1, 2}, S{2, 1}}}, sof0},
     {"SamplingLuma1x2Chroma2x1And1x1", 71, 45, {.quality = 90, .sampling = {S{1, 2}, S{2, 1}, S{}}}, sof0},
+    // Sixteen luma blocks to one of chroma: more than an interleaved scan
+    // may carry (ten blocks), so each component has scans of its own.
+    {"ScanPerComponentLuma4x4", 97, 61, {.quality = 90, .sampling = {S{4, 4}, S{}, S{}}, .scans = crYCbScans}, sof0},
+    {"SpectralScriptLuma4x4", 97, 61, {.quality = 90, .sampling = {S{4, 4}, S{}, S{}}, .scans = spectralScript}, sof2},
     {"Sampling420Odd", 37, 23, {.quality = 90}, sof0},
     {"Sampling420OddRestart1", 37, 23, {.quality = 75, .restartInterval = 1}, sof0},
     {"SixteenBitTablesQ10", 80, 56, {.quality = 10, .forceBaseline = false}, sof1},
