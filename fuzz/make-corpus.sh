@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Writes the seed corpus of every fuzz target into DIR (default
 # /tmp/viewer-fuzz-corpus): DIR/decode, DIR/bmp, DIR/view, DIR/input.
-# Small JPEGs of each layout made with cjpeg (libjpeg-turbo-progs), BMPs
-# made with ImageMagick, and a few fixed byte patterns. A decode seed starts
-# with one byte that selects the inverse-DCT family. With VIEWER_CAMERA_FILES
-# naming a built write_camera_files (tests/fuzz_seeds), the decode seeds also
-# get files laid out as cameras and phones write them: EXIF, ICC, Photoshop
-# and MPF segments, stray marker pairs, data after the end, cut scans.
+# Small JPEGs of each layout made with cjpeg (libjpeg-turbo-progs): sampling
+# factors, restarts, greyscale, progressive and custom scan scripts, one scan
+# per component, RGB, 16-bit tables, a progressive file cut short; CMYK as
+# ImageMagick writes it; BMPs made with ImageMagick, and a few fixed byte
+# patterns. A decode seed starts with one byte that selects the inverse-DCT
+# family. With VIEWER_CAMERA_FILES naming a built write_camera_files
+# (tests/fuzz_seeds), the decode seeds also get files laid out as cameras
+# and phones write them: EXIF, ICC, Photoshop and MPF segments, stray marker
+# pairs, data after the end, cut scans.
 set -euo pipefail
 out="${1:-/tmp/viewer-fuzz-corpus}"
 mkdir -p "$out"/{decode,bmp,view,input}
@@ -27,12 +30,71 @@ jpegs=(
   "optimized:-sample 2x2 -optimize"
   "grey:-grayscale"
   "progressive:-progressive"
+  "progressive-restart:-progressive -restart 1B"
+  "approximation:-scans $work/approximation.scans"
+  "scan-per-component:-scans $work/per-component.scans -restart 2B"
+  "s440:-sample 1x2"
+  "s410:-sample 4x2"
+  "luma3x1:-sample 3x1"
+  "chroma2x2:-sample 1x1,2x2,2x2"
+  "mixed-sampling:-sample 2x2,1x2,2x1"
+  "rgb:-rgb"
+  "sixteen-bit-tables:-quality 5"
 )
+
+# Successive approximation on luma and chroma, DC refined in steps, each AC
+# band first with bits held back, then refined.
+cat > "$work/approximation.scans" <<'SCANS'
+0,1,2: 0-0, 0, 2;
+0: 1-5, 0, 2;
+2: 1-63, 0, 1;
+1: 1-63, 0, 2;
+0: 6-63, 0, 2;
+1: 1-63, 2, 1;
+0: 1-63, 2, 1;
+0: 0-0, 2, 1;
+1,2: 0-0, 2, 1;
+0,1,2: 0-0, 1, 0;
+2: 1-63, 1, 0;
+1: 1-63, 1, 0;
+0: 1-63, 1, 0;
+SCANS
+# Sequential, one scan per component, Cr first.
+printf '2;\n0;\n1;\n' > "$work/per-component.scans"
+
 for entry in "${jpegs[@]}"; do
   name="${entry%%:*}"
+  # A later -quality overrides the first.
   # shellcheck disable=SC2086
   cjpeg -quality 75 ${entry#*:} "$work/photo.ppm" > "$work/$name.jpg"
 done
+
+# Drops the Adobe segment that libjpeg writes right after the SOI: RGB is
+# then marked by its component identifiers alone, and four components are
+# read as CMYK stored as it is.
+withoutAdobeSegment() {
+  [ "$(od -A n -t x1 -j 2 -N 2 "$1" | tr -d ' ')" = ffee ] || { echo "no Adobe segment after the SOI of $1" >&2; exit 1; }
+  { head -c 2 "$1"; tail -c +19 "$1"; } > "$2"
+}
+withoutAdobeSegment "$work/rgb.jpg" "$work/rgb-by-ids.jpg"
+# ImageMagick writes CMYK as YCCK under an Adobe marker with transform 2,
+# its inks inverted.
+convert "$work/photo.ppm" -colorspace CMYK -quality 75 "$work/ycck.jpg"
+withoutAdobeSegment "$work/ycck.jpg" "$work/four-components-unmarked.jpg"
+# A progressive file cut halfway through the data of its last scan, luma's
+# final refinement, and not after a 0xFF, which would leave half a marker.
+# The gradient leaves that scan a few bytes; a noisy picture fills it.
+convert -seed 7 -size 48x32 plasma:fractal -depth 8 "ppm:$work/noisy.ppm"
+cjpeg -quality 75 -progressive "$work/noisy.ppm" > "$work/noisy-progressive.jpg"
+byteAt() { od -A n -t u1 -j "$2" -N 1 "$1" | tr -d ' '; }
+whole="$work/noisy-progressive.jpg"
+lastScan=$(od -A d -t x1 -v -w1 "$whole" |
+  awk 'previous == "ff" && $2 == "da" { at = previousOffset } { previous = $2; previousOffset = $1 + 0 } END { print at }')
+scanData=$((lastScan + 2 + $(byteAt "$whole" $((lastScan + 2))) * 256 + $(byteAt "$whole" $((lastScan + 3)))))
+cut=$(((scanData + $(stat -c %s "$whole") - 2) / 2))
+while [ "$(byteAt "$whole" $((cut - 1)))" = 255 ]; do cut=$((cut - 1)); done
+head -c "$cut" "$whole" > "$work/progressive-cut.jpg"
+rm "$whole"
 cjpeg -quality 60 -sample 1x1 "$work/thumb.ppm" > "$work/thumb.jpg"
 
 # A main picture with the thumbnail in an APP1 segment after its SOI.

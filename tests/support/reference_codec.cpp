@@ -39,15 +39,112 @@ namespace {
     throw std::runtime_error(message);
 }
 
-void setSampling(jpeg_compress_struct& info, Subsampling subsampling)
+bool storesInks(ColourSpace space)
 {
-    const bool colour = info.num_components == 3;  // a lone component is never subsampled
-    const int h = colour && subsampling != Subsampling::s444 ? 2 : 1;
-    const int v = colour && subsampling == Subsampling::s420 ? 2 : 1;
+    return space == ColourSpace::cmykAdobe || space == ColourSpace::cmykPlain || space == ColourSpace::ycck;
+}
+
+// Components, their colour space and the markers that name it. libjpeg
+// marks RGB, CMYK and YCCK with an Adobe marker; the two kinds that go
+// without one drop it.
+void setColourSpace(jpeg_compress_struct& info, const EncodeOptions& options)
+{
+    if (options.greyscale) {
+        jpeg_set_colorspace(&info, JCS_GRAYSCALE);  // libjpeg-turbo keeps the luma of the RGB input
+        return;
+    }
+    switch (options.colourSpace) {
+    case ColourSpace::yCbCr: break;  // what jpeg_set_defaults chose for RGB input
+    case ColourSpace::ycck: jpeg_set_colorspace(&info, JCS_YCCK); break;
+    case ColourSpace::rgbAdobe:
+    case ColourSpace::rgbByIds: jpeg_set_colorspace(&info, JCS_RGB); break;
+    case ColourSpace::cmykAdobe:
+    case ColourSpace::cmykPlain: jpeg_set_colorspace(&info, JCS_CMYK); break;
+    }
+    if (options.colourSpace == ColourSpace::rgbByIds || options.colourSpace == ColourSpace::cmykPlain)
+        info.write_Adobe_marker = FALSE;
+}
+
+void setSampling(jpeg_compress_struct& info, const EncodeOptions& options)
+{
+    if (!options.sampling.empty()) {
+        if (options.sampling.size() != size_t(info.num_components))
+            throw std::invalid_argument("sampling factors for a different number of components");
+        for (int k = 0; k < info.num_components; ++k) {
+            info.comp_info[k].h_samp_factor = options.sampling[size_t(k)].h;
+            info.comp_info[k].v_samp_factor = options.sampling[size_t(k)].v;
+        }
+        return;
+    }
+    const bool colour = info.num_components == 3;  // a lone component is never subsampled, nor are four
+    const int h = colour && options.subsampling != Subsampling::s444 ? 2 : 1;
+    const int v = colour && options.subsampling == Subsampling::s420 ? 2 : 1;
     info.comp_info[0].h_samp_factor = h;
     info.comp_info[0].v_samp_factor = v;
     for (int k = 1; k < info.num_components; ++k)
         info.comp_info[k].h_samp_factor = info.comp_info[k].v_samp_factor = 1;
+}
+
+// 'R', 'G', 'B' as libjpeg numbers RGB components are what marks rgbByIds.
+void numberComponents(jpeg_compress_struct& info, const EncodeOptions& options)
+{
+    if (options.colourSpace == ColourSpace::rgbByIds && !options.greyscale)
+        return;
+    for (int k = 0; k < info.num_components; ++k)
+        info.comp_info[k].component_id = options.firstComponentId + k;
+}
+
+std::vector<jpeg_scan_info> scanScript(const std::vector<ScanSpec>& scans)
+{
+    std::vector<jpeg_scan_info> script;
+    for (const ScanSpec& scan : scans) {
+        if (scan.components.empty() || scan.components.size() > MAX_COMPS_IN_SCAN)
+            throw std::invalid_argument("a scan codes one to four components");
+        jpeg_scan_info info{};
+        info.comps_in_scan = static_cast<int>(scan.components.size());
+        std::copy(scan.components.begin(), scan.components.end(), info.component_index);
+        info.Ss = scan.spectralStart;
+        info.Se = scan.spectralEnd;
+        info.Ah = scan.approxHigh;
+        info.Al = scan.approxLow;
+        script.push_back(info);
+    }
+    return script;
+}
+
+// Inverted inks, as Adobe's programs store CMYK: K is the brightest channel,
+// and each ink is its channel over K, so that C * K / 255 gives R back.
+void rgbToInvertedCmyk(const uint8_t* rgb, uint8_t* cmyk)
+{
+    const int k = std::max({rgb[0], rgb[1], rgb[2]});
+    for (int c = 0; c < 3; ++c)
+        cmyk[c] = static_cast<uint8_t>(k == 0 ? 255 : (rgb[c] * 255 + k / 2) / k);
+    cmyk[3] = static_cast<uint8_t>(k);
+}
+
+// A row of RGB as the inks libjpeg is given: inverted, or as they are.
+void inkRow(const uint8_t* rgb, bool inverted, std::vector<uint8_t>& inks)
+{
+    for (size_t x = 0; x < inks.size() / 4; ++x)
+        rgbToInvertedCmyk(rgb + x * 3, &inks[x * 4]);
+    if (!inverted)
+        for (uint8_t& ink : inks)
+            ink = static_cast<uint8_t>(255 - ink);
+}
+
+void writeRows(jpeg_compress_struct& info, const RgbImage& image, ColourSpace space)
+{
+    const bool toInks = info.in_color_space == JCS_CMYK;
+    std::vector<uint8_t> inks(toInks ? size_t(image.width) * 4 : 0);
+    while (info.next_scanline < info.image_height) {
+        const uint8_t* rgb = &image.rgb[size_t(info.next_scanline) * image.width * 3];
+        JSAMPROW row = const_cast<uint8_t*>(rgb);
+        if (toInks) {
+            inkRow(rgb, space != ColourSpace::cmykPlain, inks);
+            row = inks.data();
+        }
+        jpeg_write_scanlines(&info, &row, 1);
+    }
 }
 
 // Counts a warning without printing it; trace messages are dropped.
@@ -65,36 +162,70 @@ std::vector<uint8_t> encodeJpeg(const RgbImage& image, const EncodeOptions& opti
     jpeg_error_mgr errors{};
     info.err = jpeg_std_error(&errors);
     errors.error_exit = throwOnError;
+    // libjpeg-turbo notes 16-bit tables in a trace message, which would
+    // print; a warning would mean the file is not the one asked for.
+    errors.emit_message = countWarning;
     jpeg_create_compress(&info);
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&info, &buffer, &size);
     info.image_width = static_cast<JDIMENSION>(image.width);
     info.image_height = static_cast<JDIMENSION>(image.height);
-    info.input_components = 3;
-    info.in_color_space = JCS_RGB;
+    const bool inks = !options.greyscale && storesInks(options.colourSpace);
+    info.input_components = inks ? 4 : 3;
+    info.in_color_space = inks ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&info);
-    if (options.greyscale)
-        jpeg_set_colorspace(&info, JCS_GRAYSCALE);  // libjpeg-turbo keeps the luma of the RGB input
-    jpeg_set_quality(&info, options.quality, TRUE);
-    setSampling(info, options.subsampling);
-    for (int k = 0; k < info.num_components; ++k)
-        info.comp_info[k].component_id = options.firstComponentId + k;
+    setColourSpace(info, options);
+    jpeg_set_quality(&info, options.quality, options.forceBaseline ? TRUE : FALSE);
+    setSampling(info, options);
+    numberComponents(info, options);
+    const std::vector<jpeg_scan_info> script = scanScript(options.scans);
+    if (!script.empty()) {
+        info.scan_info = script.data();
+        info.num_scans = static_cast<int>(script.size());
+    } else if (options.progressive) {
+        jpeg_simple_progression(&info);
+    }
     info.optimize_coding = options.optimizeTables;
     info.restart_interval = static_cast<unsigned>(options.restartInterval);
     jpeg_start_compress(&info, TRUE);
-    while (info.next_scanline < info.image_height) {
-        JSAMPROW row = const_cast<uint8_t*>(&image.rgb[size_t(info.next_scanline) * image.width * 3]);
-        jpeg_write_scanlines(&info, &row, 1);
-    }
+    writeRows(info, image, options.colourSpace);
     jpeg_finish_compress(&info);
     std::vector<uint8_t> out(buffer, buffer + size);
     jpeg_destroy_compress(&info);
     free(buffer);
+    if (errors.num_warnings > 0)
+        throw std::runtime_error("libjpeg-turbo warned while encoding");
     return out;
 }
 
 namespace {
+
+// One ink and K as RGB: Adobe's inverted storage multiplies them as they
+// are; plain storage multiplies what the inks leave of white.
+uint8_t inkToRgb(int ink, int black, bool inverted)
+{
+    if (!inverted) {
+        ink = 255 - ink;
+        black = 255 - black;
+    }
+    return static_cast<uint8_t>((ink * black + 127) / 255);
+}
+
+// Reads every row into image; four-component rows, read as CMYK, are made RGB.
+void readRows(jpeg_decompress_struct& info, RgbImage& image)
+{
+    const bool inks = info.out_color_space == JCS_CMYK;
+    std::vector<uint8_t> inkRow(inks ? size_t(image.width) * 4 : 0);
+    while (info.output_scanline < info.output_height) {
+        uint8_t* rgb = &image.rgb[size_t(info.output_scanline) * image.width * 3];
+        JSAMPROW row = inks ? inkRow.data() : rgb;
+        jpeg_read_scanlines(&info, &row, 1);
+        for (size_t x = 0; inks && x < size_t(image.width); ++x)
+            for (size_t c = 0; c < 3; ++c)
+                rgb[x * 3 + c] = inkToRgb(inkRow[x * 4 + c], inkRow[x * 4 + 3], info.saw_Adobe_marker);
+    }
+}
 
 ReferenceDecode decodeWith(const std::vector<uint8_t>& jpeg, bool quiet)
 {
@@ -109,14 +240,12 @@ ReferenceDecode decodeWith(const std::vector<uint8_t>& jpeg, bool quiet)
     jpeg_read_header(&info, TRUE);
     info.dct_method = JDCT_ISLOW;
     info.do_fancy_upsampling = FALSE;
-    info.out_color_space = JCS_RGB;
+    const bool inks = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
+    info.out_color_space = inks ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(&info);
     RgbImage image{int(info.output_width), int(info.output_height), {}};
     image.rgb.resize(size_t(image.width) * image.height * 3);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = &image.rgb[size_t(info.output_scanline) * image.width * 3];
-        jpeg_read_scanlines(&info, &row, 1);
-    }
+    readRows(info, image);
     jpeg_finish_decompress(&info);
     const long warnings = errors.num_warnings;
     jpeg_destroy_decompress(&info);
