@@ -240,6 +240,9 @@ ReferenceDecode decodeWith(const std::vector<uint8_t>& jpeg, bool quiet)
     jpeg_read_header(&info, TRUE);
     info.dct_method = JDCT_ISLOW;
     info.do_fancy_upsampling = FALSE;
+    // Progressive pictures whose later scans are missing are shown as their
+    // coefficients stand, not smoothed across blocks.
+    info.do_block_smoothing = FALSE;
     const bool inks = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = inks ? JCS_CMYK : JCS_RGB;
     jpeg_start_decompress(&info);

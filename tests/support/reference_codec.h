@@ -62,7 +62,7 @@ RgbImage makePhotoLike(int width, int height, uint32_t seed);
 
 std::vector<uint8_t> encodeJpeg(const RgbImage& image, const EncodeOptions& options);
 
-// Accurate integer IDCT, no fancy upsampling, RGB output. Four components
+// Accurate integer IDCT, no fancy upsampling, no block smoothing, RGB output. Four components
 // are decoded as libjpeg's CMYK and made RGB by R = C * K / 255 (G with M,
 // B with Y, rounded) when the file has an Adobe marker, whose inks are
 // stored inverted, and by R = (255 - C) * (255 - K) / 255 when it has not.
