@@ -13,6 +13,7 @@
 #include "app/bmp_loader.h"
 #include "app/interaction.h"
 #include "app/open_file.h"
+#include "jpeg/colour.h"
 #include "jpeg/container.h"
 #include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
@@ -83,17 +84,46 @@ std::optional<Options> parseArguments(int argc, char** argv)
     return options;
 }
 
-// One line per image; the main picture, the one shown by default, is marked.
+const char* frameKind(const tjpgel& image)
+{
+    if (!image.hasFrameHeader)
+        return image.frameMarker != 0 ? "unsupported frame" : "no frame header";
+    switch (image.frameMarker) {
+    case 0xC1: return "extended";
+    case 0xC2: return "progressive";
+    default: return "baseline";
+    }
+}
+
+const char* colourName(ColourModel model)
+{
+    switch (model) {
+    case ColourModel::grey: return "grey";
+    case ColourModel::ycbcr: return "YCbCr";
+    case ColourModel::rgb: return "RGB";
+    case ColourModel::cmyk: return "CMYK";
+    case ColourModel::invertedCmyk: return "CMYK, inverted";
+    case ColourModel::ycck: return "YCCK";
+    case ColourModel::unknown: break;
+    }
+    return "unknown colours";
+}
+
+// One line per image (a frame and its scans); the main picture, the one
+// shown by default, is marked.
 void printInfo()
 {
     for (int32_t n = 0; n < jpgFile.count; ++n) {
         const tjpgel& image = jpgFile.images[n];
-        std::printf("image %d: %dx%d, components", n, image.width, image.height);
+        std::printf("image %d: %s, %dx%d, components", n, frameKind(image), image.width, image.height);
         for (const ComponentSpec& c : image.component)
             if (c.hSampling > 0)
                 std::printf(" %d:%dx%d", c.id, c.hSampling, c.vSampling);
-        std::printf(", restart interval %d, frame header %s%s\n", image.restartInterval,
-                    image.hasFrameHeader ? "yes" : "no", n == jpgFile.mainImage ? ", main picture" : "");
+        if (image.hasFrameHeader)
+            std::printf(" (%s)", colourName(colourModelOf(image)));
+        std::printf(", %d scan%s, restart interval %d%s\n", 1 + image.laterScanCount,
+                    image.laterScanCount > 0 ? "s" : "", image.restartInterval,
+                    n == jpgFile.mainImage ? ", main picture" : "");
     }
 }
 
