@@ -24,6 +24,12 @@ namespace {
 // three full-resolution components takes and a little over.
 constexpr int64_t maxFrameCoefficients = int64_t{1} << 29;
 
+// Every scan goes over all the blocks of its components, however little
+// data it holds: a small file of many scans could keep the decoder busy
+// for minutes. Encoders' scripts go over a frame's blocks five or six times
+// in all; scans past this many times are left out.
+constexpr int64_t maxBlockVisitsPerBlock = 32;
+
 int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) + uint32_t(b)); }
 int32_t wrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) * uint32_t(b)); }
 
@@ -123,6 +129,10 @@ private:
         const ScanShape shape = shapeOf(image, layout_);
         if (shape.count == 0)
             return ScanOutcome::failed;
+        for (int32_t s = 0; s < shape.count; ++s)
+            blockVisits_ += layout_.blockCount(shape.component[s]);
+        if (blockVisits_ > maxBlockVisitsPerBlock * layout_.coefficientCount() / 64)
+            return ScanOutcome::dataEnded;
         try {
             jpgFile.extractScan(scanStart, record_.streamEnd, tjpg::ScanEnd::nextMarker);
         } catch (const JpegError&) {
@@ -225,6 +235,7 @@ private:
     bool latched_[4] = {};
     int32_t dcQuant_[4] = {};
     uint8_t* fourth_ = nullptr;
+    int64_t blockVisits_ = 0;
 };
 
 }  // namespace
