@@ -100,7 +100,7 @@ private:
     }
 
     template <ScanKind kind>
-    bool decodeMcu(BitReader& bits, int32_t row, int32_t column)
+    [[gnu::always_inline]] bool decodeMcu(BitReader& bits, int32_t row, int32_t column)
     {
         for (int32_t s = 0; s < shape_.count; ++s) {
             const int32_t n = shape_.component[s];
@@ -155,7 +155,7 @@ private:
     // A sequential block, or a first progressive scan's DC term or band.
     // Short codes and their value bits come from the fast table in one
     // look-up, as in the row decoder.
-    bool decodeFirst(BitReader& bits, int32_t n, const ComponentSpec& spec, int16_t* block)
+    [[gnu::always_inline]] bool decodeFirst(BitReader& bits, int32_t n, const ComponentSpec& spec, int16_t* block)
     {
         if (shape_.ss == 0) {
             if (!decodeDc(bits, n, spec.dcTable, block))
@@ -226,7 +226,7 @@ private:
         return true;
     }
 
-    bool refineDc(BitReader& bits, int16_t* block)
+    [[gnu::always_inline]] bool refineDc(BitReader& bits, int16_t* block)
     {
         if (take(bits, 1))
             block[0] = narrow(block[0] | (1 << shape_.al));
@@ -258,7 +258,7 @@ private:
     // non-zero coefficients refined. Which coefficients are non-zero is
     // worked out once per block, as bits of a word: most are zero, and the
     // positions to refine are then found without looking at each.
-    bool refineAc(BitReader& bits, int t, int16_t* block)
+    [[gnu::always_inline]] bool refineAc(BitReader& bits, int t, int16_t* block)
     {
         const uint64_t band = bandPositions(shape_.ss, shape_.se);
         uint64_t nonZero = nonZeroPositions(block) & band;
@@ -302,12 +302,23 @@ private:
     int32_t zeroAfterRun(uint64_t nonZeroAhead, int32_t k, int32_t run) const
     {
         for (int32_t p = k + run; p <= shape_.se;) {
-            const int32_t next = k + run + std::popcount(nonZeroAhead & below(p + 1));
+            const uint64_t passed = nonZeroAhead & below(p + 1);
+            const int32_t next = passed == 0 ? p : k + run + bitCount(passed);
             if (next == p)
                 return p;
             p = next;
         }
         return shape_.se + 1;
+    }
+
+    // std::popcount without the POPCNT instruction, which x86-64 builds
+    // cannot assume, is a library call; this is the same sum in registers.
+    static int32_t bitCount(uint64_t bits)
+    {
+        bits -= (bits >> 1) & 0x5555555555555555;
+        bits = (bits & 0x3333333333333333) + ((bits >> 2) & 0x3333333333333333);
+        bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0F;
+        return static_cast<int32_t>((bits * 0x0101010101010101) >> 56);
     }
 
     // Bits 0..end-1 set, for end 0..64.
