@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <system_error>
+#include <thread>
 
 #include "idct/tidct.h"
 #include "jpeg/block_store.h"
@@ -13,6 +15,7 @@
 #include "jpeg/frame_layout.h"
 #include "jpeg/huffman.h"
 #include "jpeg/markers.h"
+#include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
 #include "jpeg/result_codes.h"
 #include "jpeg/scan_coefficients.h"
@@ -23,6 +26,9 @@ namespace {
 // Two bytes a coefficient: up to a gibibyte, what the largest picture of
 // three full-resolution components takes and a little over.
 constexpr int64_t maxFrameCoefficients = int64_t{1} << 29;
+
+// Below this many blocks a second thread costs more than it saves.
+constexpr int64_t twoThreadMinimumBlocks = 4096;
 
 // Every scan goes over all the blocks of its components, however little
 // data it holds: a small file of many scans could keep the decoder busy
@@ -190,10 +196,31 @@ private:
 
     // MCU row by MCU row, so that the rows each completes are converted
     // while they are in the cache.
+    // With two threads each finishes half the MCU rows: their blocks and
+    // picture rows are disjoint, and each block comes out as on one.
     void finishRows(ColourModel model)
     {
+        const int32_t rows = layout_.mcusHigh;
+        if (decodeThreads < 2 || layout_.coefficientCount() / 64 < twoThreadMinimumBlocks || rows < 2) {
+            finishRows(model, 0, rows);
+            return;
+        }
+        const int32_t half = rows / 2;
+        std::thread worker;
+        try {
+            worker = std::thread([this, model, half, rows] { finishRows(model, half, rows); });
+        } catch (const std::system_error&) {
+            finishRows(model, 0, rows);
+            return;
+        }
+        finishRows(model, 0, half);
+        worker.join();
+    }
+
+    void finishRows(ColourModel model, int32_t from, int32_t to) const
+    {
         const int32_t rowsPerMcu = 8 * layout_.vMax;
-        for (int32_t mr = 0; mr < layout_.mcusHigh; ++mr) {
+        for (int32_t mr = from; mr < to; ++mr) {
             for (int32_t n = 0; n < layout_.count; ++n)
                 finishComponentRow(n, mr);
             const int32_t first = mr * rowsPerMcu;
@@ -201,7 +228,7 @@ private:
         }
     }
 
-    void finishComponentRow(int32_t n, int32_t mr)
+    void finishComponentRow(int32_t n, int32_t mr) const
     {
         const FrameComponent& c = layout_.component[n];
         const SamplePlane target = targetOf(n);

@@ -18,7 +18,7 @@
 // For the failure messages.
 void PrintTo(DecodePath path, std::ostream* out)
 {
-    constexpr const char* names[] = {"none", "oneThread", "cutScan", "rowPipeline", "bands"};
+    constexpr const char* names[] = {"none", "oneThread", "cutScan", "rowPipeline", "bands", "frame"};
     *out << names[static_cast<int>(path)];
 }
 
@@ -166,6 +166,32 @@ TEST_P(DecodeThreadsTest, EveryWayOfSplittingLeavesWhatOneThreadLeaves)
 
 INSTANTIATE_TEST_SUITE_P(Files, DecodeThreadsTest, testing::ValuesIn(fileCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Layouts beside the Y/Cb/Cr files above: grey takes the row decoder, here
+// in bands; progressive and four-component frames the frame decoder,
+// whose two threads finish half the picture each.
+TEST_F(DecodeThreadsTest, OtherLayoutsLeaveWhatOneThreadLeaves)
+{
+    struct {
+        const char* name;
+        EncodeOptions options;
+        DecodePath path;
+    } const cases[] = {
+        {"Grey", {95, Subsampling::s444, 0, false, true}, DecodePath::bands},
+        {"Progressive", {.quality = 90, .progressive = true}, DecodePath::frame},
+        {"Cmyk",
+         {.quality = 90, .subsampling = Subsampling::s444, .colourSpace = ColourSpace::cmykAdobe},
+         DecodePath::frame},
+    };
+    for (const auto& c : cases) {
+        const Bytes bytes = encodeJpeg(makePhotoLike(720, 480, 17), c.options);
+        const Decoded expected = decodeAfter(bytes, bytes, 1, 0);
+        const Decoded got = decodeAfter(bytes, bytes, 2, 3);
+        EXPECT_EQ(got.result, 1) << c.name;
+        EXPECT_EQ(got.path, c.path) << c.name;
+        EXPECT_TRUE(got.planes == expected.planes) << c.name;
+    }
+}
 
 TEST_F(DecodeThreadsTest, SmallPicturesStayOnOneThread)
 {
