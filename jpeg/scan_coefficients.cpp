@@ -1,5 +1,6 @@
 #include "jpeg/scan_coefficients.h"
 
+#include <algorithm>
 #include <bit>
 
 #if defined(__SSE2__)
@@ -38,12 +39,14 @@ public:
         const int64_t mcuCount = int64_t{mcusWide_} * (single ? only.ownBlocksHigh : layout_.mcusHigh);
         const int64_t dataEnd = reader_.bitsRead() + 8 * int64_t{reader_.image.scanLength};
         const int32_t interval = reader_.image.restartInterval;
-        // A reader lives while its bits run on: through a restart interval,
-        // or, where the data may end early, one MCU, so that the end is
-        // seen where it falls.
-        const int64_t stride = cutShort ? 1 : interval > 0 ? interval : mcuCount;
+        // A reader lives while its bits run on, up to the next restart: one
+        // MCU where the file ends inside the scan, so that the end is seen
+        // where it falls, else one MCU row. Data that runs out early reads
+        // as zeros, which may decode as the longest blocks there are: the
+        // row bounds that work to one row past the end, not a whole frame.
+        const int64_t stride = cutShort ? 1 : mcusWide_;
         for (int64_t mcu = 0; mcu < mcuCount;) {
-            const int64_t end = std::min(mcuCount, mcu + stride);
+            const int64_t end = readerEnd(mcu, stride, interval, mcuCount);
             const bool decoded = decodeMcus(mcu, end);
             if (reader_.bitsRead() > dataEnd)
                 return ScanOutcome::dataEnded;
@@ -58,6 +61,14 @@ public:
 
 private:
     using BitReader = tdec::BitReader;
+
+    // Where a reader that starts at mcu stops: stride MCUs on, at the next
+    // restart, or at the end of the scan, whichever comes first.
+    static int64_t readerEnd(int64_t mcu, int64_t stride, int32_t interval, int64_t mcuCount)
+    {
+        const int64_t end = std::min(mcuCount, mcu + stride);
+        return interval > 0 ? std::min(end, (mcu / interval + 1) * interval) : end;
+    }
 
     // Markers were dropped with the stuffing: the reader realigns, and
     // predictions and runs start afresh.

@@ -184,6 +184,63 @@ TEST_F(DamagedFile, FillBytesBeforeMarkers)
     }
 }
 
+// Four components take the frame decoder. Its one scan has no data: the
+// zeros read in its place are the code of a DC difference of -2047, so
+// every block decoded from them differs from the last. The first MCU row
+// is decoded so; the rows after it are left flat, mid-grey, not decoded
+// from more zeros: a tiny file under a huge frame costs one row of that.
+TEST_F(DamagedFile, ScanDataThatRunsOutLeavesTheMcuRowsAfterItFlat)
+{
+    const std::vector<uint8_t> oneCode = {1};
+    const Bytes tables = join({dqt(0), dht(0, 0, oneCode, {0x0B}), dht(1, 0, oneCode, {0x00})});
+    const Bytes frame = sof0(32, 32, {{1, 0x11, 0}, {2, 0x11, 0}, {3, 0x11, 0}, {4, 0x11, 0}});
+    const Bytes scan = sos({{1, 0x00}, {2, 0x00}, {3, 0x00}, {4, 0x00}});
+    ASSERT_EQ(decodeBytes(join({soi(), frame, tables, scan, eoi()})), 1);
+    const RgbImage rgb = pictureAsRgb();
+    const size_t rowBytes = size_t(rgb.width) * 3;
+    const auto afterFirstRow = rgb.rgb.begin() + static_cast<std::ptrdiff_t>(8 * rowBytes);
+    EXPECT_TRUE(std::all_of(afterFirstRow, rgb.rgb.end(), [&](uint8_t v) { return v == *afterFirstRow; }));
+    EXPECT_NE(rgb.rgb.front(), *afterFirstRow);
+}
+
+// A progressive scan header for component 1 with tables 0: band ss..se,
+// bits ah and al.
+Bytes progressiveScan(uint8_t ss, uint8_t se, uint8_t ah, uint8_t al)
+{
+    Bytes scan = sos({{1, 0x00}});
+    const size_t band = scan.size() - 3;
+    scan[band] = ss;
+    scan[band + 1] = se;
+    scan[band + 2] = static_cast<uint8_t>(ah << 4 | al);
+    return scan;
+}
+
+// Every code of the scans is "0" for size 15 followed by fifteen 1 bits:
+// DC predictions past 16 bits and every AC term at 32767, each shifted up
+// by Al 13 and dequantised by 65535. The coefficients wrap, the products
+// in the transforms wrap, and every family still gives samples.
+TEST_F(DamagedFile, LargestProgressiveTermsUnderSixteenBitTablesDecode)
+{
+    Bytes frame = sof0(16, 8, {{1, 0x11, 0}});
+    frame[1] = 0xC2;
+    Bytes table = {0x10};
+    for (int k = 0; k < 64; ++k)
+        table.insert(table.end(), {0xFF, 0xFF});
+    const std::vector<uint8_t> oneCode = {1};
+    const Bytes tables = join({segment(0xDB, table), dht(0, 0, oneCode, {0x0F}), dht(1, 0, oneCode, {0x0F})});
+    Bytes largest;
+    for (int code = 0; code < 2 * 64; ++code)
+        largest.insert(largest.end(), {0x7F, 0xFF, 0x00});
+    const Bytes dc(largest.begin(), largest.begin() + 6);
+    const Bytes refinement = {0xFF, 0x00};
+    const Bytes file = join({soi(), frame, tables, progressiveScan(0, 0, 0, 13), dc, progressiveScan(1, 63, 0, 13),
+                             largest, progressiveScan(0, 0, 13, 12), refinement, eoi()});
+    for (int32_t family = 0; family < 3; ++family) {
+        EXPECT_EQ(decodeBytes(file, family), 1) << "family " << family;
+        EXPECT_EQ(jpgFile.images[0].laterScanCount, 2);
+    }
+}
+
 TEST_F(DamagedFile, MegabyteOfScanMarkersFailsAtTheFirstHeader)
 {
     Bytes file;
