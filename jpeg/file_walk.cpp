@@ -195,7 +195,8 @@ private:
             splitRunSize(image);
             readScanHeader(file_, pos, image);
             image.scanStart = pos;
-            const bool framed = image.hasFrameHeader;
+            // Scans after a frame header, read or not, are the frame's.
+            const bool framed = stream.frameMarker != 0;
             addImage(stream);
             if (framed)
                 continueFrame(stream);
