@@ -16,7 +16,6 @@ namespace {
 
 constexpr uint32_t blueMarker = 0x0000FA;
 constexpr uint32_t redMarker = 0xFA0000;
-constexpr uint32_t white = 0xFFFFFF;
 constexpr int32_t markerHalfSize = 5;
 constexpr int32_t fpsInterval = 2000;  // milliseconds between counter updates
 
@@ -198,7 +197,6 @@ void presentFrame()
     // The next frame starts from white. The window's outer size normally
     // covers the client area; the larger of the two is cleared in case a
     // platform reports them the other way round.
-    const FrameSurface buffer = bufferSurface();
-    fillBlock(buffer, 0, 0, std::max(vs.windowWidth, vs.clientWidth), std::max(vs.windowHeight, vs.clientHeight),
-              white);
+    framePlatform().clearFrame(
+        cutTo(bufferSurface(), std::max(vs.windowWidth, vs.clientWidth), std::max(vs.windowHeight, vs.clientHeight)));
 }

@@ -1,5 +1,16 @@
 #include "render/frame_platform.h"
 
+#include <algorithm>
+
+void FramePlatform::clearFrame(const FrameSurface& surface)
+{
+    constexpr uint32_t white = 0xFFFFFF;
+    for (int64_t row = 0; row < surface.height; ++row) {
+        uint32_t* line = surface.pixels + row * surface.stride;
+        std::fill(line, line + surface.width, white);
+    }
+}
+
 namespace {
 
 class NoWindowPlatform final : public FramePlatform {

@@ -31,6 +31,10 @@ public:
 
     // Shows the surface's pixels at the client area's top-left corner.
     virtual void presentFrame(const FrameSurface& frame) = 0;
+
+    // Makes every pixel of the surface white, ready for the next frame. By
+    // default in plain memory; a window system may do it with its own fill.
+    virtual void clearFrame(const FrameSurface& surface);
 };
 
 FramePlatform& framePlatform();

@@ -10,6 +10,10 @@ packages=(
   libsdl2-dev libfontconfig-dev libfreetype-dev fonts-dejavu-core
   xvfb xdotool x11-apps imagemagick
 )
+# The Windows cross-build, its tests under Wine and its zip.
+if [ "${VIEWER_WINDOWS_DEPS:-0}" = 1 ]; then
+  packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 fonts-wine zip)
+fi
 if [ "${VIEWER_FUZZ_DEPS:-0}" = 1 ]; then
   packages+=(clang libclang-rt-14-dev libjpeg-turbo-progs)
 fi

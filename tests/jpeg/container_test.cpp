@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 #include "jpeg/container.h"
 #include "jpeg/result_codes.h"
@@ -140,13 +139,14 @@ TEST(ParseFile, UnreadableFilesFailWith101)
 
 TEST(ParseFile, RefusesFileLargerThanSignedThirtyTwoBitsWithoutReadingIt)
 {
-    char path[] = "/tmp/viewer-huge-XXXXXX";
-    const int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(ftruncate(fd, off_t{1} << 31), 0);  // sparse: costs no disk
-    close(fd);
-    jpgFile.parseFile(path);
-    std::remove(path);
+    namespace fs = std::filesystem;
+    const fs::path path = fs::temp_directory_path() / "viewer-huge-test.jpg";
+    std::ofstream(path, std::ios::binary).put('\xFF');
+    std::error_code error;
+    fs::resize_file(path, uintmax_t{1} << 31, error);  // sparse: costs no disk
+    ASSERT_FALSE(error) << error.message();
+    jpgFile.parseFile(path.string());
+    fs::remove(path, error);
     EXPECT_EQ(jpgFile.error, 101);
     EXPECT_EQ(jpgFile.fileSize, 0);
 }

@@ -21,6 +21,6 @@ bool writeGeneratedFile(const std::filesystem::path& path, std::string_view pref
     out.write(prefix.data(), static_cast<std::streamsize>(prefix.size()));
     out.write(reinterpret_cast<const char*>(bytes), static_cast<std::streamsize>(size));
     if (!out)
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        std::fprintf(stderr, "cannot write %s\n", path.string().c_str());
     return static_cast<bool>(out);
 }

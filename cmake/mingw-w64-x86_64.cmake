@@ -1,0 +1,23 @@
+# Cross-builds for 64-bit Windows with Debian's mingw-w64 toolchain, in its
+# posix-threads flavour so that std::thread works. Programs are linked
+# statically: the C++ runtime and winpthreads go into each .exe, which then
+# runs on a bare Windows. Tests run under Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+
+find_program(VIEWER_WINE NAMES wine64 wine PATHS /usr/lib/wine)
+if(VIEWER_WINE)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${VIEWER_WINE})
+endif()

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "jpeg/file_reader.h"
+
+// Reads a whole file from the disk into bytes, which hold what was read so
+// far when the result is not ok. Paths are UTF-8; each system's file
+// interface behind it (disk_file_posix.cpp, disk_file_win32.cpp).
+FileReader::Result readDiskFile(const std::string& path, std::vector<uint8_t>& bytes);

@@ -1,0 +1,64 @@
+#ifdef _WIN32
+
+#include <windows.h>
+
+#include <climits>
+#include <new>
+
+#include "jpeg/disk_file.h"
+#include "jpeg/utf16.h"
+
+namespace {
+
+// The length by seeking to the end, as a 64-bit count; -1 when it fails.
+int64_t fileLength(HANDLE file)
+{
+    LONG high = 0;
+    SetLastError(NO_ERROR);
+    const DWORD low = SetFilePointer(file, 0, &high, FILE_END);
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
+        return -1;
+    return (int64_t{high} << 32) | low;
+}
+
+// Only disk files: a pipe or a console could keep the read waiting.
+FileReader::Result readOpenFile(HANDLE file, std::vector<uint8_t>& bytes)
+{
+    if (GetFileType(file) != FILE_TYPE_DISK)
+        return FileReader::Result::cannotOpen;
+    const int64_t length = fileLength(file);
+    if (length < 0)
+        return FileReader::Result::cannotOpen;
+    if (length > INT32_MAX)
+        return FileReader::Result::tooLarge;
+    try {
+        bytes.resize(static_cast<size_t>(length));
+    } catch (const std::bad_alloc&) {
+        return FileReader::Result::tooLarge;
+    }
+    SetFilePointer(file, 0, nullptr, FILE_BEGIN);
+    DWORD done = 0;
+    if (!bytes.empty() && (!ReadFile(file, bytes.data(), static_cast<DWORD>(length), &done, nullptr) ||
+                           done != static_cast<DWORD>(length)))
+        return FileReader::Result::shortRead;
+    return FileReader::Result::ok;
+}
+
+}  // namespace
+
+FileReader::Result readDiskFile(const std::string& path, std::vector<uint8_t>& bytes)
+{
+    const std::wstring widePath = widenUtf8(path);
+    if (widePath.empty())
+        return FileReader::Result::cannotOpen;
+    const HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return FileReader::Result::cannotOpen;
+    const FileReader::Result result = readOpenFile(file, bytes);
+    CancelIo(file);
+    CloseHandle(file);
+    return result;
+}
+
+#endif

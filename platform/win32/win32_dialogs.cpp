@@ -1,0 +1,72 @@
+// The platform's modal parts and the console: message boxes, the open
+// dialog, and the console window the timing lines go to.
+#include "platform/win32/win32_platform.h"
+
+#include <commdlg.h>
+
+#include <cstdio>
+
+#include "jpeg/utf16.h"
+#include "platform/win32/win32_messages.h"
+
+namespace {
+
+constexpr size_t fileNameUnits = 260;
+
+}  // namespace
+
+// Lines are written with bare line feeds, as they are formatted: the
+// stream is binary.
+void Win32Platform::openConsole(const char* title)
+{
+    if (!AllocConsole())
+        return;
+    SetConsoleTitleW(widenUtf8(title).c_str());
+    consoleOpen_ = std::freopen("CONOUT$", "wb", stdout) != nullptr;
+}
+
+// Standard output leaves the console for the null device rather than
+// staying closed, so a late line has somewhere harmless to go.
+void Win32Platform::closeConsole()
+{
+    if (!consoleOpen_)
+        return;
+    std::fflush(stdout);
+    if (!std::freopen("NUL", "wb", stdout))
+        std::fclose(stdout);
+    FreeConsole();
+    consoleOpen_ = false;
+}
+
+// No owner window: the viewer's window stays live behind the box, its
+// frames drawn from erase requests, its input held back until it closes.
+void Win32Platform::messageBox(const char* text, const char* caption)
+{
+    ++modalDepth_;
+    MessageBoxW(nullptr, widenUtf8(text).c_str(), widenUtf8(caption).c_str(), MB_OK);
+    --modalDepth_;
+}
+
+// The dialog opens on the previous choice; a name too long for its buffer
+// starts it empty instead.
+std::optional<std::string> Win32Platform::openFileDialog(const char* title, const std::string& initialName)
+{
+    std::wstring buffer = windowsPath(initialName);
+    if (buffer.size() >= fileNameUnits)
+        buffer.clear();
+    buffer.resize(fileNameUnits, L'\0');
+    const std::wstring filter = dialogFilter();
+    const std::wstring wideTitle = widenUtf8(title);
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.lpstrFilter = filter.c_str();
+    dialog.lpstrFile = buffer.data();
+    dialog.nMaxFile = fileNameUnits;
+    dialog.lpstrTitle = wideTitle.c_str();
+    ++modalDepth_;
+    const BOOL chosen = GetOpenFileNameW(&dialog);
+    --modalDepth_;
+    if (!chosen)
+        return std::nullopt;
+    return shellPath(buffer.c_str());
+}

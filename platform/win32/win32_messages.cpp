@@ -1,0 +1,82 @@
+#include "platform/win32/win32_messages.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "jpeg/utf16.h"
+
+namespace {
+
+bool isInput(uint32_t message)
+{
+    switch (message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_MOUSEWHEEL:
+    case WM_DROPFILES: return true;
+    default: return false;
+    }
+}
+
+}  // namespace
+
+// Erase requests and the destroy notification are the shell's alone: the
+// background is never painted, and the quit message is posted once.
+Routing routeMessage(uint32_t message, bool modalOpen)
+{
+    if (message == WM_ERASEBKGND || message == WM_DESTROY)
+        return Routing::shellOnly;
+    if (modalOpen && isInput(message))
+        return Routing::defaultOnly;
+    return Routing::shellThenDefault;
+}
+
+std::string shellPath(std::wstring_view windowsPath)
+{
+    std::string path = narrowUtf16(windowsPath);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+std::wstring windowsPath(std::string_view shellPath)
+{
+    std::wstring path = widenUtf8(shellPath);
+    std::replace(path.begin(), path.end(), L'/', L'\\');
+    return path;
+}
+
+std::string firstDroppedPath(void* drop)
+{
+    const auto handle = static_cast<HDROP>(drop);
+    const UINT length = DragQueryFileW(handle, 0, nullptr, 0);
+    if (length == 0)
+        return {};
+    std::wstring path(length + 1, L'\0');
+    path.resize(DragQueryFileW(handle, 0, path.data(), length + 1));
+    return shellPath(path);
+}
+
+std::wstring dialogFilter()
+{
+    using namespace std::string_view_literals;
+    return std::wstring(L"Image\0*.jpg;jpeg;*.bmp;*.jpeg\0\0"sv);
+}
+
+std::vector<std::string> commandLineArguments(const wchar_t* commandLine)
+{
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(commandLine, &count);
+    if (!arguments)
+        return {};
+    std::vector<std::string> utf8;
+    for (int i = 0; i < count; ++i)
+        utf8.push_back(narrowUtf16(arguments[i]));
+    LocalFree(arguments);
+    return utf8;
+}
