@@ -1,10 +1,13 @@
-// The platform's modal parts and the console: message boxes, the open
-// dialog and the terminal title.
+// The platform's modal parts, the console and the folders: message boxes,
+// the open dialog, the terminal title and the listing of a folder.
 #include "platform/sdl_platform.h"
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <unistd.h>
 
 #include "platform/file_dialog.h"
@@ -12,7 +15,8 @@
 
 namespace {
 
-constexpr const char* noHelperText = "No file dialog found: install zenity or kdialog to open files.";
+constexpr const char* noHelperText =
+    "No file dialog found: install zenity (sudo apt install zenity) or kdialog to open files.";
 
 }  // namespace
 
@@ -28,10 +32,15 @@ void SdlPlatform::openConsole(const char* title)
 
 void SdlPlatform::closeConsole() { std::fflush(stdout); }
 
-// Without a display the box cannot show; the text still reaches the user
-// on standard error.
+// The box is the dialog helper's where there is one, so that frames keep
+// coming while it is up; SDL's own box blocks every frame until it closes.
+// Without a display no box can show; the text still reaches the user on
+// standard error.
 void SdlPlatform::messageBox(const char* text, const char* caption)
 {
+    const std::optional<std::string> helper = window_ ? findDialogHelper() : std::nullopt;
+    if (helper && runHelper(*messageCommand(*helper, caption, text, x11Window()), [this] { keepAliveDuringDialog(); }))
+        return;
     if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, nullptr) != 0)
         std::fprintf(stderr, "%s: %s\n", caption, text);
 }
@@ -44,9 +53,32 @@ std::optional<std::string> SdlPlatform::openFileDialog(const char* title, const 
         messageBox(noHelperText, title);
         return std::nullopt;
     }
-    const std::optional<std::vector<std::string>> command = dialogCommand(*helper, title, initialName);
-    const std::optional<std::string> output = runHelper(*command, [this] { keepAliveDuringDialog(); });
-    return output ? chosenPath(*output) : std::nullopt;
+    const std::optional<std::vector<std::string>> command = dialogCommand(*helper, title, initialName, x11Window());
+    const std::optional<HelperResult> result = runHelper(*command, [this] { keepAliveDuringDialog(); });
+    return result && result->succeeded ? chosenPath(result->output) : std::nullopt;
+}
+
+// The parent that the helpers' windows are attached to.
+std::optional<uint64_t> SdlPlatform::x11Window()
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!window_ || !SDL_GetWindowWMInfo(window_, &info) || info.subsystem != SDL_SYSWM_X11)
+        return std::nullopt;
+    return static_cast<uint64_t>(info.info.x11.window);
+}
+
+std::vector<std::string> SdlPlatform::filesInFolder(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::error_code listing;
+    for (std::filesystem::directory_iterator entry(folder, listing), end; !listing && entry != end;
+         entry.increment(listing)) {
+        std::error_code unreadable;  // a dangling link, say: left out
+        if (entry->is_regular_file(unreadable))
+            names.push_back(entry->path().filename().string());
+    }
+    return names;
 }
 
 // What a modal dialog lets through while it waits: the window follows
