@@ -172,7 +172,8 @@ std::optional<std::string> chosenPath(const std::string& helperOutput)
     return path;
 }
 
-std::optional<HelperResult> runHelper(const std::vector<std::string>& command, const std::function<void()>& waitStep)
+std::optional<HelperResult> runHelper(const std::vector<std::string>& command,
+                                      const std::function<void(pid_t)>& waitStep)
 {
     if (command.empty())
         return std::nullopt;
@@ -192,7 +193,7 @@ std::optional<HelperResult> runHelper(const std::vector<std::string>& command, c
         pollfd waiting{readEnd.get(), POLLIN, 0};
         poll(&waiting, 1, waitStepMilliseconds);
         open = readAvailable(readEnd.get(), output);
-        waitStep();
+        waitStep(*pid);
     }
     return HelperResult{exitedCleanly(*pid), output};
 }

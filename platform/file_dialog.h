@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 // The desktop's own open dialog, run as a helper program (zenity, or
@@ -46,6 +47,8 @@ struct HelperResult {
 };
 
 // Runs the command, looked up on PATH with its arguments passed as they
-// are (no shell); nothing when it cannot start. waitStep is called about
-// every 16 ms until the program ends, so the caller's window stays alive.
-std::optional<HelperResult> runHelper(const std::vector<std::string>& command, const std::function<void()>& waitStep);
+// are (no shell); nothing when it cannot start. waitStep is called with the
+// helper's process id about every 16 ms until the program ends, so the
+// caller's window stays alive.
+std::optional<HelperResult> runHelper(const std::vector<std::string>& command,
+                                      const std::function<void(pid_t)>& waitStep);

@@ -12,8 +12,16 @@
 
 #include "platform/file_dialog.h"
 #include "platform/sdl_events.h"
+#include "platform/x11_transient.h"
 
 namespace {
+
+// The viewer's window in X11 terms; false where the window system is another.
+bool readX11Handles(SDL_Window* window, SDL_SysWMinfo& info)
+{
+    SDL_VERSION(&info.version);
+    return window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11;
+}
 
 constexpr const char* noHelperText =
     "No file dialog found: install zenity (sudo apt install zenity) or kdialog to open files.";
@@ -39,7 +47,7 @@ void SdlPlatform::closeConsole() { std::fflush(stdout); }
 void SdlPlatform::messageBox(const char* text, const char* caption)
 {
     const std::optional<std::string> helper = window_ ? findDialogHelper() : std::nullopt;
-    if (helper && runHelper(*messageCommand(*helper, caption, text, x11Window()), [this] { keepAliveDuringDialog(); }))
+    if (helper && runModalHelper(*messageCommand(*helper, caption, text, x11Window())))
         return;
     if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, nullptr) != 0)
         std::fprintf(stderr, "%s: %s\n", caption, text);
@@ -54,16 +62,28 @@ std::optional<std::string> SdlPlatform::openFileDialog(const char* title, const 
         return std::nullopt;
     }
     const std::optional<std::vector<std::string>> command = dialogCommand(*helper, title, initialName, x11Window());
-    const std::optional<HelperResult> result = runHelper(*command, [this] { keepAliveDuringDialog(); });
+    const std::optional<HelperResult> result = runModalHelper(*command);
     return result && result->succeeded ? chosenPath(result->output) : std::nullopt;
+}
+
+// Runs a dialog helper while the window keeps showing frames, and makes
+// the helper's window its transient as soon as the window manager lists it.
+std::optional<HelperResult> SdlPlatform::runModalHelper(const std::vector<std::string>& command)
+{
+    SDL_SysWMinfo info;
+    bool attached = !readX11Handles(window_, info);
+    return runHelper(command, [&](pid_t helper) {
+        if (!attached)
+            attached = makeTransientFor(info.info.x11.display, info.info.x11.window, helper);
+        keepAliveDuringDialog();
+    });
 }
 
 // The parent that the helpers' windows are attached to.
 std::optional<uint64_t> SdlPlatform::x11Window()
 {
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (!window_ || !SDL_GetWindowWMInfo(window_, &info) || info.subsystem != SDL_SYSWM_X11)
+    if (!readX11Handles(window_, info))
         return std::nullopt;
     return static_cast<uint64_t>(info.info.x11.window);
 }

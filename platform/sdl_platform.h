@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/shell_platform.h"
+#include "platform/file_dialog.h"
 #include "render/frame_platform.h"
 #include "render/text_painter.h"
 
@@ -62,6 +63,7 @@ private:
     std::optional<Message> takeEvent(SDL_Event& event);
     bool takeQuit(Message& message);
     void keepAliveDuringDialog();
+    std::optional<HelperResult> runModalHelper(const std::vector<std::string>& command);
 
     WindowProcedure procedure_ = nullptr;
     bool videoReady_ = false;

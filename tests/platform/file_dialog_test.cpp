@@ -48,7 +48,7 @@ TEST(FileDialog, ThePathIsTheFirstLinePrinted)
 TEST(FileDialog, HelperArgumentsReachItUntouchedByAnyShell)
 {
     const std::string tricky = "it's \"$(rm -rf x)\"; `y` *.jpg\n";
-    const std::optional<HelperResult> out = runHelper({"printf", "%s", tricky}, [] {});
+    const std::optional<HelperResult> out = runHelper({"printf", "%s", tricky}, [](pid_t) {});
     ASSERT_TRUE(out);
     EXPECT_TRUE(out->succeeded);
     EXPECT_EQ(out->output, tricky);
@@ -56,16 +56,17 @@ TEST(FileDialog, HelperArgumentsReachItUntouchedByAnyShell)
 
 TEST(FileDialog, AHelperThatFailsIsToldFromOneThatCannotStart)
 {
-    EXPECT_FALSE(runHelper({"false"}, [] {})->succeeded);
-    EXPECT_FALSE(runHelper({"sh", "-c", "echo /tmp/x.jpg; exit 1"}, [] {})->succeeded);
-    EXPECT_FALSE(runHelper({"/nonexistent/viewer-dialog"}, [] {}));
-    EXPECT_FALSE(runHelper({}, [] {}));
+    EXPECT_FALSE(runHelper({"false"}, [](pid_t) {})->succeeded);
+    EXPECT_FALSE(runHelper({"sh", "-c", "echo /tmp/x.jpg; exit 1"}, [](pid_t) {})->succeeded);
+    EXPECT_FALSE(runHelper({"/nonexistent/viewer-dialog"}, [](pid_t) {}));
+    EXPECT_FALSE(runHelper({}, [](pid_t) {}));
 }
 
 TEST(FileDialog, TheWindowIsKeptAliveWhileTheHelperRuns)
 {
     int steps = 0;
-    const std::optional<HelperResult> out = runHelper({"sh", "-c", "sleep 0.2; echo done"}, [&steps] { ++steps; });
+    const std::optional<HelperResult> out =
+        runHelper({"sh", "-c", "sleep 0.2; echo done"}, [&steps](pid_t) { ++steps; });
     ASSERT_TRUE(out);
     EXPECT_EQ(out->output, "done\n");
     EXPECT_GE(steps, 2);
