@@ -57,7 +57,7 @@ bool isPictureName(std::string_view name)
     return std::find(pictureExtensions.begin(), pictureExtensions.end(), extension) != pictureExtensions.end();
 }
 
-std::optional<std::string> neighbourFile(const std::string& current, int step)
+std::optional<std::string> neighbourFile(const std::string& current, int offset)
 {
     const SplitPath split = splitPath(current);
     std::vector<std::string> names = picturesSorted(split.folder);
@@ -68,6 +68,6 @@ std::optional<std::string> neighbourFile(const std::string& current, int step)
     const auto count = static_cast<ptrdiff_t>(names.size());
     if (count < 2)
         return std::nullopt;
-    const ptrdiff_t next = ((at + step) % count + count) % count;
+    const ptrdiff_t next = ((at + offset) % count + count) % count;
     return split.folder + names[static_cast<size_t>(next)];
 }

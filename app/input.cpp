@@ -43,13 +43,13 @@ void openFile()
         reportLoad(*count);
 }
 
-// The next (step 1) or previous (-1) picture file of the current file's
+// The next (direction 1) or previous (-1) picture file of the current file's
 // folder, loaded as F1 loads a chosen file.
-void openNeighbour(int step)
+void openNeighbour(int direction)
 {
     if (imagePath.empty())
         return;
-    if (const std::optional<std::string> next = neighbourFile(imagePath, step))
+    if (const std::optional<std::string> next = neighbourFile(imagePath, direction))
         reportLoad(loadChosenFile(*next));
 }
 

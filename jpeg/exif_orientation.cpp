@@ -88,7 +88,7 @@ bool endsSearch(uint8_t marker)
 }  // namespace
 
 // Exif 2.3, 4.5.4: APP1 "Exif\0\0" holds a TIFF structure whose IFD0 has the
-// Orientation tag. The segments of the file's own stream are stepped over by
+// Orientation tag. The segments of the file's own stream are passed over by
 // their lengths from the SOI, so thumbnails inside them are never read.
 int32_t exifOrientation(const uint8_t* file, size_t size)
 {

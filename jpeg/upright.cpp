@@ -26,7 +26,7 @@ constexpr Turn turns[8] = {
     {true, true, false},    // 8 a quarter turn anticlockwise
 };
 
-// Source index steps for one upright column and one upright row.
+// How far the source index moves for one upright column and one upright row.
 struct Walk {
     ptrdiff_t start;
     ptrdiff_t alongRow;
@@ -35,10 +35,10 @@ struct Walk {
 
 Walk walkFor(const Turn& turn, ptrdiff_t width, ptrdiff_t height)
 {
-    const ptrdiff_t columnStep = turn.mirrorColumns ? -1 : 1;
-    const ptrdiff_t rowStep = turn.mirrorRows ? -width : width;
+    const ptrdiff_t columnStride = turn.mirrorColumns ? -1 : 1;
+    const ptrdiff_t rowStride = turn.mirrorRows ? -width : width;
     const ptrdiff_t start = (turn.mirrorRows ? (height - 1) * width : 0) + (turn.mirrorColumns ? width - 1 : 0);
-    return turn.transposed ? Walk{start, rowStep, columnStep} : Walk{start, columnStep, rowStep};
+    return turn.transposed ? Walk{start, rowStride, columnStride} : Walk{start, columnStride, rowStride};
 }
 
 void copyTurned(const uint8_t* stored, uint8_t* upright, int32_t uprightWidth, int32_t uprightHeight, Walk walk)

@@ -38,7 +38,7 @@ protected:
     }
 };
 
-TEST_F(DesktopTest, NextAndPreviousStepThroughTheFoldersPicturesByNameInAnyCase)
+TEST_F(DesktopTest, NextAndPreviousGoThroughTheFoldersPicturesByNameInAnyCase)
 {
     for (const char* name : {"c.jpg", "B.bmp", "a.JPG", "d.jpeg"})
         files.add(std::string("pics/") + name, std::string(name) == "B.bmp" ? makeBmp({4, 4}) : jpegWithImages(0));
@@ -49,14 +49,14 @@ TEST_F(DesktopTest, NextAndPreviousStepThroughTheFoldersPicturesByNameInAnyCase)
     const struct {
         uint32_t key;
         const char* path;
-    } steps[] = {{VK_RIGHT, "pics/B.bmp"}, {VK_NEXT, "pics/c.jpg"},  {VK_SPACE, "pics/d.jpeg"},
+    } moves[] = {{VK_RIGHT, "pics/B.bmp"}, {VK_NEXT, "pics/c.jpg"},  {VK_SPACE, "pics/d.jpeg"},
                  {VK_RIGHT, "pics/a.JPG"}, {VK_LEFT, "pics/d.jpeg"}, {VK_PRIOR, "pics/c.jpg"},
                  {VK_BACK, "pics/B.bmp"}};
-    for (const auto& step : steps) {
-        send(keyDown(step.key));
-        EXPECT_EQ(imagePath, step.path);
-        EXPECT_EQ(imageCount, 1) << step.path;
-        EXPECT_EQ(subImageIndex, 0) << step.path;
+    for (const auto& move : moves) {
+        send(keyDown(move.key));
+        EXPECT_EQ(imagePath, move.path);
+        EXPECT_EQ(imageCount, 1) << move.path;
+        EXPECT_EQ(subImageIndex, 0) << move.path;
     }
     EXPECT_EQ(fileKindLetter, 'b');
     EXPECT_EQ(filterIndex, 2);
@@ -64,7 +64,7 @@ TEST_F(DesktopTest, NextAndPreviousStepThroughTheFoldersPicturesByNameInAnyCase)
     EXPECT_TRUE(shell.boxes.empty());
 }
 
-TEST_F(DesktopTest, StepsGoOnFromAFileThatIsGoneAndStayWithALoneOne)
+TEST_F(DesktopTest, NextGoesOnFromAFileThatIsGoneAndStaysWithALoneOne)
 {
     files.add("b.jpg", jpegWithImages(0));
     shell.folders["."] = {"a.jpg", "c.jpg"};
@@ -80,7 +80,7 @@ TEST_F(DesktopTest, StepsGoOnFromAFileThatIsGoneAndStayWithALoneOne)
     EXPECT_EQ(shell.dialogInitialNames.size(), 1u);
 }
 
-TEST_F(DesktopTest, AStepToAFileThatDoesNotLoadSaysWhy)
+TEST_F(DesktopTest, MovingToAFileThatDoesNotLoadSaysWhy)
 {
     files.add("a.jpg", jpegWithImages(0));
     files.add("b.jpg", {'n', 'o', 't', 'e', 's'});

@@ -2,7 +2,7 @@
 # The viewer as a desktop user meets it, under Xvfb with a window manager
 # (openbox): `viewer FILE` shows FILE in a window of outer size 750x650;
 # Alt+1 changes nothing; with the FPS counter off it rests (under 5 % of a
-# core over 5 s); Right and Left step through the folder's three pictures;
+# core over 5 s); Right and Left go through the folder's three pictures;
 # F1 asks a stand-in zenity, first on PATH, which records its arguments
 # (modal, attached to the viewer's window, a filter of any case) and
 # answers with a file; a file that is no JPEG and a 32-bit BMP each get a
@@ -41,7 +41,7 @@ background_pids="$! $background_pids"
 for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
 
 cd "$work/files"
-start_viewer steps/a.jpg
+start_viewer album/a.jpg
 
 # The picture fills the square (100,100)-(600,600) at start-up.
 centre_is() { pixel_near 350 350 "$1" 12; }
@@ -77,10 +77,10 @@ used=$(($(ticks) - before))
 # CPU ticks are 1/100 s: 5 % of 5 s is 25.
 [ "$used" -lt 25 ] || fail "the viewer used $used ticks of CPU in 5 s at rest with the counter off"
 
-for step in "Right $bmp_centre" "Right $blue" "Right $red" "Left $blue"; do
-  read -r key colour <<< "$step"
+for move in "Right $bmp_centre" "Right $blue" "Right $red" "Left $blue"; do
+  read -r key colour <<< "$move"
   xdotool key "$key"
-  wait_until "$key steps to the picture of colour $colour" centre_is "$colour"
+  wait_until "$key goes to the picture of colour $colour" centre_is "$colour"
 done
 
 # Runs F1 with the stand-in answering $1, and keeps what it was asked.

@@ -1,5 +1,5 @@
 // Writes the files of the desktop end-to-end test into the folder given:
-//   steps/a.jpg, steps/B.bmp, steps/c.JPG   three pictures to step through
+//   album/a.jpg, album/B.bmp, album/c.JPG   three pictures to go through
 //                                           (solid red, the BMP builder's
 //                                           gradient, solid blue)
 //   portrait.jpg   64 x 32 stored, red left and blue right, with EXIF
@@ -46,15 +46,15 @@ int main(int argc, char** argv)
     const auto folder = outputFolder(argc, argv);
     if (!folder)
         return 2;
-    std::filesystem::create_directories(*folder / "steps");
+    std::filesystem::create_directories(*folder / "album");
     constexpr Colour red{220, 0, 0};
     constexpr Colour blue{0, 0, 220};
     const auto portrait = camerafiles::withSegmentsAfterSoi(jpeg(halves(64, 32, 32, red, blue)),
                                                             camerafiles::exifOrientationSegment(6, false));
     const std::string notes = "shopping: bread, milk\n";
-    const bool written = write(*folder / "steps/a.jpg", jpeg(halves(64, 48, 64, red, red))) &&
-                         write(*folder / "steps/B.bmp", makeBmp({64, 48})) &&
-                         write(*folder / "steps/c.JPG", jpeg(halves(64, 48, 64, blue, blue))) &&
+    const bool written = write(*folder / "album/a.jpg", jpeg(halves(64, 48, 64, red, red))) &&
+                         write(*folder / "album/B.bmp", makeBmp({64, 48})) &&
+                         write(*folder / "album/c.JPG", jpeg(halves(64, 48, 64, blue, blue))) &&
                          write(*folder / "portrait.jpg", portrait) &&
                          write(*folder / "notes.jpg", std::vector<uint8_t>(notes.begin(), notes.end())) &&
                          write(*folder / "deep.bmp", makeBmp({4, 4, 32}));
