@@ -11,8 +11,8 @@ background_pids=""
 viewer_pid=""
 cleanup() {
   for pid in $viewer_pid $background_pids; do
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
   done
   rm -rf "$work"
 }
