@@ -26,24 +26,54 @@ struct BmpLayout {
     size_t stride = 0;  // bytes per stored row, padded to four
 };
 
-bool readLayout(const std::vector<uint8_t>& bytes, BmpLayout& layout)
+// Why a file is not one the loader reads, in the order the checks run.
+enum class BmpProblem { none, notBmp, oldHeader, depth, compressed, size, tooLarge, cutShort };
+
+BmpProblem readLayout(const std::vector<uint8_t>& bytes, BmpLayout& layout)
 {
-    if (bytes.size() < fileHeaderSize + infoHeaderSize || bytes[0] != 'B' || bytes[1] != 'M')
-        return false;
+    if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')
+        return BmpProblem::notBmp;
+    if (bytes.size() < fileHeaderSize + infoHeaderSize || readU32(bytes, 14) < infoHeaderSize)
+        return BmpProblem::oldHeader;
+    if (readU16(bytes, 28) != 24)
+        return BmpProblem::depth;
+    if (readU32(bytes, 30) != 0)
+        return BmpProblem::compressed;
     const auto width = static_cast<int32_t>(readU32(bytes, 18));
     const auto storedHeight = static_cast<int32_t>(readU32(bytes, 22));
-    const bool uncompressed24 = readU16(bytes, 28) == 24 && readU32(bytes, 30) == 0;
-    if (readU32(bytes, 14) < infoHeaderSize || !uncompressed24 || width <= 0 || storedHeight == 0 ||
-        storedHeight == INT32_MIN)
-        return false;
+    if (width <= 0 || storedHeight == 0 || storedHeight == INT32_MIN)
+        return BmpProblem::size;
     layout.width = width;
     layout.topDown = storedHeight < 0;
     layout.height = layout.topDown ? -storedHeight : storedHeight;
+    if (int64_t{width} * layout.height > pctr::maxSamples)
+        return BmpProblem::tooLarge;
     layout.pixelOffset = readU32(bytes, 10);
     layout.stride = (size_t(width) * 3 + 3) / 4 * 4;
     const uint64_t pixelBytes = uint64_t{layout.stride} * uint64_t(layout.height);
-    return int64_t{width} * layout.height <= pctr::maxSamples && layout.pixelOffset <= bytes.size() &&
-           pixelBytes <= bytes.size() - layout.pixelOffset;
+    const bool inside = layout.pixelOffset <= bytes.size() && pixelBytes <= bytes.size() - layout.pixelOffset;
+    return inside ? BmpProblem::none : BmpProblem::cutShort;
+}
+
+std::string describe(BmpProblem problem, const std::vector<uint8_t>& bytes)
+{
+    switch (problem) {
+    case BmpProblem::notBmp: return "not a BMP file: it does not begin with \"BM\"";
+    case BmpProblem::oldHeader: return "the BMP header is cut short or of a kind older than Windows 3";
+    case BmpProblem::depth:
+        return std::to_string(readU16(bytes, 28)) + "-bit BMP files are not supported, only 24-bit uncompressed ones";
+    case BmpProblem::compressed: return "compressed BMP files are not supported, only 24-bit uncompressed ones";
+    case BmpProblem::size: return "the BMP file gives its picture no width or no height";
+    case BmpProblem::tooLarge: return "the picture is too large";
+    case BmpProblem::cutShort: return "the file ends before its pixel data does";
+    case BmpProblem::none: break;
+    }
+    return "";
+}
+
+std::string describe(FileReader::Result result)
+{
+    return result == FileReader::Result::tooLarge ? "the file is too large" : "the file cannot be read";
 }
 
 void convertRows(const std::vector<uint8_t>& bytes, const BmpLayout& layout)
@@ -68,7 +98,7 @@ int32_t loadBmp(const std::string& path)
     const uint32_t start = tickClock().tickCount();
     std::vector<uint8_t> bytes;
     BmpLayout layout;
-    if (fileReader().read(path, bytes) != FileReader::Result::ok || !readLayout(bytes, layout))
+    if (fileReader().read(path, bytes) != FileReader::Result::ok || readLayout(bytes, layout) != BmpProblem::none)
         return 0;
     if (!picture.allocate(layout.width, layout.height))
         return 0;
@@ -78,6 +108,17 @@ int32_t loadBmp(const std::string& path)
     std::printf("\n BMP load time = %d ms", elapsed);
     std::fflush(stdout);
     return 1;
+}
+
+std::string explainBmpFailure(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    const FileReader::Result read = fileReader().read(path, bytes);
+    if (read != FileReader::Result::ok)
+        return describe(read);
+    BmpLayout layout;
+    const std::string problem = describe(readLayout(bytes, layout), bytes);
+    return problem.empty() ? "there is not enough memory for the picture" : problem;
 }
 
 bool isBmpKind(char letter) { return letter == 'b' || letter == 'B'; }

@@ -1,12 +1,18 @@
 #include "app/input.h"
 
+#include <algorithm>
+#include <optional>
+#include <string>
+
 #include "app/bmp_loader.h"
+#include "app/folder_files.h"
 #include "app/interaction.h"
 #include "app/open_file.h"
 #include "app/shell_platform.h"
 #include "app/viewer_state.h"
 #include "jpeg/container.h"
 #include "jpeg/driver.h"
+#include "jpeg/picture.h"
 #include "jpeg/tick_clock.h"
 #include "render/geometry.h"
 
@@ -14,13 +20,19 @@ namespace {
 
 int32_t nextInCycle(int32_t value) { return value + 1 < 0 || value + 1 > 2 ? 0 : value + 1; }
 
+constexpr double resetMargin = 50.0;  // client pixels left free around the picture by Home
+
+// The design's "Load error" box, which also says why the current file did
+// not load.
+std::string loadErrorText() { return "Load error\n\n" + imagePath + ": " + explainFailedLoad(imagePath); }
+
 // The counter then shows the image decoded: a JPEG's main picture, as the
 // decoder resolved it, or a BMP's one; a failed load says so in a box.
 void reportLoad(int32_t count)
 {
     imageCount = count;
     if (imageCount == 0)
-        shellPlatform().messageBox("Load error", "Load error.");
+        shellPlatform().messageBox(loadErrorText().c_str(), "Load error.");
     if (imageCount == 0 || isBmpKind(fileKindLetter))
         subImageIndex = imageCount - 1;
 }
@@ -29,6 +41,16 @@ void openFile()
 {
     if (const auto count = openFileCommand())
         reportLoad(*count);
+}
+
+// The next (direction 1) or previous (-1) picture file of the current file's
+// folder, loaded as F1 loads a chosen file.
+void openNeighbour(int direction)
+{
+    if (imagePath.empty())
+        return;
+    if (const std::optional<std::string> next = neighbourFile(imagePath, direction))
+        reportLoad(loadChosenFile(*next));
 }
 
 // Re-reads the file from disk and decodes the next embedded image.
@@ -42,7 +64,25 @@ void nextEmbeddedImage()
     const uint32_t start = tickClock().tickCount();
     jpgFile.parseFile(imagePath);
     if (jpgFile.error == 0)
-        decodeImage(start);
+        decodeImageUpright(start);
+}
+
+// An upright rectangle of the picture's proportions, as large as fits in
+// the client area with a margin all round, centred.
+void resetView()
+{
+    const double width = picture.width[0];
+    const double height = picture.height[0];
+    const double roomX = viewerState->clientWidth - 2 * resetMargin;
+    const double roomY = viewerState->clientHeight - 2 * resetMargin;
+    if (!picture.plane[0] || width <= 0 || height <= 0 || roomX <= 0 || roomY <= 0)
+        return;
+    const double scale = std::min(roomX / width, roomY / height);
+    const double left = (viewerState->clientWidth - width * scale) / 2;
+    const double top = (viewerState->clientHeight - height * scale) / 2;
+    const double right = left + width * scale;
+    const double bottom = top + height * scale;
+    controlPoints = {{{left, top}, {right, top}, {right, bottom}, {left, bottom}}};
 }
 
 void handleKey(uint64_t key)
@@ -60,6 +100,13 @@ void handleKey(uint64_t key)
     case 'D':
     case '7': idctIndex = nextInCycle(idctIndex); break;
     case 'S': nextEmbeddedImage(); break;
+    case VK_RIGHT:
+    case VK_NEXT:
+    case VK_SPACE: openNeighbour(1); break;
+    case VK_LEFT:
+    case VK_PRIOR:
+    case VK_BACK: openNeighbour(-1); break;
+    case VK_HOME: resetView(); break;
     default: break;
     }
 }

@@ -10,15 +10,24 @@
 std::optional<int32_t> openFileCommand();
 
 // Loads path as the open-file command does once a file is chosen, and
-// remembers it as the current file: the main picture of a JPEG.
+// remembers it as the current file: the main picture of a JPEG, upright.
 // Returns the image count, 0 on failure.
 int32_t loadChosenFile(const std::string& path);
+
+// How a JPEG's main picture is handed over: as its file stores it, or
+// turned upright as its EXIF Orientation tag asks. Other images of the file
+// are always as stored.
+enum class Orientation { stored, upright };
 
 // Loads path into picture the way the viewer does: a name whose extension
 // begins with b or B through the BMP loader, anything else as JPEG, decoding
 // embedded image `image` (-1 = the main picture). Returns the image count, 0 on
 // failure.
-int32_t loadImageFile(const std::string& path, int32_t image);
+int32_t loadImageFile(const std::string& path, int32_t image, Orientation orientation);
+
+// decodeImage(start) of the parsed jpgFile; the main picture then stands
+// upright in picture, as the viewer shows it.
+int32_t decodeImageUpright(uint32_t start);
 
 // Why the last loadImageFile(path) failed, in words a user understands.
 std::string explainFailedLoad(const std::string& path);

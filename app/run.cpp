@@ -8,17 +8,26 @@
 
 namespace {
 
-// Takes at most one message per pass and renders a frame after it, so
-// frames come back to back while messages are handled in between.
+// While the FPS counter is shown it measures the renderer, so frames come
+// back to back. Otherwise nothing changes between messages (every change is
+// a command, a load, a resize or an expose, each brought by a message), so
+// the loop sleeps until the next one; as it does while nothing can be seen.
+bool waitsForMessages(ShellPlatform& shell)
+{
+    const ViewerState& vs = *viewerState;
+    return vs.waitForMessages != 0 || vs.showFps == 0 || !shell.windowShown();
+}
+
+// Takes at most one message per pass and renders a frame after it.
 void mainLoop(ShellPlatform& shell)
 {
     for (;;) {
         Message message;
         bool taken = true;
-        if (viewerState->waitForMessages == 0)
-            taken = shell.peekMessage(message);
-        else
+        if (waitsForMessages(shell))
             shell.getMessage(message);
+        else
+            taken = shell.peekMessage(message);
         if (taken && message.message == WM_QUIT)
             return;
         if (taken)

@@ -9,6 +9,7 @@ public:
     bool createWindow(const char*, int32_t, int32_t, int32_t, int32_t) override { return false; }
     void showWindow() override {}
     void destroyWindow() override {}
+    bool windowShown() override { return false; }
     void openConsole(const char*) override {}
     void closeConsole() override {}
     bool peekMessage(Message&) override { return false; }
@@ -19,6 +20,7 @@ public:
     void messageBox(const char*, const char*) override {}
     std::optional<std::string> openFileDialog(const char*, const std::string&) override { return std::nullopt; }
     std::string droppedFile() override { return {}; }
+    std::vector<std::string> filesInFolder(const std::string&) override { return {}; }
 };
 
 NoShellPlatform noShell;

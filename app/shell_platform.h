@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The window-message contract between the platform layer and the shell:
 // message numbers, virtual-key codes and parameter packing of the Win32
@@ -16,6 +17,7 @@ enum WindowMessage : uint32_t {
     WM_QUIT = 0x0012,
     WM_ERASEBKGND = 0x0014,
     WM_KEYDOWN = 0x0100,
+    WM_SYSKEYDOWN = 0x0104,  // a key pressed with Alt: never a command
     WM_MOUSEMOVE = 0x0200,
     WM_LBUTTONDOWN = 0x0201,
     WM_LBUTTONUP = 0x0202,
@@ -25,8 +27,15 @@ enum WindowMessage : uint32_t {
 };
 
 enum VirtualKey : uint32_t {
-    VK_ESCAPE = 0x1B,
+    VK_BACK = 0x08,
     VK_CONTROL = 0x11,
+    VK_ESCAPE = 0x1B,
+    VK_SPACE = 0x20,
+    VK_PRIOR = 0x21,  // Page Up
+    VK_NEXT = 0x22,   // Page Down
+    VK_HOME = 0x24,
+    VK_LEFT = 0x25,
+    VK_RIGHT = 0x27,
     VK_F1 = 0x70,
     // Digits and letters are their ASCII codes: '0'..'9', 'A'..'Z'.
 };
@@ -66,6 +75,8 @@ public:
     virtual void showWindow() = 0;
     // Destroys the window; the procedure receives WM_DESTROY before this returns.
     virtual void destroyWindow() = 0;
+    // False while the window is minimised or hidden: nothing drawn shows.
+    virtual bool windowShown() = 0;
 
     // The console for timing lines: titles it where there is one.
     virtual void openConsole(const char* title) = 0;
@@ -88,6 +99,9 @@ public:
     virtual std::optional<std::string> openFileDialog(const char* title, const std::string& initialName) = 0;
     // The path of the file that the last WM_DROPFILES delivered.
     virtual std::string droppedFile() = 0;
+    // The names of the files in a folder, in no particular order; empty
+    // when it cannot be read.
+    virtual std::vector<std::string> filesInFolder(const std::string& folder) = 0;
 };
 
 ShellPlatform& shellPlatform();

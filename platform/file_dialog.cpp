@@ -1,5 +1,6 @@
 #include "platform/file_dialog.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -7,6 +8,8 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "app/folder_files.h"
 
 extern char** environ;
 
@@ -94,26 +97,62 @@ bool exitedCleanly(pid_t pid)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+std::vector<std::string> withZenityParent(std::vector<std::string> command, ParentWindow parent)
+{
+    command.insert(command.begin() + 2, "--modal");
+    if (parent)
+        command.insert(command.begin() + 3, "--attach=" + std::to_string(*parent));
+    return command;
+}
+
+// kdialog's dialogs are modal to the window they are attached to.
+std::vector<std::string> withKdialogParent(std::vector<std::string> command, ParentWindow parent)
+{
+    if (parent) {
+        command.push_back("--attach");
+        command.push_back(std::to_string(*parent));
+    }
+    return command;
+}
+
 }  // namespace
 
 std::optional<std::vector<std::string>> dialogCommand(const std::string& helper, const std::string& title,
-                                                      const std::string& initialName)
+                                                      const std::string& initialName, ParentWindow parent)
 {
     if (helper == "zenity") {
         std::vector<std::string> command{"zenity", "--file-selection", "--title=" + title,
-                                         "--file-filter=Image | *.jpg *.jpeg *.bmp"};
+                                         "--file-filter=Image | " + pictureFilterPatterns()};
         if (!initialName.empty())
             command.push_back("--filename=" + initialName);
-        return command;
+        return withZenityParent(command, parent);
     }
     if (helper == "kdialog")
-        return std::vector<std::string>{"kdialog",
-                                        "--getopenfilename",
-                                        initialName.empty() ? "." : initialName,
-                                        "*.jpg *.jpeg *.bmp|Image",
-                                        "--title",
-                                        title};
+        return withKdialogParent({"kdialog", "--getopenfilename", initialName.empty() ? "." : initialName,
+                                  pictureFilterPatterns() + "|Image", "--title", title},
+                                 parent);
     return std::nullopt;
+}
+
+std::optional<std::vector<std::string>> messageCommand(const std::string& helper, const std::string& caption,
+                                                       const std::string& text, ParentWindow parent)
+{
+    if (helper == "zenity")
+        return withZenityParent({"zenity", "--error", "--no-markup", "--title=" + caption, "--text=" + text}, parent);
+    if (helper == "kdialog")
+        return withKdialogParent({"kdialog", "--title", caption, "--error", text}, parent);
+    return std::nullopt;
+}
+
+std::string pictureFilterPatterns()
+{
+    std::string patterns;
+    for (const std::string_view extension : pictureExtensions) {
+        patterns += patterns.empty() ? "*." : " *.";
+        for (const char c : extension)
+            patterns += std::string("[") + c + static_cast<char>(std::toupper(static_cast<unsigned char>(c))) + "]";
+    }
+    return patterns;
 }
 
 std::optional<std::string> findDialogHelper()
@@ -133,7 +172,8 @@ std::optional<std::string> chosenPath(const std::string& helperOutput)
     return path;
 }
 
-std::optional<std::string> runHelper(const std::vector<std::string>& command, const std::function<void()>& waitStep)
+std::optional<HelperResult> runHelper(const std::vector<std::string>& command,
+                                      const std::function<void(pid_t)>& waitStep)
 {
     if (command.empty())
         return std::nullopt;
@@ -153,9 +193,7 @@ std::optional<std::string> runHelper(const std::vector<std::string>& command, co
         pollfd waiting{readEnd.get(), POLLIN, 0};
         poll(&waiting, 1, waitStepMilliseconds);
         open = readAvailable(readEnd.get(), output);
-        waitStep();
+        waitStep(*pid);
     }
-    if (!exitedCleanly(*pid))
-        return std::nullopt;
-    return output;
+    return HelperResult{exitedCleanly(*pid), output};
 }

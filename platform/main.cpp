@@ -1,12 +1,19 @@
-// The viewer program: the SDL platform installed under the shell, which
-// does the rest.
+// The viewer program: `viewer [FILE]`, the SDL platform installed under
+// the shell, which does the rest.
+#include <cstdio>
+
+#include "app/command_line.h"
 #include "app/run.h"
 #include "app/shell_platform.h"
+#include "app/startup.h"
 #include "platform/sdl_platform.h"
 #include "render/frame_platform.h"
 
-int main()
+namespace {
+
+int runWindow(const std::string& file)
 {
+    commandLineFile = file;
     SdlPlatform platform;
     setFramePlatform(&platform);
     setShellPlatform(&platform);
@@ -14,4 +21,18 @@ int main()
     setShellPlatform(nullptr);
     setFramePlatform(nullptr);
     return exitCode;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const CommandLine line = parseCommandLine(argc, argv);
+    switch (line.action) {
+    case CommandLine::Action::help: std::fputs(usageText, stdout); return 0;
+    case CommandLine::Action::version: std::printf("%s\n", versionText().c_str()); return 0;
+    case CommandLine::Action::badUsage: std::fputs(usageText, stderr); return 2;
+    case CommandLine::Action::run: break;
+    }
+    return runWindow(line.file);
 }

@@ -1,18 +1,30 @@
-// The platform's modal parts and the console: message boxes, the open
-// dialog and the terminal title.
+// The platform's modal parts, the console and the folders: message boxes,
+// the open dialog, the terminal title and the listing of a folder.
 #include "platform/sdl_platform.h"
 
 #include <SDL2/SDL.h>
+#include <SDL2/SDL_syswm.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <unistd.h>
 
 #include "platform/file_dialog.h"
 #include "platform/sdl_events.h"
+#include "platform/x11_transient.h"
 
 namespace {
 
-constexpr const char* noHelperText = "No file dialog found: install zenity or kdialog to open files.";
+// The viewer's window in X11 terms; false where the window system is another.
+bool readX11Handles(SDL_Window* window, SDL_SysWMinfo& info)
+{
+    SDL_VERSION(&info.version);
+    return window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11;
+}
+
+constexpr const char* noHelperText =
+    "No file dialog found: install zenity (sudo apt install zenity) or kdialog to open files.";
 
 }  // namespace
 
@@ -28,10 +40,15 @@ void SdlPlatform::openConsole(const char* title)
 
 void SdlPlatform::closeConsole() { std::fflush(stdout); }
 
-// Without a display the box cannot show; the text still reaches the user
-// on standard error.
+// The box is the dialog helper's where there is one, so that frames keep
+// coming while it is up; SDL's own box blocks every frame until it closes.
+// Without a display no box can show; the text still reaches the user on
+// standard error.
 void SdlPlatform::messageBox(const char* text, const char* caption)
 {
+    const std::optional<std::string> helper = window_ ? findDialogHelper() : std::nullopt;
+    if (helper && runModalHelper(*messageCommand(*helper, caption, text, x11Window())))
+        return;
     if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_INFORMATION, caption, text, nullptr) != 0)
         std::fprintf(stderr, "%s: %s\n", caption, text);
 }
@@ -44,9 +61,44 @@ std::optional<std::string> SdlPlatform::openFileDialog(const char* title, const 
         messageBox(noHelperText, title);
         return std::nullopt;
     }
-    const std::optional<std::vector<std::string>> command = dialogCommand(*helper, title, initialName);
-    const std::optional<std::string> output = runHelper(*command, [this] { keepAliveDuringDialog(); });
-    return output ? chosenPath(*output) : std::nullopt;
+    const std::optional<std::vector<std::string>> command = dialogCommand(*helper, title, initialName, x11Window());
+    const std::optional<HelperResult> result = runModalHelper(*command);
+    return result && result->succeeded ? chosenPath(result->output) : std::nullopt;
+}
+
+// Runs a dialog helper while the window keeps showing frames, and makes
+// the helper's window its transient as soon as the window manager lists it.
+std::optional<HelperResult> SdlPlatform::runModalHelper(const std::vector<std::string>& command)
+{
+    SDL_SysWMinfo info;
+    bool attached = !readX11Handles(window_, info);
+    return runHelper(command, [&](pid_t helper) {
+        if (!attached)
+            attached = makeTransientFor(info.info.x11.display, info.info.x11.window, helper);
+        keepAliveDuringDialog();
+    });
+}
+
+// The parent that the helpers' windows are attached to.
+std::optional<uint64_t> SdlPlatform::x11Window()
+{
+    SDL_SysWMinfo info;
+    if (!readX11Handles(window_, info))
+        return std::nullopt;
+    return static_cast<uint64_t>(info.info.x11.window);
+}
+
+std::vector<std::string> SdlPlatform::filesInFolder(const std::string& folder)
+{
+    std::vector<std::string> names;
+    std::error_code listing;
+    for (std::filesystem::directory_iterator entry(folder, listing), end; !listing && entry != end;
+         entry.increment(listing)) {
+        std::error_code unreadable;  // a dangling link, say: left out
+        if (entry->is_regular_file(unreadable))
+            names.push_back(entry->path().filename().string());
+    }
+    return names;
 }
 
 // What a modal dialog lets through while it waits: the window follows

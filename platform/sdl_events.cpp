@@ -18,12 +18,23 @@ constexpr KeyRange keyRanges[] = {
     {SDLK_0, SDLK_9, '0'},
     {SDLK_a, SDLK_z, 'A'},
     {SDLK_F1, SDLK_F12, VK_F1},
+    {SDLK_BACKSPACE, SDLK_BACKSPACE, VK_BACK},
+    {SDLK_SPACE, SDLK_SPACE, VK_SPACE},
+    {SDLK_PAGEUP, SDLK_PAGEUP, VK_PRIOR},
+    {SDLK_PAGEDOWN, SDLK_PAGEDOWN, VK_NEXT},
+    {SDLK_HOME, SDLK_HOME, VK_HOME},
+    {SDLK_LEFT, SDLK_LEFT, VK_LEFT},
+    {SDLK_RIGHT, SDLK_RIGHT, VK_RIGHT},
 };
 
+// As on the desktop the shell was written for, a key pressed with Alt is a
+// system key, which no command answers.
 Message keyMessage(const SDL_KeyboardEvent& key)
 {
     const std::optional<uint32_t> code = virtualKeyOf(key.keysym.sym);
-    return code ? Message{WM_KEYDOWN, *code, 0} : Message{};
+    if (!code)
+        return {};
+    return {(key.keysym.mod & KMOD_ALT) ? WM_SYSKEYDOWN : WM_KEYDOWN, *code, 0};
 }
 
 uint64_t buttonFlags(uint32_t sdlButtonState) { return (sdlButtonState & SDL_BUTTON_LMASK) ? MK_LBUTTON : 0; }

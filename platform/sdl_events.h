@@ -16,7 +16,8 @@
 std::optional<Message> translateEvent(const SDL_Event& event, Point clientOrigin);
 
 // The virtual-key code of an SDL key, or nothing for keys without one here:
-// Escape, digits, letters and F1..F12.
+// Escape, digits, letters, F1..F12, Backspace, Space, Page Up, Page Down,
+// Home, Left and Right.
 std::optional<uint32_t> virtualKeyOf(SDL_Keycode key);
 // The reverse, for the key-state query.
 std::optional<SDL_Keycode> sdlKeyOf(uint32_t virtualKey);

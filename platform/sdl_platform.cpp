@@ -15,6 +15,9 @@ namespace {
 constexpr int64_t maxFramePixels = int64_t{1} << 28;
 constexpr uint32_t white = 0xFFFFFF;
 constexpr int16_t keyHeld = INT16_MIN;  // bit 15
+// How long after showing the window the window manager may take to say how
+// wide its decorations are.
+constexpr uint32_t bordersWaitMilliseconds = 3000;
 
 }  // namespace
 
@@ -62,16 +65,26 @@ void SdlPlatform::showWindow()
     if (!window_)
         return;
     SDL_ShowWindow(window_);
-    fitOuterSize();
+    outerSizeDeadline_ = std::max<uint32_t>(1, SDL_GetTicks() + bordersWaitMilliseconds);
+    fitOuterSizeOnceBordersKnown();
 }
 
 // SDL places and sizes the client area; the window was asked for with its
-// decorations, which the window manager reports only once it shows them.
-void SdlPlatform::fitOuterSize()
+// decorations, whose sizes a window manager reports only some time after it
+// has framed the window. Until then every window event tries again, so the
+// outer size is set once, as soon as they are known. Without a window
+// manager there are no decorations and nothing to set.
+void SdlPlatform::fitOuterSizeOnceBordersKnown()
 {
-    const Borders b = borders();
-    if (b.top == 0 && b.left == 0 && b.bottom == 0 && b.right == 0)
+    if (outerSizeDeadline_ == 0)
         return;
+    const Borders b = borders();
+    if (b.top == 0 && b.left == 0 && b.bottom == 0 && b.right == 0) {
+        if (static_cast<int32_t>(SDL_GetTicks() - outerSizeDeadline_) > 0)
+            outerSizeDeadline_ = 0;
+        return;
+    }
+    outerSizeDeadline_ = 0;
     const Rect& outer = requestedOuter_;
     SDL_SetWindowSize(window_, std::max(1, outer.right - outer.left - b.left - b.right),
                       std::max(1, outer.bottom - outer.top - b.top - b.bottom));
@@ -85,6 +98,12 @@ void SdlPlatform::destroyWindow()
     dispatchMessage({WM_DESTROY, 0, 0});
     SDL_DestroyWindow(window_);
     window_ = nullptr;
+}
+
+bool SdlPlatform::windowShown()
+{
+    const uint32_t unseen = SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED;
+    return window_ && (SDL_GetWindowFlags(window_) & unseen) == 0;
 }
 
 SdlPlatform::Borders SdlPlatform::borders()
@@ -186,6 +205,8 @@ bool SdlPlatform::takeQuit(Message& message)
 // it: the path of a dropped file.
 std::optional<Message> SdlPlatform::takeEvent(SDL_Event& event)
 {
+    if (event.type == SDL_WINDOWEVENT)
+        fitOuterSizeOnceBordersKnown();
     if (event.type == SDL_DROPFILE && event.drop.file) {
         droppedFile_ = event.drop.file;
         SDL_free(event.drop.file);

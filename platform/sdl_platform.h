@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/shell_platform.h"
+#include "platform/file_dialog.h"
 #include "render/frame_platform.h"
 #include "render/text_painter.h"
 
@@ -35,6 +36,7 @@ public:
     bool createWindow(const char* title, int32_t x, int32_t y, int32_t width, int32_t height) override;
     void showWindow() override;
     void destroyWindow() override;
+    bool windowShown() override;
     void openConsole(const char* title) override;
     void closeConsole() override;
     bool peekMessage(Message& message) override;
@@ -45,6 +47,7 @@ public:
     void messageBox(const char* text, const char* caption) override;
     std::optional<std::string> openFileDialog(const char* title, const std::string& initialName) override;
     std::string droppedFile() override { return droppedFile_; }
+    std::vector<std::string> filesInFolder(const std::string& folder) override;
 
 private:
     struct Borders {
@@ -55,15 +58,18 @@ private:
     };
 
     Borders borders();
-    void fitOuterSize();
+    void fitOuterSizeOnceBordersKnown();
+    std::optional<uint64_t> x11Window();
     std::optional<Message> takeEvent(SDL_Event& event);
     bool takeQuit(Message& message);
     void keepAliveDuringDialog();
+    std::optional<HelperResult> runModalHelper(const std::vector<std::string>& command);
 
     WindowProcedure procedure_ = nullptr;
     bool videoReady_ = false;
     SDL_Window* window_ = nullptr;
-    Rect requestedOuter_;  // the outer rectangle asked for at creation
+    Rect requestedOuter_;             // the outer rectangle asked for at creation
+    uint32_t outerSizeDeadline_ = 0;  // SDL ticks; 0 once the outer size is set or given up
     std::optional<int32_t> quitCode_;
     std::string droppedFile_;
     std::vector<uint32_t> frame_;

@@ -7,15 +7,18 @@ packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg-dev libstb-dev
-  libsdl2-dev libfontconfig-dev libfreetype-dev fonts-dejavu-core
-  xvfb xdotool x11-apps imagemagick
+  libsdl2-dev libx11-dev libfontconfig-dev libfreetype-dev fonts-dejavu-core
+  zenity # the open dialog and the message boxes
+  clang  # CI builds once with it
+  # the end-to-end and install tests
+  xvfb openbox xdotool x11-apps x11-utils imagemagick desktop-file-utils
 )
 # The Windows cross-build, its tests under Wine and its zip.
 if [ "${VIEWER_WINDOWS_DEPS:-0}" = 1 ]; then
   packages+=(g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 fonts-wine zip)
 fi
 if [ "${VIEWER_FUZZ_DEPS:-0}" = 1 ]; then
-  packages+=(clang libclang-rt-14-dev libjpeg-turbo-progs)
+  packages+=(libclang-rt-14-dev libjpeg-turbo-progs)
 fi
 
 missing=()

@@ -1,6 +1,9 @@
 // Decodes one file the way the viewer does and reports on it:
-//   viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] [--threads 1|2] FILE
+//   viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] [--threads 1|2]
+//                 [--upright] FILE
 // --threads 1 keeps the whole decode on one thread, for comparison.
+// --upright turns the main picture as its EXIF Orientation tag asks, as the
+// viewer shows it; otherwise it is written as the file stores it.
 // Exit status: 0 decoded, 1 the file did not load, 2 bad usage.
 #include <algorithm>
 #include <chrono>
@@ -22,12 +25,13 @@ namespace {
 
 const char* const usageLine =
     "usage: viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] [--threads 1|2] "
-    "FILE\n";
+    "[--upright] FILE\n";
 
 struct Options {
     int32_t family = 0;
     int32_t image = -1;
     bool info = false;
+    bool upright = false;
     std::string out;
     int repeat = 0;
     int32_t threads = decodeThreads;
@@ -51,6 +55,8 @@ std::optional<Options> parseArguments(int argc, char** argv)
         const bool hasValue = i + 1 < argc;
         if (arg == "--info") {
             options.info = true;
+        } else if (arg == "--upright") {
+            options.upright = true;
         } else if (arg == "--idct" && hasValue) {
             const auto family = idctFamilyNamed(argv[++i]);
             if (!family)
@@ -144,7 +150,10 @@ bool writePlanesAsPpm(const std::string& path)
     return std::fclose(file) == 0;
 }
 
-int32_t loadOnce(const Options& options) { return loadImageFile(options.file, options.image); }
+int32_t loadOnce(const Options& options)
+{
+    return loadImageFile(options.file, options.image, options.upright ? Orientation::upright : Orientation::stored);
+}
 
 int32_t loadRepeatedly(const Options& options)
 {

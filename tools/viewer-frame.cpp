@@ -216,7 +216,7 @@ int main(int argc, char** argv)
         return 2;
     }
     idctIndex = options->family;
-    imageCount = loadImageFile(options->file, options->image);
+    imageCount = loadImageFile(options->file, options->image, Orientation::upright);
     std::printf("\n");
     if (imageCount == 0) {
         std::fprintf(stderr, "viewer-frame: %s: %s\n", options->file.c_str(), explainFailedLoad(options->file).c_str());

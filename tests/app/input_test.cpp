@@ -118,7 +118,8 @@ TEST_F(InputTest, FailedOpenShowsLoadErrorAndResetsCounter)
     send(keyDown(VK_F1));
     EXPECT_EQ(imageCount, 0);
     EXPECT_EQ(subImageIndex, -1);
-    EXPECT_EQ(shell.boxes, std::vector<std::string>{"Load error|Load error."});
+    EXPECT_EQ(shell.boxes, std::vector<std::string>{
+                               "Load error\n\nmissing.jpg: the file cannot be opened or read (101)|Load error."});
     send(keyDown('S'));
     EXPECT_EQ(subImageIndex, 0);
 }

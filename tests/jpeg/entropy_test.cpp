@@ -119,7 +119,11 @@ TEST_F(EntropyTest, CoefficientsDecodeAlikeWithinAndBeyondOneTableStep)
     addTable(0, 0, {1}, {0x00});
     addTable(1, 0, {0, 1, 1, 1, 1, 1, 1, 1}, symbols);
     decoder.image.component[0] = ComponentSpec{0, 0, 0, 1, 1};
-    const auto code = [](size_t n) { return n == 0 ? std::string("00") : "0" + std::string(n, '1') + "0"; };
+    const auto code = [](size_t n) {  // 0, n ones, 0
+        std::string bits(n + 2, '1');
+        bits.front() = bits.back() = '0';
+        return bits;
+    };
     struct {
         size_t symbol;  // index into symbols
         const char* valueBits;

@@ -68,8 +68,11 @@ TEST(SdlEvents, KeyDownCarriesTheVirtualKeyCodeAutoRepeatIncluded)
     const struct {
         SDL_Keycode key;
         uint32_t code;
-    } keys[] = {{SDLK_ESCAPE, 0x1B}, {SDLK_0, 0x30}, {SDLK_1, 0x31}, {SDLK_9, 0x39},  {SDLK_a, 0x41},
-                {SDLK_b, 0x42},      {SDLK_s, 0x53}, {SDLK_z, 0x5A}, {SDLK_F1, 0x70}, {SDLK_F12, 0x7B}};
+    } keys[] = {{SDLK_ESCAPE, 0x1B}, {SDLK_0, 0x30},        {SDLK_1, 0x31},         {SDLK_9, 0x39},
+                {SDLK_a, 0x41},      {SDLK_b, 0x42},        {SDLK_s, 0x53},         {SDLK_z, 0x5A},
+                {SDLK_F1, 0x70},     {SDLK_F12, 0x7B},      {SDLK_BACKSPACE, 0x08}, {SDLK_SPACE, 0x20},
+                {SDLK_PAGEUP, 0x21}, {SDLK_PAGEDOWN, 0x22}, {SDLK_HOME, 0x24},      {SDLK_LEFT, 0x25},
+                {SDLK_RIGHT, 0x27}};
     for (const auto& k : keys) {
         for (uint8_t repeat : {0, 1}) {
             const std::optional<Message> m = translateEvent(keyEvent(SDL_KEYDOWN, k.key, repeat), origin);
@@ -81,11 +84,27 @@ TEST(SdlEvents, KeyDownCarriesTheVirtualKeyCodeAutoRepeatIncluded)
     }
 }
 
+TEST(SdlEvents, KeysPressedWithAltAreSystemKeys)
+{
+    for (const int alt : {int{KMOD_LALT}, int{KMOD_RALT}, KMOD_LALT | KMOD_CTRL}) {
+        SDL_Event event = keyEvent(SDL_KEYDOWN, SDLK_1);
+        event.key.keysym.mod = static_cast<uint16_t>(alt);
+        const std::optional<Message> m = translateEvent(event, origin);
+        ASSERT_TRUE(m);
+        EXPECT_EQ(m->message, WM_SYSKEYDOWN);
+        EXPECT_EQ(m->wParam, uint64_t{'1'});
+    }
+    SDL_Event shifted = keyEvent(SDL_KEYDOWN, SDLK_1);
+    shifted.key.keysym.mod = KMOD_LSHIFT | KMOD_NUM;
+    EXPECT_EQ(translateEvent(shifted, origin)->message, WM_KEYDOWN);
+}
+
 TEST(SdlEvents, KeysWithoutACodeAndKeyUpsAreNotMessages)
 {
     EXPECT_FALSE(translateEvent(keyEvent(SDL_KEYDOWN, SDLK_LSHIFT), origin));
     EXPECT_FALSE(translateEvent(keyEvent(SDL_KEYDOWN, SDLK_RETURN), origin));
     EXPECT_FALSE(translateEvent(keyEvent(SDL_KEYDOWN, SDLK_F13), origin));
+    EXPECT_FALSE(translateEvent(keyEvent(SDL_KEYDOWN, SDLK_END), origin));
     EXPECT_FALSE(translateEvent(keyEvent(SDL_KEYUP, SDLK_b), origin));
     EXPECT_FALSE(sdlKeyOf(VK_CONTROL));
     EXPECT_FALSE(sdlKeyOf(0x7C));

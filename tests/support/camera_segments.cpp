@@ -178,6 +178,14 @@ Bytes exifSegment(const Bytes& makerNote, const Bytes& thumbnail)
     return segment(0xE1, join({text("Exif\0\0"sv), tiff}));
 }
 
+Bytes exifOrientationSegment(uint16_t orientation, bool bigEndian)
+{
+    const ByteOrder order = bigEndian ? ByteOrder::big : ByteOrder::little;
+    Bytes tiff = tiffHeader(order);
+    appendIfd(tiff, {numberField(0x0112, typeShort, orientation)}, 0, order);
+    return segment(0xE1, join({text("Exif\0\0"sv), tiff}));
+}
+
 namespace {
 
 // ICC.1:2010, 10.31: XYZ numbers in s15Fixed16 form.

@@ -34,6 +34,10 @@ Bytes withQuantValues(const Bytes& jpeg, size_t first, const Bytes& values);
 // whose JPEGInterchangeFormat fields point at thumbnail, stored last.
 Bytes exifSegment(const Bytes& makerNote, const Bytes& thumbnail);
 
+// APP1 "Exif" whose IFD0 holds only the Orientation tag (0x0112) with the
+// given value, in either byte order.
+Bytes exifOrientationSegment(uint16_t orientation, bool bigEndian);
+
 // APP2 "ICC_PROFILE", part 1 of 1: a display profile with a description, a
 // white point and a red tone curve whose 16-bit entries are curve's bytes.
 Bytes iccProfileSegment(const Bytes& curve);

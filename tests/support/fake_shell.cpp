@@ -63,6 +63,12 @@ std::optional<std::string> FakeShell::openFileDialog(const char*, const std::str
     return answer;
 }
 
+std::vector<std::string> FakeShell::filesInFolder(const std::string& folder)
+{
+    const auto found = folders.find(folder);
+    return found == folders.end() ? std::vector<std::string>{} : found->second;
+}
+
 Message keyDown(uint32_t key) { return Message{WM_KEYDOWN, key, 0}; }
 
 Message mouse(uint32_t message, int32_t x, int32_t y, bool buttonDown)

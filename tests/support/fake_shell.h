@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@ public:
     bool createWindow(const char* title, int32_t x, int32_t y, int32_t width, int32_t height) override;
     void showWindow() override { events.push_back("show"); }
     void destroyWindow() override;
+    bool windowShown() override { return shown; }
     void openConsole(const char* title) override { events.push_back(std::string("console ") + title); }
     void closeConsole() override { events.push_back("close console"); }
     bool peekMessage(Message& message) override;
@@ -31,10 +33,13 @@ public:
     void messageBox(const char* text, const char* caption) override;
     std::optional<std::string> openFileDialog(const char* title, const std::string& initialName) override;
     std::string droppedFile() override { return dropped; }
+    std::vector<std::string> filesInFolder(const std::string& folder) override;
 
     bool registerSucceeds = true;
     bool createSucceeds = true;
     int16_t ctrlState = 0;
+    bool shown = true;
+    std::map<std::string, std::vector<std::string>> folders;  // folder -> file names
     std::string dropped;
     std::deque<Message> queue;
     std::deque<std::optional<std::string>> dialogAnswers;  // empty: cancel

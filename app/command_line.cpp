@@ -1,0 +1,52 @@
+#include "app/command_line.h"
+
+#include <string_view>
+
+const char* const usageText =
+    "usage: viewer [FILE]\n"
+    "Shows FILE, a JPEG or a 24-bit BMP file (told apart by its extension), or small.jpg\n"
+    "from the working directory; when that does not load, the open dialog asks for a file.\n"
+    "\n"
+    "Keys:\n"
+    "  F1, 2                       open a file\n"
+    "  Right, Page Down, Space     next JPEG or BMP file of the folder (by name)\n"
+    "  Left, Page Up, Backspace    previous one\n"
+    "  Home                        the picture upright, undistorted and centred\n"
+    "  S                           next image embedded in the file (thumbnails, previews)\n"
+    "  B, 5                        next filter: nearest, bilinear, smooth bilinear\n"
+    "  D, 7                        next inverse DCT, used from the next decode\n"
+    "  1, 3                        help text on and off\n"
+    "  R, 6                        colour under the pointer on and off\n"
+    "  F                           frame counter on and off (off: frames only when something changes)\n"
+    "  Escape                      quit\n"
+    "Mouse:\n"
+    "  drag a corner marker to move that corner, anywhere else to move the picture;\n"
+    "  the wheel rotates the picture about the pointer, Ctrl+wheel zooms.\n"
+    "\n"
+    "Options:\n"
+    "  --help       this text\n"
+    "  --version    the version\n";
+
+std::string versionText() { return std::string("viewer ") + VIEWER_VERSION; }
+
+CommandLine parseCommandLine(int argc, const char* const* argv)
+{
+    CommandLine line;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (!optionsEnded && argument == "--help")
+            return {CommandLine::Action::help, {}};
+        if (!optionsEnded && argument == "--version")
+            return {CommandLine::Action::version, {}};
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const bool option = !optionsEnded && argument.size() > 1 && argument[0] == '-';
+        if (option || !line.file.empty() || argument.empty())
+            return {CommandLine::Action::badUsage, {}};
+        line.file = argument;
+    }
+    return line;
+}

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+// What the viewer's arguments ask for: `viewer [FILE]`, `--help` or
+// `--version`. "--" ends the options, so a file may begin with "-".
+struct CommandLine {
+    enum class Action { run, help, version, badUsage };
+    Action action = Action::run;
+    std::string file;  // empty: "small.jpg" from the working directory
+};
+
+CommandLine parseCommandLine(int argc, const char* const* argv);
+
+// The --help text: usage, the keys and the mouse.
+extern const char* const usageText;
+// The --version line.
+std::string versionText();

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+// Makes every window that process pid shows on the desktop a transient of
+// parent, so that the window manager keeps it in front of parent. A helper
+// given the parent on its command line may not do so for every kind of
+// window it opens (zenity's file chooser does not), so the viewer does it
+// itself. Windows are found through the window manager's client list; true
+// once at least one was found.
+bool makeTransientFor(Display* display, Window parent, pid_t pid);
