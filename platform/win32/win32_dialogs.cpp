@@ -1,5 +1,6 @@
-// The platform's modal parts and the console: message boxes, the open
-// dialog, and the console window the timing lines go to.
+// The platform's modal parts, the console and the folder listing: message
+// boxes, the open dialog, the console window the timing lines go to, and
+// the files the next and previous commands choose from.
 #include "platform/win32/win32_platform.h"
 
 #include <commdlg.h>
@@ -69,4 +70,26 @@ std::optional<std::string> Win32Platform::openFileDialog(const char* title, cons
     if (!chosen)
         return std::nullopt;
     return shellPath(buffer.c_str());
+}
+
+// Plain files only, by name, as FindFirstFileW spells them: folders
+// (with "." and "..") and devices hold no picture. The pattern goes after
+// the folder's own slash where it has one, or its drive's colon.
+std::vector<std::string> Win32Platform::filesInFolder(const std::string& folder)
+{
+    std::wstring pattern = windowsPath(folder);
+    if (!pattern.empty() && pattern.back() != L'\\' && pattern.back() != L':')
+        pattern += L'\\';
+    pattern += L'*';
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return {};
+    std::vector<std::string> names;
+    do {
+        if ((found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0)
+            names.push_back(narrowUtf16(found.cFileName));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return names;
 }

@@ -80,6 +80,9 @@ void Win32Platform::destroyWindow()
         DestroyWindow(window_);
 }
 
+// A minimised window stays visible to the system but shows nothing.
+bool Win32Platform::windowShown() { return window_ && IsWindowVisible(window_) && !IsIconic(window_); }
+
 // The window's drawing context goes with it; frames after that show nowhere.
 void Win32Platform::forgetWindow()
 {

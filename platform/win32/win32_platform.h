@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/shell_platform.h"
 #include "render/frame_platform.h"
@@ -36,6 +37,7 @@ public:
     bool createWindow(const char* title, int32_t x, int32_t y, int32_t width, int32_t height) override;
     void showWindow() override;
     void destroyWindow() override;
+    bool windowShown() override;
     void openConsole(const char* title) override;
     void closeConsole() override;
     bool peekMessage(Message& message) override;
@@ -46,6 +48,7 @@ public:
     void messageBox(const char* text, const char* caption) override;
     std::optional<std::string> openFileDialog(const char* title, const std::string& initialName) override;
     std::string droppedFile() override { return droppedFile_; }
+    std::vector<std::string> filesInFolder(const std::string& folder) override;
 
 private:
     static LRESULT CALLBACK windowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

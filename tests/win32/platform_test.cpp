@@ -111,6 +111,19 @@ TEST_F(Win32Window, QuitMessageCarriesItsExitCodeThroughThePeek)
     EXPECT_EQ(message.wParam, 3u);
 }
 
+TEST_F(Win32Window, ShownOnlyWhileVisibleAndNotMinimised)
+{
+    EXPECT_FALSE(platform_.windowShown());
+    platform_.showWindow();
+    EXPECT_TRUE(platform_.windowShown());
+    ShowWindow(static_cast<HWND>(viewerState->window), SW_MINIMIZE);
+    EXPECT_FALSE(platform_.windowShown());
+    ShowWindow(static_cast<HWND>(viewerState->window), SW_RESTORE);
+    EXPECT_TRUE(platform_.windowShown());
+    platform_.destroyWindow();
+    EXPECT_FALSE(platform_.windowShown());
+}
+
 TEST_F(Win32Window, DestroyingDeliversTheDestroyNotificationToTheShell)
 {
     platform_.destroyWindow();
