@@ -1,11 +1,48 @@
-// The viewer program on Windows: the Win32 platform installed under the
-// shell, which does the rest.
+// The viewer program on Windows: `viewer [FILE]` read as on every system,
+// the Win32 platform installed under the shell, which does the rest.
+#include <algorithm>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/command_line.h"
 #include "app/run.h"
+#include "app/startup.h"
 #include "app/viewer_state.h"
+#include "jpeg/utf16.h"
+#include "platform/win32/win32_messages.h"
 #include "platform/win32/win32_platform.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+namespace {
+
+// A program of the GUI subsystem has no console of its own: its standard
+// handles lead somewhere only when whoever started it redirected them to a
+// file or a pipe.
+bool writeIfRedirected(DWORD standardHandle, std::string_view text)
 {
+    const HANDLE handle = GetStdHandle(standardHandle);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+        return false;
+    const DWORD type = GetFileType(handle);
+    if (type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE)
+        return false;
+    DWORD written = 0;
+    return WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != 0;
+}
+
+// Where the text cannot be written, a message box shows it instead.
+void tell(DWORD standardHandle, std::string_view text, UINT icon)
+{
+    if (!writeIfRedirected(standardHandle, text))
+        MessageBoxW(nullptr, widenUtf8(text).c_str(), L"Viewer", MB_OK | icon);
+}
+
+int runWindow(HINSTANCE instance, std::string file)
+{
+    // The shell splits folders off at forward slashes, whichever slash the
+    // user typed.
+    std::replace(file.begin(), file.end(), '\\', '/');
+    commandLineFile = file;
     viewerState->instance = instance;
     viewerState->window = nullptr;
     Win32Platform platform(instance);
@@ -15,4 +52,23 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     setShellPlatform(nullptr);
     setFramePlatform(nullptr);
     return exitCode;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
+{
+    const std::vector<std::string> arguments = commandLineArguments(GetCommandLineW());
+    std::vector<const char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(argument.c_str());
+    argv.push_back(nullptr);
+    const CommandLine line = parseCommandLine(static_cast<int>(arguments.size()), argv.data());
+    switch (line.action) {
+    case CommandLine::Action::help: tell(STD_OUTPUT_HANDLE, usageText, MB_ICONINFORMATION); return 0;
+    case CommandLine::Action::version: tell(STD_OUTPUT_HANDLE, versionText() + "\n", MB_ICONINFORMATION); return 0;
+    case CommandLine::Action::badUsage: tell(STD_ERROR_HANDLE, usageText, MB_ICONWARNING); return 2;
+    case CommandLine::Action::run: break;
+    }
+    return runWindow(instance, line.file);
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The Windows viewer under Wine: started in a folder holding the sample, it
+# The Windows viewer under Wine: asked for its version with standard output
+# redirected, it writes it there; started in a folder holding the sample, it
 # shows the start-up square (picture, blue and red markers, white
 # background) and writes its load time into the console it opened; Escape
 # ends it with exit code 0.
@@ -50,6 +51,9 @@ pixel_near() {
 sample_colour() { convert "$sample" -crop "1x1+$1+$2" +repage -depth 8 rgb:- | od -An -tu1 | xargs; }
 
 cd "$work"
+"$wine" "$viewer" --version > version.txt 2>/dev/null || fail "--version exit code $?"
+grep -Eqx "viewer [^ ]+" version.txt || fail "--version wrote: $(cat version.txt)"
+
 cp "$sample" small.jpg
 "$wine" "$viewer" > out.txt 2> err.txt &
 viewer_pid=$!
