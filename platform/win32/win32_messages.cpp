@@ -5,7 +5,9 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <string_view>
 
+#include "app/folder_files.h"
 #include "jpeg/utf16.h"
 
 namespace {
@@ -64,8 +66,13 @@ std::string firstDroppedPath(void* drop)
 
 std::wstring dialogFilter()
 {
-    using namespace std::string_view_literals;
-    return std::wstring(L"Image\0*.jpg;jpeg;*.bmp;*.jpeg\0\0"sv);
+    using namespace std::literals;
+    std::wstring filter(L"Image\0*.jpg;jpeg;*.bmp"sv);
+    for (const std::string_view extension : pictureExtensions) {
+        if (extension != "jpg" && extension != "bmp")
+            filter += L";*." + widenUtf8(extension);
+    }
+    return filter + L"\0\0"s;
 }
 
 std::vector<std::string> commandLineArguments(const wchar_t* commandLine)

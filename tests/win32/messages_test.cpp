@@ -46,10 +46,10 @@ TEST(ShellPath, CharactersBeyondTheBasicPlaneSurviveBothWays)
     EXPECT_EQ(windowsPath(shellPath(name)), name);
 }
 
-TEST(DialogFilter, OneImageEntryWithTheClassicPatternsAndJpeg)
+TEST(DialogFilter, OneImageEntryWithTheClassicPatternsAndEveryOtherPictureExtension)
 {
     using namespace std::string_literals;
-    EXPECT_EQ(dialogFilter(), L"Image\0*.jpg;jpeg;*.bmp;*.jpeg\0\0"s);
+    EXPECT_EQ(dialogFilter(), L"Image\0*.jpg;jpeg;*.bmp;*.jpeg;*.jpe;*.jfif\0\0"s);
 }
 
 TEST(CommandLineArguments, SplitsAsWindowsDoesQuotesIncludedAndKeepsNonAsciiNames)
