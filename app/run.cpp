@@ -5,6 +5,7 @@
 #include "app/shell_platform.h"
 #include "app/startup.h"
 #include "app/viewer_state.h"
+#include "render/frame_platform.h"
 
 namespace {
 
@@ -65,6 +66,16 @@ int32_t runViewer()
         shell.closeConsole();
     vs.windowDc = nullptr;
     return 0;
+}
+
+int32_t runViewerOn(FramePlatform& frame, ShellPlatform& shell)
+{
+    setFramePlatform(&frame);
+    setShellPlatform(&shell);
+    const int32_t exitCode = runViewer();
+    setShellPlatform(nullptr);
+    setFramePlatform(nullptr);
+    return exitCode;
 }
 
 int64_t windowProcedure(uint32_t message, uint64_t wParam, int64_t lParam)

@@ -4,10 +4,8 @@
 
 #include "app/command_line.h"
 #include "app/run.h"
-#include "app/shell_platform.h"
 #include "app/startup.h"
 #include "platform/sdl_platform.h"
-#include "render/frame_platform.h"
 
 namespace {
 
@@ -15,12 +13,7 @@ int runWindow(const std::string& file)
 {
     commandLineFile = file;
     SdlPlatform platform;
-    setFramePlatform(&platform);
-    setShellPlatform(&platform);
-    const int32_t exitCode = runViewer();
-    setShellPlatform(nullptr);
-    setFramePlatform(nullptr);
-    return exitCode;
+    return runViewerOn(platform, platform);
 }
 
 }  // namespace

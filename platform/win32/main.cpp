@@ -46,12 +46,7 @@ int runWindow(HINSTANCE instance, std::string file)
     viewerState->instance = instance;
     viewerState->window = nullptr;
     Win32Platform platform(instance);
-    setFramePlatform(&platform);
-    setShellPlatform(&platform);
-    const int32_t exitCode = runViewer();
-    setShellPlatform(nullptr);
-    setFramePlatform(nullptr);
-    return exitCode;
+    return runViewerOn(platform, platform);
 }
 
 }  // namespace

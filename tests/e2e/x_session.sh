@@ -1,6 +1,7 @@
-# Shared by the end-to-end scripts, which source it: a virtual X server, the
-# viewer's window, screenshots and pixel checks. Expects $viewer; sets
-# $work (a fresh folder, removed at exit), $DISPLAY and $window.
+# Shared by the end-to-end scripts, which source it: a virtual X server and
+# the viewer's window, with screenshots and pixel checks from
+# screen_checks.sh. Expects $viewer; sets $work (a fresh folder, removed at
+# exit), $DISPLAY and $window.
 
 # A failure leaves the last screenshot here for the reader.
 evidence="$PWD/$(basename "$0" .sh)_last.png"
@@ -17,6 +18,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/screen_checks.sh"
 
 fail() {
   echo "FAILED: $*"
@@ -39,33 +41,6 @@ wait_until() {
   fail "$what (last pixel read: ${last:-none})"
 }
 
-screenshot() {
-  xwd -id "$window" -silent > "$work/shot.xwd" 2>/dev/null || return 1
-  convert "xwd:$work/shot.xwd" -depth 8 +set comment "$work/shot.ppm"
-  header=$(head -n 3 "$work/shot.ppm" | wc -c)
-  width=$(sed -n 2p "$work/shot.ppm" | cut -d' ' -f1)
-}
-
-# Client pixel (x, y) of the last screenshot as "r g b", kept in $last.
-pixel() {
-  last=$(od -An -tu1 -j $((header + ($2 * width + $1) * 3)) -N3 "$work/shot.ppm" | xargs)
-}
-pixel_is() { pixel "$1" "$2" && [ "$last" = "$3" ]; }
-# Every channel within tolerance of the expected "r g b".
-pixel_near() {
-  local got want
-  pixel "$1" "$2"
-  read -ra got <<< "$last"
-  read -ra want <<< "$3"
-  for c in 0 1 2; do
-    local d=$((got[c] - want[c]))
-    [ ${d#-} -le "$4" ] || return 1
-  done
-}
-region() { convert "$work/shot.ppm" -crop "$3x$4+$1+$2" +repage -depth 8 rgb:- | md5sum | cut -d' ' -f1; }
-region_changed() { [ "$(region "$1" "$2" "$3" "$4")" != "$5" ]; }
-region_white() { [ "$(region "$1" "$2" "$3" "$4")" = "$(convert -size "$3x$4" xc:white -depth 8 rgb:- | md5sum | cut -d' ' -f1)" ]; }
-region_not_white() { ! region_white "$@"; }
 mouse_to() { xdotool mousemove --window "$window" -- "$1" "$2"; }
 
 start_x_server() {

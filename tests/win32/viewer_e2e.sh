@@ -28,27 +28,7 @@ fail() {
   [ -s "$work/shot.ppm" ] && convert "$work/shot.ppm" "$evidence" && echo "last screenshot: $evidence"
   exit 1
 }
-
-screenshot() {
-  xwd -id "$window" -silent > "$work/shot.xwd" 2>/dev/null || return 1
-  convert "xwd:$work/shot.xwd" -depth 8 +set comment "$work/shot.ppm"
-  header=$(head -n 3 "$work/shot.ppm" | wc -c)
-  width=$(sed -n 2p "$work/shot.ppm" | cut -d' ' -f1)
-}
-# Client pixel (x, y) of the last screenshot as "r g b", kept in $last.
-pixel() { last=$(od -An -tu1 -j $((header + ($2 * width + $1) * 3)) -N3 "$work/shot.ppm" | xargs); }
-pixel_is() { pixel "$1" "$2" && [ "$last" = "$3" ]; }
-pixel_near() {
-  local got want
-  pixel "$1" "$2"
-  read -ra got <<< "$last"
-  read -ra want <<< "$3"
-  for c in 0 1 2; do
-    local d=$((got[c] - want[c]))
-    [ ${d#-} -le "$4" ] || return 1
-  done
-}
-sample_colour() { convert "$sample" -crop "1x1+$1+$2" +repage -depth 8 rgb:- | od -An -tu1 | xargs; }
+source "$(dirname "$0")/../e2e/screen_checks.sh"
 
 cd "$work"
 "$wine" "$viewer" --version > version.txt 2>/dev/null || fail "--version exit code $?"
@@ -74,23 +54,12 @@ while [ -z "$window" ] && [ $SECONDS -lt $deadline ]; do
 done
 [ -n "$window" ] || fail "no window titled Viewer"
 
-# The square (100,100)-(600,600) holds the picture, nearest filter: client
-# (100 + 500u/640, 100 + 500v/480) shows picture pixel (u, v).
 deadline=$((SECONDS + 20))
 until screenshot && pixel_is 604 96 "0 0 250"; do
   [ $SECONDS -lt $deadline ] || fail "blue marker of point 2 at (604,96): ${last:-no screenshot}"
   sleep 0.2
 done
-pixel_is 96 604 "0 0 250" || fail "blue marker of point 4 at (96,604): $last"
-pixel_is 604 604 "250 0 0" || fail "red marker of point 3 at (604,604): $last"
-for p in "700 40" "40 615" "700 615" "350 615"; do
-  pixel_is $p "255 255 255" || fail "white background at ($p): $last"
-done
-for p in "350 350 320 240" "200 500 128 384" "500 200 512 96"; do
-  read -r x y u v <<< "$p"
-  want=$(sample_colour "$u" "$v")
-  pixel_near "$x" "$y" "$want" 16 || fail "picture pixel at ($x,$y): $last, sample $want"
-done
+check_startup_square 615
 
 "$wine" "$console_text" viewer.exe > console.txt 2>/dev/null || fail "the viewer's console cannot be read"
 grep -Eq "^ JPG load time = [0-9]+ ms" console.txt || fail "no load time in the console: $(cat console.txt)"
