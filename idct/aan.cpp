@@ -53,8 +53,10 @@ struct ShiftedNetwork {
 
 // The matrix is stored transposed, so it is turned round before the
 // element-wise product; the column factors multiply the transposed work
-// block one row vector at a time.
-template <class V>
+// block one row vector at a time. Zero columns stay zero through the
+// column pass, so a top-left block keeps only four nonzero lines for the
+// row pass.
+template <class V, bool topLeft>
 [[gnu::always_inline]] inline void transformBlock(const ShiftedNetwork& network, const int32_t* matrix,
                                                   const uint32_t* columnFactor, int32_t* block)
 {
@@ -62,9 +64,15 @@ template <class V>
     w.load(block);
     m.load(matrix);
     m.transpose();
+    if constexpr (topLeft) {
+        w.clearRowsFrom4();
+        w.clearColumnsFrom4();
+    }
     w.multiply(m);
     w.eachLine(network);
     w.transpose();
+    if constexpr (topLeft)
+        w.clearRowsFrom4();
     w.eachLine([&](lanes::Line<V>& line) {
 #pragma GCC unroll 8
         for (int j = 0; j < 8; ++j)
@@ -97,13 +105,31 @@ void taanidct::setTable(const int32_t* m)
             matrix[j][i] = static_cast<int32_t>(wrap(m[8 * i + j]) * wrap(scale[i]));
 }
 
-void taanidct::transform(int32_t* block)
+// A lone DC term passes both networks unchanged: its product with the
+// row's factor, then with the column's, is every sample.
+int32_t taanidct::flatSample(int32_t dc) const
 {
+    const uint32_t product = wrap(dc) * wrap(matrix[0][0]) * wrap(scale[0]);
+    return clampToSample(static_cast<int32_t>(product) >> (2 * shift));
+}
+
+void taanidct::transformAs(int32_t* block, BlockShape shape)
+{
+    if (shape == BlockShape::dcOnly) {
+        fillBlock(block, flatSample(block[0]));
+        return;
+    }
     // Local copies: stores through `block` could otherwise alias the fields.
     const ShiftedNetwork network{wrap(c4), wrap(c2MinusC6), wrap(c4Odd), wrap(c2PlusC6), wrap(c6), shift};
     uint32_t columnFactor[8];
     for (int j = 0; j < 8; ++j)
         columnFactor[j] = wrap(scale[j]);
     const int32_t* const m = &matrix[0][0];
-    lanes::run([&](auto width) { transformBlock<typename decltype(width)::V>(network, m, columnFactor, block); });
+    lanes::run([&](auto width) {
+        using V = typename decltype(width)::V;
+        if (shape == BlockShape::topLeft4x4)
+            transformBlock<V, true>(network, m, columnFactor, block);
+        else
+            transformBlock<V, false>(network, m, columnFactor, block);
+    });
 }

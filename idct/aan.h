@@ -10,7 +10,9 @@
 class taanidct : public tidct {
 public:
     taanidct();
-    void transform(int32_t* block) override;
+    void transformAs(int32_t* block, BlockShape shape) override;
+    // Every sample of the transform of a block with no AC terms.
+    int32_t flatSample(int32_t dc) const;
     // m: the 64 quantisation values in natural order, m[0] = 1.
     void setTable(const int32_t* m);
 

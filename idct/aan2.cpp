@@ -47,18 +47,26 @@ struct UnshiftedNetwork {
     }
 };
 
-// Column pass, rescale, row pass between two transposes, samples.
-template <class V>
+// Column pass, rescale, row pass between two transposes, samples. Zero
+// columns stay zero through the column pass, so a top-left block keeps
+// only four nonzero lines for the row pass.
+template <class V, bool topLeft>
 [[gnu::always_inline]] inline void transformBlock(const UnshiftedNetwork& network, const int32_t* matrix,
                                                   int32_t* block)
 {
     lanes::Block<V> w, m;
     w.load(block);
     m.load(matrix);
+    if constexpr (topLeft) {
+        w.clearRowsFrom4();
+        w.clearColumnsFrom4();
+    }
     w.multiply(m);
     w.eachLine(network);
     w.eachVector([&](V& v) { floorShift(v, network.shift); });
     w.transpose();
+    if constexpr (topLeft)
+        w.clearRowsFrom4();
     w.eachLine(network);
     w.transpose();
     w.eachVector([&](V& v) { fixedpoint::toSample(v, 2 * network.shift); });
@@ -80,10 +88,28 @@ taanidct2::taanidct2() : pi(3.14159265), shift(kPrecision)
 
 void taanidct2::setTable(const int32_t* m) { buildPrescaleMatrix(m, pi, 1 << shift, matrix); }
 
-void taanidct2::transform(int32_t* block)
+// A lone DC term reaches every column output shifted up, and every row
+// output shifted up again: all 64 samples are one value.
+int32_t taanidct2::flatSample(int32_t dc) const
 {
+    const auto column = static_cast<int32_t>((wrap(dc) * wrap(matrix[0])) << shift) >> shift;
+    return clampToSample(static_cast<int32_t>(wrap(column) << shift) >> (2 * shift));
+}
+
+void taanidct2::transformAs(int32_t* block, BlockShape shape)
+{
+    if (shape == BlockShape::dcOnly) {
+        fillBlock(block, flatSample(block[0]));
+        return;
+    }
     // Local copies: stores through `block` could otherwise alias the fields.
     const UnshiftedNetwork network{wrap(c4), wrap(c2MinusC6), wrap(c4Odd), wrap(c2PlusC6), wrap(c6), shift};
     const int32_t* const m = matrix;
-    lanes::run([&](auto width) { transformBlock<typename decltype(width)::V>(network, m, block); });
+    lanes::run([&](auto width) {
+        using V = typename decltype(width)::V;
+        if (shape == BlockShape::topLeft4x4)
+            transformBlock<V, true>(network, m, block);
+        else
+            transformBlock<V, false>(network, m, block);
+    });
 }

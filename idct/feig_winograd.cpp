@@ -174,16 +174,24 @@ template <class V>
 // the transposed block, post-additions along the rows then the columns.
 // Additions and multiplications are all exact modulo 2^32, so the order of
 // the axes does not change a bit.
-template <class V>
+// Zero columns stay zero through the column pre-additions, so a top-left
+// block keeps four nonzero lines for the row pre-additions.
+template <class V, bool topLeft>
 [[gnu::always_inline]] inline void transformBlock(const RowMultipliers& k, uint32_t quarterRoot2, uint32_t half,
                                                   int finalShift, const int32_t* matrix, int32_t* block)
 {
     lanes::Block<V> y, m;
     y.load(block);
     m.load(matrix);
+    if constexpr (topLeft) {
+        y.clearRowsFrom4();
+        y.clearColumnsFrom4();
+    }
     y.multiply(m);
     y.eachLine(PreAdditions{});
     y.transpose();
+    if constexpr (topLeft)
+        y.clearRowsFrom4();
     y.eachLine(PreAdditions{});
     multiplicationStage(y, k, quarterRoot2, half);
     y.eachLine(PostAdditions{});
@@ -210,14 +218,31 @@ ifwi::ifwi() : shift(kPrecision), tableScale(512.0), pi(3.14159265)
 
 void ifwi::setTable(const int32_t* m) { buildPrescaleMatrix(m, pi, tableScale, matrix); }
 
-void ifwi::transform(int32_t* block)
+// A lone DC term passes the additions unchanged and meets the factor 512
+// of the multiplication stage: all 64 samples are one value.
+int32_t ifwi::flatSample(int32_t dc) const
 {
+    const uint32_t product = (wrap(dc) * wrap(matrix[0])) << shift;
+    return clampToSample(static_cast<int32_t>(product) >> (2 * shift));
+}
+
+void ifwi::transformAs(int32_t* block, BlockShape shape)
+{
+    if (shape == BlockShape::dcOnly) {
+        fillBlock(block, flatSample(block[0]));
+        return;
+    }
     const uint32_t one = 1u << shift, half = 1u << (shift - 1);
     const RowMultipliers k = rowMultipliers(one, wrap(c4), half, {wrap(c6), wrap(c2MinusC6), wrap(c2PlusC6)},
                                             {wrap(c4C6), wrap(c4C2MinusC6), wrap(c4C2PlusC6)});
     const uint32_t quarter = wrap(quarterRoot2);
     const int finalShift = 2 * shift;
     const int32_t* const m = matrix;
-    lanes::run(
-        [&](auto width) { transformBlock<typename decltype(width)::V>(k, quarter, half, finalShift, m, block); });
+    lanes::run([&](auto width) {
+        using V = typename decltype(width)::V;
+        if (shape == BlockShape::topLeft4x4)
+            transformBlock<V, true>(k, quarter, half, finalShift, m, block);
+        else
+            transformBlock<V, false>(k, quarter, half, finalShift, m, block);
+    });
 }

@@ -102,6 +102,24 @@ struct Block {
 
     [[gnu::always_inline]] void transpose();
 
+    // Rows 4..7, or columns 4..7, set to zero where they are known to be
+    // zero already: the compiler then drops every operation on them that
+    // is exactly a no-op. With one chunk the columns stay as they are.
+    [[gnu::always_inline]] void clearRowsFrom4()
+    {
+#pragma GCC unroll 8
+        for (auto& line : chunk)
+#pragma GCC unroll 8
+            for (int i = 4; i < 8; ++i)
+                line.x[i] = V{};
+    }
+    [[gnu::always_inline]] void clearColumnsFrom4()
+    {
+#pragma GCC unroll 8
+        for (int c = (4 + kLanes - 1) / kLanes; c < kChunks; ++c)
+            chunk[c] = {};
+    }
+
     // Lane `lane` (0..7 across the chunks) of vector k of each line.
     [[gnu::always_inline]] uint32_t get(int k, int lane) const { return chunk[lane / kLanes].x[k][lane % kLanes]; }
     [[gnu::always_inline]] void set(int k, int lane, uint32_t value)

@@ -6,6 +6,7 @@
 #include "idct/aan.h"
 #include "idct/aan2.h"
 #include "idct/feig_winograd.h"
+#include "idct/lanes.h"
 #include "idct/quant_tables.h"
 
 // One object of each transform class built for a natural-order quantisation
@@ -29,4 +30,14 @@ struct IdctFamilies {
         tidct* transform;
     };
     std::array<Named, 3> all() { return {{{"ifwi", &feigWinograd}, {"taanidct", &aan}, {"taanidct2", &aan2}}}; }
+};
+
+// Selects the lane width for one scope.
+class LaneWidth {
+public:
+    explicit LaneWidth(bool wide) { lanes::wide = wide; }
+    ~LaneWidth() { lanes::wide = saved_; }
+
+private:
+    bool saved_ = lanes::wide;
 };

@@ -4,7 +4,6 @@
 #include <random>
 
 #include "idct/idct_families.h"
-#include "idct/lanes.h"
 #include "idct/natural_blocks.h"
 #include "idct/quant_tables.h"
 
@@ -13,16 +12,6 @@
 // 4-lane code must match it sample for sample.
 
 namespace {
-
-// Selects the lane width for one scope.
-class LaneWidth {
-public:
-    explicit LaneWidth(bool wide) { lanes::wide = wide; }
-    ~LaneWidth() { lanes::wide = saved_; }
-
-private:
-    bool saved_ = lanes::wide;
-};
 
 CoefficientBlock transformed(tidct& transform, CoefficientBlock block, bool wide)
 {

@@ -216,7 +216,7 @@ TEST_F(EntropyTest, FullBlockEndsWithoutEndOfBlockSymbol)
 // Records the block it is given instead of transforming it.
 class RecordingIdct final : public tidct {
 public:
-    void transform(int32_t* block) override { dc.push_back(block[0]); }
+    void transformAs(int32_t* block, BlockShape) override { dc.push_back(block[0]); }
     std::vector<int32_t> dc;
 };
 
