@@ -11,8 +11,7 @@ class taanidct2 : public tidct {
 public:
     taanidct2();
     void transformAs(int32_t* block, BlockShape shape) override;
-    // Every sample of the transform of a block with no AC terms.
-    int32_t flatSample(int32_t dc) const;
+    int32_t flatSample(int32_t dc) const override;
     // m: the 64 quantisation values in natural order, m[0] = 1.
     void setTable(const int32_t* m);
 

@@ -1,27 +1,39 @@
 #include "idct/block_shape.h"
 
+#include <cstring>
+
+#include "idct/lanes.h"
+
 namespace {
 
-// OR of the coefficients in columns [from, 8) of rows [firstRow, lastRow).
-uint32_t bitsOfColumns(const int32_t* block, int firstRow, int lastRow, int from)
+using lanes::U32x4;
+
+U32x4 quarterRow(const int32_t* block, int row, int half)
 {
-    uint32_t bits = 0;
-    for (int r = firstRow; r < lastRow; ++r)
-        for (int c = from; c < 8; ++c)
-            bits |= static_cast<uint32_t>(block[8 * r + c]);
-    return bits;
+    U32x4 v;
+    std::memcpy(&v, block + 8 * row + 4 * half, sizeof v);
+    return v;
 }
+
+bool anyLane(U32x4 v) { return (v[0] | v[1] | v[2] | v[3]) != 0; }
 
 }  // namespace
 
+// In 4-lane vectors, which every target has: a scalar scan cost a tenth of
+// a decode at low qualities.
 BlockShape shapeOf(const int32_t* block)
 {
-    if ((bitsOfColumns(block, 4, 8, 0) | bitsOfColumns(block, 0, 4, 4)) != 0)
+    U32x4 outside = quarterRow(block, 0, 1);
+    for (int row = 1; row < 4; ++row)
+        outside |= quarterRow(block, row, 1);
+    for (int row = 4; row < 8; ++row)
+        outside |= quarterRow(block, row, 0) | quarterRow(block, row, 1);
+    if (anyLane(outside))
         return BlockShape::full;
-    uint32_t ac = bitsOfColumns(block, 1, 4, 0);
-    for (int c = 1; c < 4; ++c)
-        ac |= static_cast<uint32_t>(block[c]);
-    return ac != 0 ? BlockShape::topLeft4x4 : BlockShape::dcOnly;
+    U32x4 ac = quarterRow(block, 0, 0) & U32x4{0, ~0u, ~0u, ~0u};
+    for (int row = 1; row < 4; ++row)
+        ac |= quarterRow(block, row, 0);
+    return anyLane(ac) ? BlockShape::topLeft4x4 : BlockShape::dcOnly;
 }
 
 void fillBlock(int32_t* block, int32_t sample)

@@ -17,6 +17,8 @@ public:
     // The same for a block known to have the given shape; any block may
     // take BlockShape::full, the whole network.
     virtual void transformAs(int32_t* block, BlockShape shape) = 0;
+    // Every sample of the transform of a block whose AC terms are all zero.
+    virtual int32_t flatSample(int32_t dc) const = 0;
     virtual ~tidct() = default;
 };
 

@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "idct/tidct.h"
 #include "jpeg/picture.h"
 
 namespace {
@@ -107,11 +108,37 @@ void storeSpread(const int32_t* block, const SamplePlane& plane, int32_t by, int
     }
 }
 
+// A flat block of sx x sy replication, written as whole rows; false, with
+// nothing written, where it reaches past the plane's edges.
+bool storeFlatWholeBlock(int32_t sample, const SamplePlane& plane, int32_t by, int32_t bx, int32_t sx, int32_t sy)
+{
+    const int32_t x0 = 8 * sx * bx, y0 = 8 * sy * by;
+    if (!plane.data || x0 + 8 * sx > plane.width || y0 + 8 * sy > plane.height)
+        return false;
+    uint8_t* out = plane.data + int64_t{y0} * plane.width + x0;
+    for (int32_t y = 0; y < 8 * sy; ++y, out += plane.width)
+        std::memset(out, sample, size_t(8 * sx));
+    return true;
+}
+
 }  // namespace
+
+SamplePlane picturePlane(int i) { return {picture.plane[i].get(), picture.width[i], picture.height[i]}; }
+
+void transformAndStore(tidct& idct, int32_t* block, const SamplePlane& plane, int32_t by, int32_t bx,
+                       const Upsampling& up)
+{
+    const BlockShape shape = shapeOf(block);
+    if (shape == BlockShape::dcOnly && replicates(up.h, up.hMax) && replicates(up.v, up.vMax) &&
+        storeFlatWholeBlock(idct.flatSample(block[0]), plane, by, bx, up.hMax / up.h, up.vMax / up.v))
+        return;
+    idct.transformAs(block, shape);
+    storeScaledBlock(block, plane, by, bx, up);
+}
 
 void storeBlock(const int32_t* block, int i, int32_t by, int32_t bx, int32_t sx, int32_t sy)
 {
-    storeReplicated(block, {picture.plane[i].get(), picture.width[i], picture.height[i]}, by, bx, sx, sy);
+    storeReplicated(block, picturePlane(i), by, bx, sx, sy);
 }
 
 void storeScaledBlock(const int32_t* block, const SamplePlane& plane, int32_t by, int32_t bx, const Upsampling& up)

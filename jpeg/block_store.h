@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+class tidct;
+
 // Writes the 8x8 samples of block into plane i of picture as block (by, bx)
 // of that component, each sample replicated sx x sy times (1, 2 or 4) to
 // reach the picture's full size, clipped at the right and bottom edges.
@@ -25,3 +27,12 @@ struct Upsampling {
 // Writes block (by, bx) of a component into plane, spread as up says and
 // clipped at the plane's right and bottom edges.
 void storeScaledBlock(const int32_t* block, const SamplePlane& plane, int32_t by, int32_t bx, const Upsampling& up);
+
+// Transforms block through idct, then stores it as storeScaledBlock does. A
+// block with no AC terms goes straight from its one sample value to the
+// plane where it lies wholly inside.
+void transformAndStore(tidct& idct, int32_t* block, const SamplePlane& plane, int32_t by, int32_t bx,
+                       const Upsampling& up);
+
+// Plane i of picture.
+SamplePlane picturePlane(int i);

@@ -240,8 +240,7 @@ private:
             const int16_t* coefficients = coefficients_[n] + int64_t{by} * c.blocksWide * 64;
             for (int32_t bx = 0; bx < c.ownBlocksWide; ++bx, coefficients += 64) {
                 prepareBlock(coefficients, dcQuant_[n], block);
-                idct->transform(block);
-                storeScaledBlock(block, target, by, bx, up);
+                transformAndStore(*idct, block, target, by, bx, up);
             }
         }
     }

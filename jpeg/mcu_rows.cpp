@@ -52,14 +52,21 @@ void McuRows::finishBlocks(int32_t mr, int32_t* first, int64_t from, int64_t to,
         addDcOffset(first, from, to, dc);
     // The MCU and the place in it move on by counting: two divisions per
     // block cost more than the store.
+    SamplePlane plane[3];
+    Upsampling up[3];
+    tidct* idct[3];
+    for (int i = 0; i < 3; ++i) {
+        plane[i] = picturePlane(i);
+        up[i] = {1, layout_.sx[i], 1, layout_.sy[i]};
+        idct[i] = idctActive[decoder.image.component[i].quantTable];
+    }
     auto mc = int32_t(from / layout_.blocksPerMcu);
     auto p = size_t(from % layout_.blocksPerMcu);
     for (int64_t n = from; n < to; ++n) {
         const BlockPlace& place = places_[p];
         const int i = place.i;
         int32_t* block = first + (n - from) * 64;
-        idctActive[decoder.image.component[i].quantTable]->transform(block);
-        storeBlock(block, i, layout_.v[i] * mr + place.v, layout_.h[i] * mc + place.h, layout_.sx[i], layout_.sy[i]);
+        transformAndStore(*idct[i], block, plane[i], layout_.v[i] * mr + place.v, layout_.h[i] * mc + place.h, up[i]);
         if (++p == places_.size()) {
             p = 0;
             ++mc;

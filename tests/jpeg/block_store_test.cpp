@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "idct/aan2.h"
 #include "jpeg/block_store.h"
 #include "jpeg/picture.h"
 
@@ -44,6 +45,33 @@ TEST_P(BlockStoreTest, ReplicatesEachSampleOverItsArea)
             ASSERT_EQ(picture.plane[1][size_t(y) * width + x], expected) << x << "," << y;
         }
     }
+    picture.clear();
+}
+
+// A flat block skips its samples where it lies wholly inside the plane,
+// and goes through them where it is cut: both must store what the
+// transform's samples would.
+TEST_P(BlockStoreTest, FlatBlocksStoreTheirTransformsSample)
+{
+    const Ratio r = GetParam();
+    const int32_t width = 8 * r.sx + 3, height = 8 * r.sy + 5;
+    ASSERT_TRUE(picture.allocate(width, height));
+    std::fill_n(picture.plane[1].get(), picture.size[1], untouched);
+    taanidct2 idct;
+    int32_t table[64];
+    std::fill_n(table, 64, 3);
+    idct.setTable(table);
+    int32_t flat[64] = {1500};
+    int32_t samples[64] = {1500};
+    idct.transform(samples);
+    transformAndStore(idct, flat, picturePlane(1), 0, 0, {1, r.sx, 1, r.sy});
+    flat[0] = 1500;
+    transformAndStore(idct, flat, picturePlane(1), 1, 1, {1, r.sx, 1, r.sy});
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x) {
+            const bool stored = (x < 8 * r.sx) == (y < 8 * r.sy);
+            ASSERT_EQ(picture.plane[1][size_t(y) * width + x], stored ? samples[0] : untouched) << x << "," << y;
+        }
     picture.clear();
 }
 

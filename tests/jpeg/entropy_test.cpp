@@ -217,6 +217,7 @@ TEST_F(EntropyTest, FullBlockEndsWithoutEndOfBlockSymbol)
 class RecordingIdct final : public tidct {
 public:
     void transformAs(int32_t* block, BlockShape) override { dc.push_back(block[0]); }
+    int32_t flatSample(int32_t) const override { return 0; }
     std::vector<int32_t> dc;
 };
 
