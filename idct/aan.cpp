@@ -54,9 +54,9 @@ struct ShiftedNetwork {
 // The matrix is stored transposed, so it is turned round before the
 // element-wise product; the column factors multiply the transposed work
 // block one row vector at a time. Zero columns stay zero through the
-// column pass, so a top-left block keeps only four nonzero lines for the
-// row pass.
-template <class V, bool topLeft>
+// column pass, so a block whose terms fit a top-left square of `side` keeps
+// that many nonzero lines for the row pass.
+template <class V, int side>
 [[gnu::always_inline]] inline void transformBlock(const ShiftedNetwork& network, const int32_t* matrix,
                                                   const uint32_t* columnFactor, int32_t* block)
 {
@@ -64,15 +64,15 @@ template <class V, bool topLeft>
     w.load(block);
     m.load(matrix);
     m.transpose();
-    if constexpr (topLeft) {
-        w.clearRowsFrom4();
-        w.clearColumnsFrom4();
+    if constexpr (side < 8) {
+        w.template clearRowsFrom<side>();
+        w.template clearColumnsFrom<side>();
     }
     w.multiply(m);
     w.eachLine(network);
     w.transpose();
-    if constexpr (topLeft)
-        w.clearRowsFrom4();
+    if constexpr (side < 8)
+        w.template clearRowsFrom<side>();
     w.eachLine([&](lanes::Line<V>& line) {
 #pragma GCC unroll 8
         for (int j = 0; j < 8; ++j)
@@ -127,9 +127,6 @@ void taanidct::transformAs(int32_t* block, BlockShape shape)
     const int32_t* const m = &matrix[0][0];
     lanes::run([&](auto width) {
         using V = typename decltype(width)::V;
-        if (shape == BlockShape::topLeft4x4)
-            transformBlock<V, true>(network, m, columnFactor, block);
-        else
-            transformBlock<V, false>(network, m, columnFactor, block);
+        withSide(shape, [&](auto side) { transformBlock<V, side>(network, m, columnFactor, block); });
     });
 }

@@ -48,25 +48,25 @@ struct UnshiftedNetwork {
 };
 
 // Column pass, rescale, row pass between two transposes, samples. Zero
-// columns stay zero through the column pass, so a top-left block keeps
-// only four nonzero lines for the row pass.
-template <class V, bool topLeft>
+// columns stay zero through the column pass, so a block whose terms fit a
+// top-left square of `side` keeps that many nonzero lines for the row pass.
+template <class V, int side>
 [[gnu::always_inline]] inline void transformBlock(const UnshiftedNetwork& network, const int32_t* matrix,
                                                   int32_t* block)
 {
     lanes::Block<V> w, m;
     w.load(block);
     m.load(matrix);
-    if constexpr (topLeft) {
-        w.clearRowsFrom4();
-        w.clearColumnsFrom4();
+    if constexpr (side < 8) {
+        w.template clearRowsFrom<side>();
+        w.template clearColumnsFrom<side>();
     }
     w.multiply(m);
     w.eachLine(network);
     w.eachVector([&](V& v) { floorShift(v, network.shift); });
     w.transpose();
-    if constexpr (topLeft)
-        w.clearRowsFrom4();
+    if constexpr (side < 8)
+        w.template clearRowsFrom<side>();
     w.eachLine(network);
     w.transpose();
     w.eachVector([&](V& v) { fixedpoint::toSample(v, 2 * network.shift); });
@@ -107,9 +107,6 @@ void taanidct2::transformAs(int32_t* block, BlockShape shape)
     const int32_t* const m = matrix;
     lanes::run([&](auto width) {
         using V = typename decltype(width)::V;
-        if (shape == BlockShape::topLeft4x4)
-            transformBlock<V, true>(network, m, block);
-        else
-            transformBlock<V, false>(network, m, block);
+        withSide(shape, [&](auto side) { transformBlock<V, side>(network, m, block); });
     });
 }

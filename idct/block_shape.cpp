@@ -30,10 +30,13 @@ BlockShape shapeOf(const int32_t* block)
         outside |= quarterRow(block, row, 0) | quarterRow(block, row, 1);
     if (anyLane(outside))
         return BlockShape::full;
-    U32x4 ac = quarterRow(block, 0, 0) & U32x4{0, ~0u, ~0u, ~0u};
-    for (int row = 1; row < 4; ++row)
-        ac |= quarterRow(block, row, 0);
-    return anyLane(ac) ? BlockShape::topLeft4x4 : BlockShape::dcOnly;
+    const U32x4 right = {0, 0, ~0u, ~0u};
+    const U32x4 outside2x2 = ((quarterRow(block, 0, 0) | quarterRow(block, 1, 0)) & right) |
+                             quarterRow(block, 2, 0) | quarterRow(block, 3, 0);
+    if (anyLane(outside2x2))
+        return BlockShape::topLeft4x4;
+    const U32x4 ac = (quarterRow(block, 0, 0) & U32x4{0, ~0u, 0, 0}) | quarterRow(block, 1, 0);
+    return anyLane(ac) ? BlockShape::topLeft2x2 : BlockShape::dcOnly;
 }
 
 void fillBlock(int32_t* block, int32_t sample)

@@ -174,24 +174,25 @@ template <class V>
 // the transposed block, post-additions along the rows then the columns.
 // Additions and multiplications are all exact modulo 2^32, so the order of
 // the axes does not change a bit.
-// Zero columns stay zero through the column pre-additions, so a top-left
-// block keeps four nonzero lines for the row pre-additions.
-template <class V, bool topLeft>
+// Zero columns stay zero through the column pre-additions, so a block whose
+// terms fit a top-left square of `side` keeps that many nonzero lines for
+// the row pre-additions.
+template <class V, int side>
 [[gnu::always_inline]] inline void transformBlock(const RowMultipliers& k, uint32_t quarterRoot2, uint32_t half,
                                                   int finalShift, const int32_t* matrix, int32_t* block)
 {
     lanes::Block<V> y, m;
     y.load(block);
     m.load(matrix);
-    if constexpr (topLeft) {
-        y.clearRowsFrom4();
-        y.clearColumnsFrom4();
+    if constexpr (side < 8) {
+        y.template clearRowsFrom<side>();
+        y.template clearColumnsFrom<side>();
     }
     y.multiply(m);
     y.eachLine(PreAdditions{});
     y.transpose();
-    if constexpr (topLeft)
-        y.clearRowsFrom4();
+    if constexpr (side < 8)
+        y.template clearRowsFrom<side>();
     y.eachLine(PreAdditions{});
     multiplicationStage(y, k, quarterRoot2, half);
     y.eachLine(PostAdditions{});
@@ -240,9 +241,6 @@ void ifwi::transformAs(int32_t* block, BlockShape shape)
     const int32_t* const m = matrix;
     lanes::run([&](auto width) {
         using V = typename decltype(width)::V;
-        if (shape == BlockShape::topLeft4x4)
-            transformBlock<V, true>(k, quarter, half, finalShift, m, block);
-        else
-            transformBlock<V, false>(k, quarter, half, finalShift, m, block);
+        withSide(shape, [&](auto side) { transformBlock<V, side>(k, quarter, half, finalShift, m, block); });
     });
 }

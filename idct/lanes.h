@@ -102,21 +102,23 @@ struct Block {
 
     [[gnu::always_inline]] void transpose();
 
-    // Rows 4..7, or columns 4..7, set to zero where they are known to be
+    // Rows n..7, or columns n..7, set to zero where they are known to be
     // zero already: the compiler then drops every operation on them that
-    // is exactly a no-op. With one chunk the columns stay as they are.
-    [[gnu::always_inline]] void clearRowsFrom4()
+    // is exactly a no-op. Columns go by whole chunks; the rest stay.
+    template <int n>
+    [[gnu::always_inline]] void clearRowsFrom()
     {
 #pragma GCC unroll 8
         for (auto& line : chunk)
 #pragma GCC unroll 8
-            for (int i = 4; i < 8; ++i)
+            for (int i = n; i < 8; ++i)
                 line.x[i] = V{};
     }
-    [[gnu::always_inline]] void clearColumnsFrom4()
+    template <int n>
+    [[gnu::always_inline]] void clearColumnsFrom()
     {
 #pragma GCC unroll 8
-        for (int c = (4 + kLanes - 1) / kLanes; c < kChunks; ++c)
+        for (int c = (n + kLanes - 1) / kLanes; c < kChunks; ++c)
             chunk[c] = {};
     }
 

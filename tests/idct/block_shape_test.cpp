@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 
@@ -20,8 +21,11 @@ TEST(BlockShape, EachCoefficientPositionDecidesTheShape)
         CoefficientBlock block{};
         block[0] = 1024;
         block[p] = -1;
-        const bool inTopLeft = p / 8 < 4 && p % 8 < 4;
-        const BlockShape expected = p == 0 ? BlockShape::dcOnly : inTopLeft ? BlockShape::topLeft4x4 : BlockShape::full;
+        const int side = std::max(p / 8, p % 8) + 1;
+        const BlockShape expected = p == 0      ? BlockShape::dcOnly
+                                    : side <= 2 ? BlockShape::topLeft2x2
+                                    : side <= 4 ? BlockShape::topLeft4x4
+                                                : BlockShape::full;
         EXPECT_EQ(shapeOf(block.data()), expected) << "position " << p;
     }
 }
@@ -32,7 +36,7 @@ enum class Values { plausible, garbage };
 CoefficientBlock blockOfShape(std::mt19937& rng, BlockShape shape, Values values)
 {
     CoefficientBlock block{};
-    const int side = shape == BlockShape::topLeft4x4 ? 4 : 1;
+    const int side = shape == BlockShape::topLeft4x4 ? 4 : shape == BlockShape::topLeft2x2 ? 2 : 1;
     for (int r = 0; r < side; ++r)
         for (int c = 0; c < side; ++c) {
             const auto word = static_cast<int32_t>(rng());
@@ -61,7 +65,7 @@ TEST(BlockShape, ShortcutsGiveTheSamplesOfTheWholeNetwork)
             if (wide && !lanes::wide)
                 continue;
             LaneWidth width(wide);
-            for (const BlockShape shape : {BlockShape::dcOnly, BlockShape::topLeft4x4})
+            for (const BlockShape shape : {BlockShape::dcOnly, BlockShape::topLeft2x2, BlockShape::topLeft4x4})
                 for (const Values values : {Values::plausible, Values::garbage})
                     for (int n = 0; n < 400; ++n) {
                         const CoefficientBlock block = blockOfShape(rng, shape, values);
