@@ -14,17 +14,23 @@ namespace {
 // Fixed-point T.871 conversion: red and blue at 8 fractional bits (gains
 // 360/256 = 1.406 and 454/256 = 1.773), green at 16 from the scaled red and
 // blue, where 111616 = 65536 + 256 * (130 + 50) cancels the luma they carry.
-// The planes never overlap, which lets the loop run in vector lanes.
-void convertPortably(uint8_t* __restrict p0, uint8_t* __restrict p1, uint8_t* __restrict p2, int32_t count)
+//
+// Picture sample s takes chroma sample s >> shx: 0 for chroma stored at the
+// picture's resolution, 1 for chroma of half its width, replicated here
+// instead of in a pass of its own. Each sample is read before any of its
+// outputs is written, so red may overwrite y, green cb and blue cr.
+template <int shx>
+void convertPortably(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* red, uint8_t* green,
+                     uint8_t* blue, int32_t count)
 {
     for (int32_t s = 0; s < count; ++s) {
-        const int32_t y = p0[s], cb = p1[s], cr = p2[s];
-        const int32_t redScaled = 256 * y + 360 * (cr - 128);
-        const int32_t blueScaled = 256 * y + 454 * (cb - 128);
-        const int32_t green = (111616 * y - 130 * redScaled - 50 * blueScaled) >> 16;
-        p0[s] = static_cast<uint8_t>(std::clamp(redScaled >> 8, 0, 255));
-        p1[s] = static_cast<uint8_t>(std::clamp(green, 0, 255));
-        p2[s] = static_cast<uint8_t>(std::clamp(blueScaled >> 8, 0, 255));
+        const int32_t luma = y[s], b = cb[s >> shx], r = cr[s >> shx];
+        const int32_t redScaled = 256 * luma + 360 * (r - 128);
+        const int32_t blueScaled = 256 * luma + 454 * (b - 128);
+        const int32_t g = (111616 * luma - 130 * redScaled - 50 * blueScaled) >> 16;
+        red[s] = static_cast<uint8_t>(std::clamp(redScaled >> 8, 0, 255));
+        green[s] = static_cast<uint8_t>(std::clamp(g, 0, 255));
+        blue[s] = static_cast<uint8_t>(std::clamp(blueScaled >> 8, 0, 255));
     }
 }
 
@@ -50,9 +56,17 @@ __attribute__((target("avx2"))) __m256i convert16(__m256i y, __m256i cb, __m256i
     return _mm256_add_epi16(y, _mm256_mulhi_epi16(_mm256_slli_epi16(cr, 6), _mm256_set1_epi16(1440)));
 }
 
-__attribute__((target("avx2"))) __m256i widenChroma(const uint8_t* p)
+// The chroma of 16 picture samples from s on, less 128, in 16-bit lanes.
+template <int shx>
+__attribute__((target("avx2"))) __m256i widenChroma(const uint8_t* p, int32_t s)
 {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    __m128i bytes;
+    if constexpr (shx == 0) {
+        bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + s));
+    } else {
+        bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + (s >> 1)));
+        bytes = _mm_unpacklo_epi8(bytes, bytes);
+    }
     return _mm256_sub_epi16(_mm256_cvtepu8_epi16(bytes), _mm256_set1_epi16(128));
 }
 
@@ -63,35 +77,50 @@ __attribute__((target("avx2"))) void storeBytes(uint8_t* p, __m256i first, __m25
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), packed);
 }
 
-__attribute__((target("avx2"))) void convertWide(uint8_t* p0, uint8_t* p1, uint8_t* p2, int32_t count)
+template <int shx>
+__attribute__((target("avx2"))) void convertWide(const uint8_t* y, const uint8_t* cb, const uint8_t* cr,
+                                                 uint8_t* red, uint8_t* green, uint8_t* blue, int32_t count)
 {
     int32_t s = 0;
     for (; s + 32 <= count; s += 32) {
-        __m256i red[2], green[2], blue[2];
+        __m256i r[2], g[2], b[2];
         for (int half = 0; half < 2; ++half) {
             const int32_t at = s + 16 * half;
-            const __m256i y = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p0 + at)));
-            red[half] = convert16(y, widenChroma(p1 + at), widenChroma(p2 + at), green[half], blue[half]);
+            const __m256i luma = _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(y + at)));
+            r[half] = convert16(luma, widenChroma<shx>(cb, at), widenChroma<shx>(cr, at), g[half], b[half]);
         }
-        storeBytes(p0 + s, red[0], red[1]);
-        storeBytes(p1 + s, green[0], green[1]);
-        storeBytes(p2 + s, blue[0], blue[1]);
+        storeBytes(red + s, r[0], r[1]);
+        storeBytes(green + s, g[0], g[1]);
+        storeBytes(blue + s, b[0], b[1]);
     }
-    convertPortably(p0 + s, p1 + s, p2 + s, count - s);
+    convertPortably<shx>(y + s, cb + (s >> shx), cr + (s >> shx), red + s, green + s, blue + s, count - s);
 }
 #endif
 
-}  // namespace
-
-void convertSamples(uint8_t* y, uint8_t* cb, uint8_t* cr, int32_t count, [[maybe_unused]] bool wide)
+template <int shx>
+void convertRun(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* red, uint8_t* green, uint8_t* blue,
+                int32_t count, [[maybe_unused]] bool wide)
 {
 #if VIEWER_COLOUR_AVX2
     if (wide && __builtin_cpu_supports("avx2")) {
-        convertWide(y, cb, cr, count);
+        convertWide<shx>(y, cb, cr, red, green, blue, count);
         return;
     }
 #endif
-    convertPortably(y, cb, cr, count);
+    convertPortably<shx>(y, cb, cr, red, green, blue, count);
+}
+
+}  // namespace
+
+void convertSamples(uint8_t* y, uint8_t* cb, uint8_t* cr, int32_t count, bool wide)
+{
+    convertRun<0>(y, cb, cr, y, cb, cr, count, wide);
+}
+
+void convertHalfWidthChroma(uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* green, uint8_t* blue,
+                            int32_t count, bool wide)
+{
+    convertRun<1>(y, cb, cr, y, green, blue, count, wide);
 }
 
 int32_t convertColour()

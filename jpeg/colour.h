@@ -13,6 +13,11 @@ int32_t convertColour();
 // else with the portable loop, which gives the same bytes.
 void convertSamples(uint8_t* y, uint8_t* cb, uint8_t* cr, int32_t count, bool wide = true);
 
+// The same for chroma of half the luma's width, each chroma sample serving
+// two picture samples: red replaces y, green and blue go to their planes.
+void convertHalfWidthChroma(uint8_t* y, const uint8_t* cb, const uint8_t* cr, uint8_t* green, uint8_t* blue,
+                            int32_t count, bool wide = true);
+
 // How a frame's components code its colours, read from its markers the
 // way libjpeg-turbo reads them: one component is grey; three are Y/Cb/Cr
 // unless an Adobe marker says RGB (transform 0) or, without JFIF and

@@ -1,6 +1,7 @@
 #include "jpeg/mcu_rows.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "idct/tidct.h"
 #include "jpeg/block_store.h"
@@ -8,8 +9,33 @@
 #include "jpeg/entropy.h"
 #include "jpeg/picture.h"
 
+namespace {
+
+bool hasHalfWidthChroma(const McuLayout& layout, RowColour colour)
+{
+    return colour == RowColour::converted && layout.colour == ColourModel::ycbcr && layout.sx[1] == 2 &&
+           layout.sx[2] == 2 && layout.sy[1] == layout.sy[2] && layout.sy[1] <= 2;
+}
+
+}  // namespace
+
+// One MCU row of Cb and Cr at their own resolution, one per thread.
+struct McuRows::ChromaRows {
+    std::vector<uint8_t> samples;
+    SamplePlane plane[2];
+
+    explicit ChromaRows(const McuLayout& layout)
+    {
+        const int32_t width = 8 * layout.cols * layout.h[1], height = 8 * layout.v[1];
+        samples.resize(2 * size_t(width) * size_t(height));
+        for (int k = 0; k < 2; ++k)
+            plane[k] = {samples.data() + k * size_t(width) * size_t(height), width, height};
+    }
+};
+
 McuRows::McuRows(const McuLayout& layout, RowColour colour)
-    : layout_(layout), colour_(colour), blocksPerRow_(int64_t{layout.cols} * layout.blocksPerMcu)
+    : layout_(layout), colour_(colour), blocksPerRow_(int64_t{layout.cols} * layout.blocksPerMcu),
+      halfWidthChroma_(hasHalfWidthChroma(layout, colour))
 {
     for (int i = 0; i < 3; ++i)
         for (int v = 0; v < layout.v[i]; ++v)
@@ -48,25 +74,35 @@ void McuRows::addDcOffset(int32_t* first, int64_t from, int64_t to, const DcOffs
 
 void McuRows::finishBlocks(int32_t mr, int32_t* first, int64_t from, int64_t to, const DcOffset& dc) const
 {
+    finishBlocksInto(mr, first, from, to, dc, nullptr);
+}
+
+// Into the picture's planes, or with chroma into chroma's rows.
+void McuRows::finishBlocksInto(int32_t mr, int32_t* first, int64_t from, int64_t to, const DcOffset& dc,
+                               const ChromaRows* chroma) const
+{
     if (dc.component[0] != 0 || dc.component[1] != 0 || dc.component[2] != 0)
         addDcOffset(first, from, to, dc);
-    // The MCU and the place in it move on by counting: two divisions per
-    // block cost more than the store.
     SamplePlane plane[3];
     Upsampling up[3];
+    int32_t firstBlockRow[3];
     tidct* idct[3];
     for (int i = 0; i < 3; ++i) {
-        plane[i] = picturePlane(i);
-        up[i] = {1, layout_.sx[i], 1, layout_.sy[i]};
+        const bool own = chroma && i > 0;
+        plane[i] = own ? chroma->plane[i - 1] : picturePlane(i);
+        up[i] = own ? Upsampling{} : Upsampling{1, layout_.sx[i], 1, layout_.sy[i]};
+        firstBlockRow[i] = own ? 0 : layout_.v[i] * mr;
         idct[i] = idctActive[decoder.image.component[i].quantTable];
     }
+    // The MCU and the place in it move on by counting: two divisions per
+    // block cost more than the store.
     auto mc = int32_t(from / layout_.blocksPerMcu);
     auto p = size_t(from % layout_.blocksPerMcu);
     for (int64_t n = from; n < to; ++n) {
         const BlockPlace& place = places_[p];
         const int i = place.i;
         int32_t* block = first + (n - from) * 64;
-        transformAndStore(*idct[i], block, plane[i], layout_.v[i] * mr + place.v, layout_.h[i] * mc + place.h, up[i]);
+        transformAndStore(*idct[i], block, plane[i], firstBlockRow[i] + place.v, layout_.h[i] * mc + place.h, up[i]);
         if (++p == places_.size()) {
             p = 0;
             ++mc;
@@ -76,8 +112,30 @@ void McuRows::finishBlocks(int32_t mr, int32_t* first, int64_t from, int64_t to,
 
 void McuRows::finishRow(int32_t mr, int32_t* blocks, const DcOffset& dc) const
 {
-    finishBlocks(mr, blocks, 0, blocksPerRow_, dc);
-    convertRow(mr);
+    if (!halfWidthChroma_) {
+        finishBlocks(mr, blocks, 0, blocksPerRow_, dc);
+        convertRow(mr);
+        return;
+    }
+    thread_local std::unique_ptr<ChromaRows> chroma;
+    if (!chroma || chroma->plane[0].width != 8 * layout_.cols * layout_.h[1] ||
+        chroma->plane[0].height != 8 * layout_.v[1])
+        chroma = std::make_unique<ChromaRows>(layout_);
+    finishBlocksInto(mr, blocks, 0, blocksPerRow_, dc, chroma.get());
+    convertRowFrom(mr, *chroma);
+}
+
+void McuRows::convertRowFrom(int32_t mr, const ChromaRows& chroma) const
+{
+    const int32_t width = picture.width[0], rowsPerMcu = 8 * layout_.v[0];
+    const int32_t first = mr * rowsPerMcu, last = std::min(first + rowsPerMcu, picture.height[0]);
+    for (int32_t y = first; y < last; ++y) {
+        const int64_t row = int64_t{y} * width;
+        const int64_t chromaRow = int64_t{(y - first) / layout_.sy[1]} * chroma.plane[0].width;
+        convertHalfWidthChroma(picture.plane[0].get() + row, chroma.plane[0].data + chromaRow,
+                               chroma.plane[1].data + chromaRow, picture.plane[1].get() + row,
+                               picture.plane[2].get() + row, width);
+    }
 }
 
 void McuRows::convertRow(int32_t mr) const

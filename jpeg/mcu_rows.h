@@ -59,11 +59,20 @@ public:
     void convertRow(int32_t mr) const;
 
 private:
+    struct ChromaRows;
+
     void addDcOffset(int32_t* first, int64_t from, int64_t to, const DcOffset& dc) const;
+    void finishBlocksInto(int32_t mr, int32_t* first, int64_t from, int64_t to, const DcOffset& dc,
+                          const ChromaRows* chroma) const;
+    void convertRowFrom(int32_t mr, const ChromaRows& chroma) const;
 
     const McuLayout& layout_;
     const RowColour colour_;
     const int64_t blocksPerRow_;
+    // Y/Cb/Cr converted as rows finish, with chroma of half the luma's width
+    // (4:2:0, 4:2:2): the chroma blocks then wait at their own size and the
+    // conversion replicates them, instead of being stored four times over.
+    const bool halfWidthChroma_;
     std::vector<BlockPlace> places_;
     std::vector<int> components_;  // places_[n].i, as the entropy decoder takes them
 };

@@ -218,6 +218,29 @@ TEST(ConvertColour, VectorLanesGiveThePortableBytesForEveryTriple)
         EXPECT_TRUE(planes[0][k] == planes[1][k]) << k;
 }
 
+// Chroma of half the width, each sample serving two: the same bytes as
+// converting with the chroma replicated first, on both paths.
+TEST(ConvertColour, HalfWidthChromaGivesTheBytesOfReplicatedChroma)
+{
+    constexpr int32_t count = 4099;
+    std::vector<uint8_t> luma(count), cb(count / 2 + 1), cr(count / 2 + 1);
+    uint32_t state = 12345;
+    for (auto* samples : {&luma, &cb, &cr})
+        for (uint8_t& sample : *samples)
+            sample = static_cast<uint8_t>((state = state * 1103515245u + 12345u) >> 24);
+    std::vector<uint8_t> expected[3] = {luma, std::vector<uint8_t>(count), std::vector<uint8_t>(count)};
+    for (int32_t s = 0; s < count; ++s) {
+        expected[1][size_t(s)] = cb[size_t(s / 2)];
+        expected[2][size_t(s)] = cr[size_t(s / 2)];
+    }
+    convertSamples(expected[0].data(), expected[1].data(), expected[2].data(), count, false);
+    for (const bool wide : {false, true}) {
+        std::vector<uint8_t> red = luma, green(count), blue(count);
+        convertHalfWidthChroma(red.data(), cb.data(), cr.data(), green.data(), blue.data(), count, wide);
+        EXPECT_TRUE(red == expected[0] && green == expected[1] && blue == expected[2]) << "wide " << wide;
+    }
+}
+
 }  // namespace
 
 #include "jpeg/mcu_loop.h"
