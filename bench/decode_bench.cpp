@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <jpeglib.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -154,12 +155,7 @@ std::string oursName(int32_t family, int32_t threads) { return familyNames[famil
 
 std::string benchmarkName(const std::string& decoder, const Row& row) { return decoder + "/" + row.name; }
 
-// Short enough for the whole grid to run in a few minutes; a decode takes
-// tens to hundreds of milliseconds, so each still averages several.
-void configure(benchmark::internal::Benchmark* benchmark)
-{
-    benchmark->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(0.3);
-}
+void configure(benchmark::internal::Benchmark* benchmark) { benchmark->Unit(benchmark::kMillisecond)->UseRealTime(); }
 
 // Ours on one thread and on two, then the reference.
 void registerRow(const Row& row)
@@ -178,6 +174,9 @@ void registerRow(const Row& row)
 // decode that failed has none.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Colours only on a terminal, as the library's own reporter chooses.
+    RatioReporter() : ConsoleReporter(isatty(STDERR_FILENO) ? OO_Defaults : OO_None) {}
+
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);
@@ -378,11 +377,26 @@ void printSummary(const RatioReporter& reporter)
     printWorstLines(measured);
 }
 
+// A minimum time per benchmark short enough for the whole grid to run in a
+// few minutes; a decode takes tens to hundreds of milliseconds, so each
+// still averages several. Put first, so that a --benchmark_min_time on the
+// command line, read later, overrides it.
+std::vector<char*> withShortMinTime(int argc, char** argv)
+{
+    static char shortMinTime[] = "--benchmark_min_time=0.3";
+    std::vector<char*> arguments(argv, argv + argc);
+    arguments.insert(arguments.begin() + 1, shortMinTime);
+    arguments.push_back(nullptr);
+    return arguments;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    benchmark::Initialize(&argc, argv);
+    std::vector<char*> arguments = withShortMinTime(argc, argv);
+    int count = argc + 1;
+    benchmark::Initialize(&count, arguments.data());
     for (const Row& row : rows())
         registerRow(row);
     // The decoder prints a load-time line per decode on standard output;
