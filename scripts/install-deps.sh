@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  libjpeg-dev libstb-dev
+  libjpeg-dev
   libsdl2-dev libx11-dev libfontconfig-dev libfreetype-dev fonts-dejavu-core
   zenity # the open dialog and the message boxes
   clang  # CI builds once with it

@@ -32,6 +32,222 @@ RgbImage makePhotoLike(int width, int height, uint32_t seed)
 
 namespace {
 
+// The pictures below draw their randomness from an integer hash rather than
+// <random>, whose distributions differ between standard libraries.
+uint32_t mixBits(uint32_t h)
+{
+    h ^= h >> 16;
+    h *= 0x7feb352du;
+    h ^= h >> 15;
+    h *= 0x846ca68bu;
+    h ^= h >> 16;
+    return h;
+}
+
+uint32_t hashOf(uint32_t a, uint32_t b, uint32_t seed)
+{
+    return mixBits(a * 0x9e3779b1u ^ mixBits(b + seed * 0x85ebca6bu));
+}
+
+// In [0, 1).
+double unitValue(uint32_t hash) { return (hash >> 8) * (1.0 / 16777216.0); }
+
+double latticeValue(int32_t x, int32_t y, uint32_t seed)
+{
+    return unitValue(hashOf(static_cast<uint32_t>(x), static_cast<uint32_t>(y), seed));
+}
+
+double smoothStep(double t) { return t * t * (3 - 2 * t); }
+
+// Value noise: a random value at each integer point, blended smoothly between.
+double valueNoise(double x, double y, uint32_t seed)
+{
+    const double left = std::floor(x), top = std::floor(y);
+    const auto ix = static_cast<int32_t>(left), iy = static_cast<int32_t>(top);
+    const double tx = smoothStep(x - left), ty = smoothStep(y - top);
+    const double upper = std::lerp(latticeValue(ix, iy, seed), latticeValue(ix + 1, iy, seed), tx);
+    const double lower = std::lerp(latticeValue(ix, iy + 1, seed), latticeValue(ix + 1, iy + 1, seed), tx);
+    return std::lerp(upper, lower, ty);
+}
+
+// Octaves of value noise, the first with cells of cellSize pixels, each next
+// one with cells half as large and gain times the amplitude; in [0, 1).
+double fractalNoise(double x, double y, double cellSize, int octaves, double gain, uint32_t seed)
+{
+    double sum = 0, amplitude = 1, total = 0;
+    for (int octave = 0; octave < octaves; ++octave, cellSize /= 2, amplitude *= gain) {
+        sum += amplitude * valueNoise(x / cellSize, y / cellSize, seed + static_cast<uint32_t>(octave));
+        total += amplitude;
+    }
+    return sum / total;
+}
+
+// Close to normal with a standard deviation of sigma: four uniform bytes
+// summed, whose own deviation is sqrt(4 * (256^2 - 1) / 12).
+double sensorGrain(uint32_t sample, uint32_t seed, double sigma)
+{
+    const uint32_t h = hashOf(sample, 0, seed);
+    const int sum = int(h & 255) + int(h >> 8 & 255) + int(h >> 16 & 255) + int(h >> 24);
+    return (sum - 510) * (sigma / 147.8);
+}
+
+struct Colour {
+    double r, g, b;
+};
+
+Colour mix(const Colour& a, const Colour& b, double t)
+{
+    return {std::lerp(a.r, b.r, t), std::lerp(a.g, b.g, t), std::lerp(a.b, b.b, t)};
+}
+
+Colour scaled(const Colour& c, double factor) { return {c.r * factor, c.g * factor, c.b * factor}; }
+
+// Each channel its own grain; pixel is the index of the pixel in the picture.
+Colour withGrain(const Colour& c, uint32_t pixel, uint32_t seed, double sigma)
+{
+    return {c.r + sensorGrain(pixel * 3, seed, sigma), c.g + sensorGrain(pixel * 3 + 1, seed, sigma),
+            c.b + sensorGrain(pixel * 3 + 2, seed, sigma)};
+}
+
+void storePixel(RgbImage& image, int x, int y, const Colour& c)
+{
+    uint8_t* px = &image.rgb[(size_t(y) * image.width + x) * 3];
+    const double channels[3] = {c.r, c.g, c.b};
+    for (size_t k = 0; k < 3; ++k)
+        px[k] = static_cast<uint8_t>(std::clamp(channels[k], 0.0, 255.0) + 0.5);
+}
+
+// Where the sky meets the hills, as a fraction of the height, per column.
+std::vector<double> skyline(int width, uint32_t seed)
+{
+    const double a = 6.28 * unitValue(hashOf(1, 0, seed)), b = 6.28 * unitValue(hashOf(2, 0, seed));
+    std::vector<double> horizon(static_cast<size_t>(width));
+    for (int x = 0; x < width; ++x) {
+        const double fx = double(x) / width;
+        horizon[size_t(x)] = 0.45 + 0.05 * std::sin(5.3 * fx + a) + 0.025 * std::sin(13.7 * fx + b) +
+                             0.008 * std::sin(47.0 * fx + a + b);
+    }
+    return horizon;
+}
+
+struct Building {
+    int left, right, top, base;  // pixels; right and base exclusive
+    Colour wall;
+};
+
+// A handful of blocks on a common street line, rising into the sky.
+std::vector<Building> buildings(int width, int height, uint32_t seed)
+{
+    std::vector<Building> made;
+    const int base = int(0.72 * height);
+    for (uint32_t n = 0; n < 6; ++n) {
+        const double left = 0.05 + 0.85 * unitValue(hashOf(n, 1, seed));
+        const double span = 0.04 + 0.08 * unitValue(hashOf(n, 2, seed));
+        const double top = 0.22 + 0.3 * unitValue(hashOf(n, 3, seed));
+        const double tone = unitValue(hashOf(n, 4, seed));
+        made.push_back({int(left * width), int(std::min(left + span, 1.0) * width), int(top * height), base,
+                        mix({150, 150, 155}, {200, 180, 150}, tone)});
+    }
+    return made;
+}
+
+const Building* buildingAt(const std::vector<Building>& all, int x, int y)
+{
+    for (const Building& b : all)
+        if (x >= b.left && x < b.right && y >= b.top && y < b.base)
+            return &b;
+    return nullptr;
+}
+
+// A wall lit from the left, with a grid of windows, some lit.
+Colour wallColour(const Building& b, int x, int y, int width, uint32_t seed)
+{
+    const int cellW = std::max(width / 90, 4), cellH = std::max(width / 60, 4);
+    const int column = (x - b.left) / cellW, storey = (y - b.top) / cellH;
+    const bool pane = (x - b.left) % cellW >= cellW / 4 && (y - b.top) % cellH >= cellH / 3;
+    const double across = double(x - b.left) / std::max(b.right - b.left, 1);
+    if (!pane)
+        return scaled(b.wall, 1.0 - 0.15 * across);
+    const bool lit = unitValue(hashOf(static_cast<uint32_t>(column), static_cast<uint32_t>(storey),
+                                      seed + static_cast<uint32_t>(b.left))) < 0.2;
+    return lit ? Colour{220, 200, 140} : Colour{40, 48, 60};
+}
+
+// Blue overhead, paler to the horizon, with soft clouds.
+Colour skyColour(int x, int y, double horizonY, int width, uint32_t seed)
+{
+    const Colour sky = mix({70, 120, 200}, {185, 205, 230}, y / horizonY);
+    const double clouds = fractalNoise(x, y, width / 5.0, 4, 0.5, seed + 100);
+    return mix(sky, {235, 236, 240}, 0.85 * smoothStep(std::clamp((clouds - 0.52) * 4, 0.0, 1.0)));
+}
+
+// Grass and earth, hazy and smooth by the hills, sharp and busy in front.
+Colour groundColour(int x, int y, double horizonY, int height, uint32_t seed)
+{
+    const double depth = std::clamp((y - horizonY) / (height - horizonY), 0.0, 1.0);
+    // Many octaves average out towards 0.5, so their spread is widened.
+    const double texture = fractalNoise(x, y, 48, 6, 0.85, seed + 200);
+    // Leaves and blades: small patches with hard edges, lit or shaded.
+    const double leaves = valueNoise(x / 5.0, y / 5.0, seed + 400) > 0.55 ? 1.3 : 0.8;
+    const Colour tint = mix({60, 95, 40}, {115, 92, 60}, valueNoise(x / 700.0, y / 700.0, seed + 300));
+    const Colour haze{150, 165, 175};
+    return mix(haze, scaled(tint, leaves * (1.0 + 2.4 * (texture - 0.5))), 0.35 + 0.65 * depth);
+}
+
+}  // namespace
+
+RgbImage makeLandscape(int width, int height, uint32_t seed)
+{
+    RgbImage image{width, height, std::vector<uint8_t>(size_t(width) * height * 3)};
+    const std::vector<double> horizon = skyline(width, seed);
+    const std::vector<Building> blocks = buildings(width, height, seed);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const double horizonY = horizon[size_t(x)] * height;
+            const auto pixel = static_cast<uint32_t>(size_t(y) * width + x);
+            if (const Building* b = buildingAt(blocks, x, y))
+                storePixel(image, x, y, withGrain(wallColour(*b, x, y, width, seed), pixel, seed, 1.5));
+            else if (y < horizonY)
+                storePixel(image, x, y, withGrain(skyColour(x, y, horizonY, width, seed), pixel, seed, 1.0));
+            else
+                storePixel(image, x, y, withGrain(groundColour(x, y, horizonY, height, seed), pixel, seed, 2.0));
+        }
+    }
+    return image;
+}
+
+namespace {
+
+// A soft round light: 1 at its centre, fading to nothing a few radii away.
+double glow(double u, double v, double centreU, double centreV, double radius)
+{
+    const double du = u - centreU, dv = v - centreV;
+    return std::exp(-(du * du + dv * dv) / (radius * radius));
+}
+
+}  // namespace
+
+RgbImage makeSmoothDark(int width, int height)
+{
+    RgbImage image{width, height, std::vector<uint8_t>(size_t(width) * height * 3)};
+    const double aspect = double(height) / std::max(width, 1);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            // Both measured in widths, so that the glows are round.
+            const double u = double(x) / width, v = double(y) / width;
+            const Colour base = mix({8, 10, 22}, {26, 14, 34}, (u + v / aspect) / 2);
+            const Colour cold = scaled({13, 18, 24}, glow(u, v, 0.3, 0.2, 0.22));
+            const Colour warm = scaled({16, 9, 14}, glow(u, v, 0.78, 0.4, 0.16));
+            const double edge = (u - 0.5) * (u - 0.5) + (v - aspect / 2) * (v - aspect / 2);
+            const Colour lit{base.r + cold.r + warm.r, base.g + cold.g + warm.g, base.b + cold.b + warm.b};
+            storePixel(image, x, y, scaled(lit, 1.0 - 0.8 * edge));
+        }
+    }
+    return image;
+}
+
+namespace {
+
 [[noreturn]] void throwOnError(j_common_ptr info)
 {
     char message[JMSG_LENGTH_MAX];

@@ -60,6 +60,17 @@ struct EncodeOptions {
 // Smooth gradients, edges and fine noise, deterministic for a seed.
 RgbImage makePhotoLike(int width, int height, uint32_t seed);
 
+// A landscape as a camera takes it, deterministic for a seed: a smooth sky
+// with soft clouds over a hilly skyline, textured ground, and flat-walled
+// buildings with rows of windows, under mild sensor grain. Unlike
+// makePhotoLike, whose grain puts detail in every block, it mixes flat
+// areas with busy ones, which is what sizes camera files and their decodes.
+RgbImage makeLandscape(int width, int height, uint32_t seed);
+
+// A dark wallpaper: gentle colour gradients and soft glows at low
+// brightness, without grain, so that most blocks hold little beyond DC.
+RgbImage makeSmoothDark(int width, int height);
+
 std::vector<uint8_t> encodeJpeg(const RgbImage& image, const EncodeOptions& options);
 
 // Accurate integer IDCT, no fancy upsampling, no block smoothing, RGB output. Four components
