@@ -69,6 +69,9 @@ bool tjpg::copyStreamBytes(int32_t start, int32_t end, ScanEnd until)
     scanStream_.clear();
     const uint8_t* file = fileData.data();
     int32_t p = std::max(0, start);
+    // At most the bytes between, reserved at once: growing the buffer in
+    // steps cost a tenth of a first decode.
+    scanStream_.reserve(size_t(std::max(0, end - p)));
     for (;;) {
         const void* marker = p < end ? std::memchr(file + p, 0xFF, size_t(end - p)) : nullptr;
         const int32_t runEnd = marker ? static_cast<int32_t>(static_cast<const uint8_t*>(marker) - file) : end;
