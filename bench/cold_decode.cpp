@@ -31,8 +31,7 @@
 #include <string>
 #include <vector>
 
-#include <jpeglib.h>  // after <cstdio>, which it needs for FILE
-
+#include "libjpeg_rgb.h"
 #include "jpeg/container.h"
 #include "jpeg/decode_choice.h"
 #include "jpeg/driver.h"
@@ -84,29 +83,13 @@ std::optional<double> decodeWithLibjpeg(const char* path)
 {
     const Clock::time_point start = Clock::now();
     const std::vector<uint8_t> file = readWholeFile(path);
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
-    jpeg_read_header(&info, TRUE);
-    info.dct_method = JDCT_ISLOW;
-    info.do_fancy_upsampling = FALSE;
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    const size_t stride = size_t(info.output_width) * 3;
-    auto* rgb = static_cast<uint8_t*>(std::malloc(stride * info.output_height));
-    if (!rgb)
-        return std::nullopt;
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW line = rgb + size_t(info.output_scanline) * stride;
-        jpeg_read_scanlines(&info, &line, 1);
-    }
+    uint8_t* rgb = nullptr;
+    const bool decoded = decodeRgbWithLibjpeg(file.data(), file.size(), [&](uint32_t width, uint32_t height) {
+        return rgb = static_cast<uint8_t*>(std::malloc(size_t(width) * height * 3));
+    });
     const double elapsed = millisecondsSince(start);
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
     std::free(rgb);
-    return elapsed;
+    return decoded ? std::optional<double>(elapsed) : std::nullopt;
 }
 
 std::optional<double> decodeAsChild(const char* decoder, const char* threads, const char* path)

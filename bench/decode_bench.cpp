@@ -12,7 +12,6 @@
 // --benchmark_filter also saves the encoding of the rows it leaves out.
 #include <benchmark/benchmark.h>
 
-#include <jpeglib.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -24,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "libjpeg_rgb.h"
 #include "jpeg/container.h"
 #include "jpeg/decode_choice.h"
 #include "jpeg/driver.h"
@@ -129,22 +129,7 @@ void decodeLibjpeg(benchmark::State& state, const Row& row)
     const std::vector<uint8_t>& file = encoded(row);
     std::vector<uint8_t> rgb(size_t(row.width) * row.height * 3);
     for (auto _ : state) {
-        jpeg_decompress_struct info{};
-        jpeg_error_mgr errors{};
-        info.err = jpeg_std_error(&errors);
-        jpeg_create_decompress(&info);
-        jpeg_mem_src(&info, file.data(), static_cast<unsigned long>(file.size()));
-        jpeg_read_header(&info, TRUE);
-        info.dct_method = JDCT_ISLOW;
-        info.do_fancy_upsampling = FALSE;
-        info.out_color_space = JCS_RGB;
-        jpeg_start_decompress(&info);
-        while (info.output_scanline < info.output_height) {
-            JSAMPROW line = &rgb[size_t(info.output_scanline) * row.width * 3];
-            jpeg_read_scanlines(&info, &line, 1);
-        }
-        jpeg_finish_decompress(&info);
-        jpeg_destroy_decompress(&info);
+        decodeRgbWithLibjpeg(file.data(), file.size(), [&](uint32_t, uint32_t) { return rgb.data(); });
         benchmark::DoNotOptimize(rgb.data());
     }
 }
