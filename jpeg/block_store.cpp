@@ -108,16 +108,33 @@ void storeSpread(const int32_t* block, const SamplePlane& plane, int32_t by, int
     }
 }
 
-// A flat block of sx x sy replication, written as whole rows; false, with
-// nothing written, where it reaches past the plane's edges.
+// The rows of a flat block of 2^shx x 2^shy replication, each written in
+// stores of a constant size.
+template <int shx, int shy>
+void storeFlatRows(uint8_t sample, uint8_t* out, int32_t stride)
+{
+    for (int y = 0; y < (8 << shy); ++y, out += stride)
+        std::memset(out, sample, 8 << shx);
+}
+
+using StoreFlatRows = void (*)(uint8_t sample, uint8_t* out, int32_t stride);
+
+// Indexed by [shy][shx].
+constexpr StoreFlatRows flatRowStores[3][3] = {
+    {storeFlatRows<0, 0>, storeFlatRows<1, 0>, storeFlatRows<2, 0>},
+    {storeFlatRows<0, 1>, storeFlatRows<1, 1>, storeFlatRows<2, 1>},
+    {storeFlatRows<0, 2>, storeFlatRows<1, 2>, storeFlatRows<2, 2>},
+};
+
+// A flat block of sx x sy replication (1, 2 or 4); false, with nothing
+// written, where it reaches past the plane's edges.
 bool storeFlatWholeBlock(int32_t sample, const SamplePlane& plane, int32_t by, int32_t bx, int32_t sx, int32_t sy)
 {
     const int32_t x0 = 8 * sx * bx, y0 = 8 * sy * by;
     if (!plane.data || x0 + 8 * sx > plane.width || y0 + 8 * sy > plane.height)
         return false;
-    uint8_t* out = plane.data + int64_t{y0} * plane.width + x0;
-    for (int32_t y = 0; y < 8 * sy; ++y, out += plane.width)
-        std::memset(out, sample, size_t(8 * sx));
+    flatRowStores[ratioShift(sy)][ratioShift(sx)](static_cast<uint8_t>(sample),
+                                                   plane.data + int64_t{y0} * plane.width + x0, plane.width);
     return true;
 }
 

@@ -96,14 +96,15 @@ void McuRows::finishBlocksInto(int32_t mr, int32_t* first, int64_t from, int64_t
     }
     // The MCU and the place in it move on by counting: two divisions per
     // block cost more than the store.
-    auto mc = int32_t(from / layout_.blocksPerMcu);
-    auto p = size_t(from % layout_.blocksPerMcu);
+    const int placeCount = layout_.blocksPerMcu;
+    auto mc = int32_t(from / placeCount);
+    auto p = int(from % placeCount);
     for (int64_t n = from; n < to; ++n) {
         const BlockPlace& place = places_[p];
         const int i = place.i;
         int32_t* block = first + (n - from) * 64;
         transformAndStore(*idct[i], block, plane[i], firstBlockRow[i] + place.v, layout_.h[i] * mc + place.h, up[i]);
-        if (++p == places_.size()) {
+        if (++p == placeCount) {
             p = 0;
             ++mc;
         }
