@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "jpeg/band_messages.h"
 #include "jpeg/block_queue.h"
@@ -85,7 +86,8 @@ private:
     LeadEnd decodeLeading(LedBand& state, int64_t& mcu);
     void nextLeaderBuffer(LedBand& state, int64_t mcu);
     bool meetsFollower(LedBand& state, int64_t mcu);
-    Search searchStarts(LedBand& state) const;
+    Search searchStarts(LedBand& state, int64_t mcu) const;
+    bool startAgrees(size_t start, int64_t mcu) const;
     void meet(const LedBand& state, int64_t mcu);
     bool takeFollowersEnd(int32_t band, int64_t& mcu);
     Outcome waitForOutcome(int32_t band);
@@ -95,6 +97,7 @@ private:
     bool followBand(int32_t band);
     Verdict speculate(FollowedBand& state);
     bool speculateOneMcu(FollowedBand& state);
+    int64_t followerStart(int32_t band);
     void startReadingAt(int64_t byte);
     void noteMcuStart(int32_t band, int64_t n);
     McuFailure decodeToBandEnd(FollowedBand& state, McuFailure failure);
@@ -110,6 +113,10 @@ private:
     const int64_t mcuCount_;
     const uint8_t* const scan_;
     const int32_t length_;
+    // With restart intervals the second reader starts a band only where
+    // data after a restart marker begins, the state there being known.
+    const int32_t interval_;
+    const std::vector<int32_t>& restartStarts_;
     int32_t bands_ = 1;
     // The most MCUs a buffer holds. Where a few bytes hold many MCUs, a
     // reader hands its blocks over a buffer at a time.
@@ -146,6 +153,9 @@ private:
     // band, after it has received the outcome of this one.
     Channel<VerdictMessage> verdicts_;
     int64_t metMcu_ = 0;
+    // With restart intervals, the picture's MCU where the second reader
+    // started its band: written before the records of that band, read after.
+    int64_t followerFirstMcu_ = -1;
     int64_t metIndex_ = 0;
     DcOffset dc_;
 
@@ -157,6 +167,7 @@ private:
     int64_t endMcu_ = 0;
     ScanPosition endPosition_;
     int32_t endDcPred_[3] = {};
+    int32_t endRestartCountdown_ = 0;
 };
 
 }  // namespace bands

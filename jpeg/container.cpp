@@ -67,6 +67,7 @@ void tjpg::parseFile(const std::string& path)
 bool tjpg::copyStreamBytes(int32_t start, int32_t end, ScanEnd until)
 {
     scanStream_.clear();
+    restartStarts.clear();
     const uint8_t* file = fileData.data();
     int32_t p = std::max(0, start);
     // At most the bytes between, reserved at once: growing the buffer in
@@ -87,9 +88,12 @@ bool tjpg::copyStreamBytes(int32_t start, int32_t end, ScanEnd until)
         }
         if (next == markerEoi)
             return true;
+        const bool restart = next >= 0xD0 && next <= 0xD7;
         if (next == 0x00)
             scanStream_.push_back(0xFF);
-        else if (until == ScanEnd::nextMarker && (next < 0xD0 || next > 0xD7))
+        else if (restart)
+            restartStarts.push_back(static_cast<int32_t>(scanStream_.size()));
+        else if (until == ScanEnd::nextMarker)
             return true;
         p += 2;
     }

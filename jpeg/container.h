@@ -51,6 +51,9 @@ struct tjpg {
     // Set by extractScan when the scan data ran into the end of its stream
     // before an end-of-image marker: the file was cut short.
     bool scanTruncated = false;
+    // Where the data after each restart marker begins in the extracted scan,
+    // in stream order: a reader may start there as at the start of a scan.
+    std::vector<int32_t> restartStarts;
 
     tjpg() = default;
     tjpg(const tjpg&) = delete;

@@ -241,7 +241,7 @@ bool decodeMcus(const McuLayout& layout, RowColour colour, ScanData data)
     // Where entropy decoding is the larger part of the work, at eight bytes
     // of scan per block or more, the threads split it too.
     const bool entropyHeavy = decoder.image.scanLength >= 8 * blocks && layout.rows >= 48;
-    if (decoder.image.restartInterval == 0 && (scanBandCount > 0 || (entropyHeavy && scanBandCount == 0)))
+    if (scanBandCount > 0 || (entropyHeavy && scanBandCount == 0))
         return decodeInBands(rows, workspace);
     return McuPipeline(rows, workspace).run();
 }

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "jpeg/band_decoder.h"
+#include "jpeg/container.h"
 
 int32_t scanBandCount = 0;
 
@@ -42,7 +43,7 @@ Verdict verdictOnBand(const VerdictMessage& latest, int32_t band)
 
 BandDecoder::BandDecoder(const McuRows& rows, DecodeWorkspace& workspace)
     : rows_(rows), mcuCount_(rows.mcuCount()), scan_(decoder.scanData), length_(decoder.image.scanLength),
-      leader_(decoder), queue_(rows)
+      interval_(decoder.image.restartInterval), restartStarts_(jpgFile.restartStarts), leader_(decoder), queue_(rows)
 {
     // Bands of a dozen MCU rows or so keep each reader's coefficients in
     // the cache and the hand-overs few.
@@ -148,7 +149,7 @@ void BandDecoder::nextLeaderBuffer(LedBand& state, int64_t mcu)
 // there; once it never will, it stops looking and abandons the band.
 bool BandDecoder::meetsFollower(LedBand& state, int64_t mcu)
 {
-    const Search search = searchStarts(state);
+    const Search search = searchStarts(state, mcu);
     if (search == Search::found) {
         meet(state, mcu);
         return true;
@@ -160,7 +161,7 @@ bool BandDecoder::meetsFollower(LedBand& state, int64_t mcu)
     return false;
 }
 
-Search BandDecoder::searchStarts(LedBand& state) const
+Search BandDecoder::searchStarts(LedBand& state, int64_t mcu) const
 {
     const RecordsMessage records = records_.latest();
     if (records.band != state.band)
@@ -170,10 +171,19 @@ Search BandDecoder::searchStarts(LedBand& state) const
     while (state.nextStart < count && starts_[state.nextStart].bit < bit)
         ++state.nextStart;
     if (state.nextStart < count && starts_[state.nextStart].bit == bit)
-        return Search::found;
+        return startAgrees(state.nextStart, mcu) ? Search::found : Search::never;
     // Past every start noted so far: the second reader runs no faster, so
     // it would not catch up.
     return state.nextStart == count ? Search::never : Search::notYet;
+}
+
+// Without restart intervals any start the first reader reaches is a
+// meeting. With them, the reader's state holds the countdown to the next
+// marker as well, and its predictors reset there: only the second reader's
+// first start, at a marker, is met, by the MCU that follows the marker.
+bool BandDecoder::startAgrees(size_t start, int64_t mcu) const
+{
+    return interval_ == 0 || (start == 0 && mcu == followerFirstMcu_);
 }
 
 void BandDecoder::meet(const LedBand& state, int64_t mcu)
@@ -194,6 +204,7 @@ bool BandDecoder::takeFollowersEnd(int32_t band, int64_t& mcu)
         return false;
     leader_.moveTo(endPosition_);
     std::copy_n(endDcPred_, 3, leader_.dcPred);
+    leader_.restartCountdown = endRestartCountdown_;
     mcu = endMcu_;
     return true;
 }
@@ -223,9 +234,13 @@ bool BandDecoder::followBand(int32_t band)
 {
     if (verdictOn(band) != Verdict::none)
         return true;  // abandoned before it began
+    const int64_t start = followerStart(band);
+    if (start < 0)
+        return true;  // the first reader decodes this band alone
     FollowedBand state{band, followerBuffer + followerParity_};
     queue_.finishBuffer(state.buffer);
-    startReadingAt(middleByte(band));
+    startReadingAt(start);
+    follower_->restartCountdown = interval_;
     noteMcuStart(band, 0);
     if (speculate(state) == Verdict::abandoned)
         return true;
@@ -266,6 +281,20 @@ bool BandDecoder::speculateOneMcu(FollowedBand& state)
     }
     noteMcuStart(state.band, ++state.next);
     return true;
+}
+
+// The byte the second reader starts the band from: its middle, or with
+// restart intervals the first marker's data from there on; -1 when the
+// band holds none.
+int64_t BandDecoder::followerStart(int32_t band)
+{
+    if (interval_ == 0)
+        return middleByte(band);
+    const auto marker = std::lower_bound(restartStarts_.begin(), restartStarts_.end(), middleByte(band));
+    if (marker == restartStarts_.end() || *marker >= bandByte(band + 1))
+        return -1;
+    followerFirstMcu_ = int64_t{interval_} * (marker - restartStarts_.begin() + 1);
+    return followerFirstMcu_ < mcuCount_ ? *marker : -1;
 }
 
 // As if an MCU started at byte: the predictors at 0.
@@ -327,6 +356,7 @@ bool BandDecoder::endFollowedBand(FollowedBand& state, const McuFailure& failure
     const bool failedHere = failure.mcu >= 0 && end < mcuCount_;
     endMcu_ = std::min(end, mcuCount_);
     endPosition_ = follower_->position();
+    endRestartCountdown_ = follower_->restartCountdown;
     for (int i = 0; i < 3; ++i)
         endDcPred_[i] = wrapAdd(follower_->dcPred[i], dc_.component[i]);
     handOverFollowed(state, metIndex_ + endMcu_ - metMcu_, failedHere ? failure.blocks : 0);

@@ -8,11 +8,10 @@
 // How many bands decodeInBands cuts a scan into: 0 lets the decoder choose
 // whether to and how many, by the scan's size; -1 keeps every scan out of
 // bands. Tests set a count to reach every way the readers can meet: then
-// every scan without restart intervals on two threads is cut so.
+// every scan on two threads is cut so.
 extern int32_t scanBandCount;
 
-// Decodes a scan without restart intervals on two threads, entropy decoding
-// included. The scan's bytes are cut into bands, each in two halves. The
+// Decodes a scan on two threads, entropy decoding included. The scan's bytes are cut into bands, each in two halves. The
 // calling thread decodes the first half of a band from the exact state the
 // band starts in. The other thread starts reading at the middle byte as if
 // an MCU began there, noting where each of its MCUs starts: Huffman codes
@@ -23,6 +22,9 @@ extern int32_t scanBandCount;
 // end, whose state starts the next band. Decoded blocks are transformed and
 // stored by whichever thread would otherwise wait, and each MCU row is
 // converted once both threads have stored their part of it.
+// With restart intervals the other thread starts instead at the first
+// restart marker past the middle, whose MCU and state are known, and the
+// threads meet only there: at the same bit and the same MCU.
 // When the halves do not meet, the calling thread decodes the whole band
 // itself. The planes and the result are those of one thread, a failed
 // decode included.

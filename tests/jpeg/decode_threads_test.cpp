@@ -83,12 +83,26 @@ Bytes withTrailingJunk(Bytes bytes)
     return bytes;
 }
 
+// The restart marker nearest the middle of the file taken out: a reader
+// that counts markers to know its MCU counts one short from there on.
+Bytes withRestartMarkerLost(Bytes bytes)
+{
+    for (size_t n = bytes.size() / 2; n + 1 < bytes.size(); ++n)
+        if (bytes[n] == 0xFF && bytes[n + 1] >= 0xD0 && bytes[n + 1] <= 0xD7) {
+            bytes.erase(bytes.begin() + std::ptrdiff_t(n), bytes.begin() + std::ptrdiff_t(n) + 2);
+            break;
+        }
+    return bytes;
+}
+
+enum class Alteration { none, trailingJunk, restartMarkerLost };
+
 struct FileCase {
     const char* name;
     int width, height;
     EncodeOptions options;
     double damageAt;  // below 0: undamaged
-    bool trailingJunk;
+    Alteration alteration;
     double flatFrom;  // the picture is one grey below this share of its height
     // The way two threads go when the decoder chooses: in bands where the
     // scan holds eight bytes or more per block and 48 MCU rows or more.
@@ -109,28 +123,30 @@ constexpr DecodePath rows = DecodePath::rowPipeline, bands = DecodePath::bands;
 
 // Every picture is above the size where a second thread starts.
 const FileCase fileCases[] = {
-    {"Photo420", 720, 480, {92, Subsampling::s420, 0, false}, -1, false, 1, rows},
-    {"Photo444OddSize", 523, 397, {95, Subsampling::s444, 0, false}, -1, false, 1, bands},
-    {"Photo422", 488, 392, {95, Subsampling::s422, 0, false}, -1, false, 1, bands},
-    {"Photo422LowQuality", 488, 392, {20, Subsampling::s422, 0, false}, -1, false, 1, rows},
-    {"FlatBelowAQuarter", 720, 480, {92, Subsampling::s420, 0, false}, -1, false, 0.25, rows},
-    {"Flat444BelowAThird", 523, 397, {95, Subsampling::s444, 0, false}, -1, false, 0.33, rows},
-    {"DamagedNearTheStart", 720, 480, {92, Subsampling::s420, 0, false}, 0.08, false, 1, rows},
-    {"DamagedInTheMiddle", 720, 480, {92, Subsampling::s420, 0, false}, 0.5, false, 1, rows},
-    {"DamagedNearTheEnd", 720, 480, {92, Subsampling::s420, 0, false}, 0.97, false, 1, rows},
-    {"Damaged444InTheMiddle", 523, 397, {95, Subsampling::s444, 0, false}, 0.5, false, 1, bands},
-    {"Damaged422NearTheEnd", 488, 392, {95, Subsampling::s422, 0, false}, 0.9, false, 1, bands},
-    {"TrailingJunk", 720, 480, {92, Subsampling::s420, 0, false}, -1, true, 1, rows},
-    {"RestartEveryMcuRow420", 720, 480, {92, Subsampling::s420, 45, false}, -1, false, 1, rows},
-    {"RestartIntervals444", 523, 397, {95, Subsampling::s444, 7, false}, -1, false, 1, rows},
-    {"DamagedWithRestarts422", 488, 392, {95, Subsampling::s422, 16, false}, 0.5, false, 1, rows},
+    {"Photo420", 720, 480, {92, Subsampling::s420, 0, false}, -1, Alteration::none, 1, rows},
+    {"Photo444OddSize", 523, 397, {95, Subsampling::s444, 0, false}, -1, Alteration::none, 1, bands},
+    {"Photo422", 488, 392, {95, Subsampling::s422, 0, false}, -1, Alteration::none, 1, bands},
+    {"Photo422LowQuality", 488, 392, {20, Subsampling::s422, 0, false}, -1, Alteration::none, 1, rows},
+    {"FlatBelowAQuarter", 720, 480, {92, Subsampling::s420, 0, false}, -1, Alteration::none, 0.25, rows},
+    {"Flat444BelowAThird", 523, 397, {95, Subsampling::s444, 0, false}, -1, Alteration::none, 0.33, rows},
+    {"DamagedNearTheStart", 720, 480, {92, Subsampling::s420, 0, false}, 0.08, Alteration::none, 1, rows},
+    {"DamagedInTheMiddle", 720, 480, {92, Subsampling::s420, 0, false}, 0.5, Alteration::none, 1, rows},
+    {"DamagedNearTheEnd", 720, 480, {92, Subsampling::s420, 0, false}, 0.97, Alteration::none, 1, rows},
+    {"Damaged444InTheMiddle", 523, 397, {95, Subsampling::s444, 0, false}, 0.5, Alteration::none, 1, bands},
+    {"Damaged422NearTheEnd", 488, 392, {95, Subsampling::s422, 0, false}, 0.9, Alteration::none, 1, bands},
+    {"TrailingJunk", 720, 480, {92, Subsampling::s420, 0, false}, -1, Alteration::trailingJunk, 1, rows},
+    {"RestartEveryMcuRow420", 720, 480, {92, Subsampling::s420, 45, false}, -1, Alteration::none, 1, rows},
+    {"RestartIntervals444", 523, 397, {95, Subsampling::s444, 7, false}, -1, Alteration::none, 1, bands},
+    {"DamagedWithRestarts422", 488, 392, {95, Subsampling::s422, 16, false}, 0.5, Alteration::none, 1, bands},
+    {"RestartsAfterAFlatStart", 523, 397, {95, Subsampling::s444, 3, false}, -1, Alteration::none, 0.4, rows},
+    {"RestartMarkerLost", 488, 392, {95, Subsampling::s422, 16, false}, -1, Alteration::restartMarkerLost, 1, bands},
 };
 
-// The way two threads go with scanBandCount at `bands`: scans with restart
-// intervals never go in bands, nor does any when bands is -1.
+// The way two threads go with scanBandCount at `bands`: none in bands when
+// it is -1.
 DecodePath twoThreadPath(const FileCase& c, int32_t bands)
 {
-    if (c.options.restartInterval > 0 || bands < 0)
+    if (bands < 0)
         return DecodePath::rowPipeline;
     return bands > 0 ? DecodePath::bands : c.chosen;
 }
@@ -150,8 +166,10 @@ TEST_P(DecodeThreadsTest, EveryWayOfSplittingLeavesWhatOneThreadLeaves)
     const FileCase& c = GetParam();
     const Bytes valid = encodeJpeg(pictureFor(c), c.options);
     Bytes bytes = c.damageAt >= 0 ? damaged(valid, c.damageAt) : valid;
-    if (c.trailingJunk)
+    if (c.alteration == Alteration::trailingJunk)
         bytes = withTrailingJunk(bytes);
+    if (c.alteration == Alteration::restartMarkerLost)
+        bytes = withRestartMarkerLost(bytes);
     const Decoded expected = decodeAfter(valid, bytes, 1, 0);
     EXPECT_EQ(expected.result, c.damageAt >= 0 ? 0 : 1);
     EXPECT_EQ(expected.path, DecodePath::oneThread);
