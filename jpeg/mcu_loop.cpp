@@ -238,10 +238,11 @@ bool decodeMcus(const McuLayout& layout, RowColour colour, ScanData data)
     const int64_t blocks = rows.mcuCount() * layout.blocksPerMcu;
     if (decodeThreads < 2 || blocks < pipelineMinimumBlocks || layout.rows < 2)
         return decodeOnOneThread(rows, workspace);
-    // Where entropy decoding is the larger part of the work, at eight bytes
-    // of scan per block or more, the threads split it too.
-    const bool entropyHeavy = decoder.image.scanLength >= 8 * blocks && layout.rows >= 48;
-    if (scanBandCount > 0 || (entropyHeavy && scanBandCount == 0))
+    // In bands both threads share the entropy decoding as well, and each
+    // finishes what it decoded while it is in its own cache; handing MCU
+    // rows over costs more, at every bitrate, once there are rows enough
+    // for a dozen bands or so.
+    if (scanBandCount > 0 || (scanBandCount == 0 && layout.rows >= 48))
         return decodeInBands(rows, workspace);
     return McuPipeline(rows, workspace).run();
 }

@@ -6,9 +6,10 @@
 #include "jpeg/image_record.h"
 
 // Threads a decode may use: 1 keeps everything on the calling thread (kept
-// for comparison); 2 overlaps entropy decoding with the inverse DCT, the
-// stores and the colour conversion, and splits the entropy decoding too
-// where it outweighs the rest. The output is the same.
+// for comparison); 2 splits the entropy decoding between the threads where
+// the picture is tall enough to cut into bands, and otherwise overlaps it
+// with the inverse DCT, the stores and the colour conversion. The output is
+// the same.
 extern int32_t decodeThreads;
 
 // Block geometry of an interleaved scan of components 1, 2, 3 (T.81 A.2.3),

@@ -105,7 +105,7 @@ struct FileCase {
     Alteration alteration;
     double flatFrom;  // the picture is one grey below this share of its height
     // The way two threads go when the decoder chooses: in bands where the
-    // scan holds eight bytes or more per block and 48 MCU rows or more.
+    // scan holds 48 MCU rows or more.
     DecodePath chosen;
 };
 
@@ -126,9 +126,9 @@ const FileCase fileCases[] = {
     {"Photo420", 720, 480, {92, Subsampling::s420, 0, false}, -1, Alteration::none, 1, rows},
     {"Photo444OddSize", 523, 397, {95, Subsampling::s444, 0, false}, -1, Alteration::none, 1, bands},
     {"Photo422", 488, 392, {95, Subsampling::s422, 0, false}, -1, Alteration::none, 1, bands},
-    {"Photo422LowQuality", 488, 392, {20, Subsampling::s422, 0, false}, -1, Alteration::none, 1, rows},
+    {"Photo422LowQuality", 488, 392, {20, Subsampling::s422, 0, false}, -1, Alteration::none, 1, bands},
     {"FlatBelowAQuarter", 720, 480, {92, Subsampling::s420, 0, false}, -1, Alteration::none, 0.25, rows},
-    {"Flat444BelowAThird", 523, 397, {95, Subsampling::s444, 0, false}, -1, Alteration::none, 0.33, rows},
+    {"Flat444BelowAThird", 523, 397, {95, Subsampling::s444, 0, false}, -1, Alteration::none, 0.33, bands},
     {"DamagedNearTheStart", 720, 480, {92, Subsampling::s420, 0, false}, 0.08, Alteration::none, 1, rows},
     {"DamagedInTheMiddle", 720, 480, {92, Subsampling::s420, 0, false}, 0.5, Alteration::none, 1, rows},
     {"DamagedNearTheEnd", 720, 480, {92, Subsampling::s420, 0, false}, 0.97, Alteration::none, 1, rows},
@@ -138,7 +138,7 @@ const FileCase fileCases[] = {
     {"RestartEveryMcuRow420", 720, 480, {92, Subsampling::s420, 45, false}, -1, Alteration::none, 1, rows},
     {"RestartIntervals444", 523, 397, {95, Subsampling::s444, 7, false}, -1, Alteration::none, 1, bands},
     {"DamagedWithRestarts422", 488, 392, {95, Subsampling::s422, 16, false}, 0.5, Alteration::none, 1, bands},
-    {"RestartsAfterAFlatStart", 523, 397, {95, Subsampling::s444, 3, false}, -1, Alteration::none, 0.4, rows},
+    {"RestartsAfterAFlatStart", 523, 397, {95, Subsampling::s444, 3, false}, -1, Alteration::none, 0.4, bands},
     {"RestartMarkerLost", 488, 392, {95, Subsampling::s422, 16, false}, -1, Alteration::restartMarkerLost, 1, bands},
 };
 
