@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #if defined(__x86_64__) || defined(__SSE2__)
 #include <immintrin.h>
@@ -114,12 +115,7 @@ namespace avx2 {
 }
 
 #include "render/row_kernel_body.h"
-
-template <class Filter>
-void drawRow(const PictureView& p, const RowWalk& row)
-{
-    drawRowBody<Filter>(p, row);
-}
+#include "render/row_kernel_avx2.h"
 
 }  // namespace avx2
 
