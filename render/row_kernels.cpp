@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <cstring>
 #include <type_traits>
-#include <utility>
 
 #if defined(__x86_64__) || defined(__SSE2__)
 #include <immintrin.h>
