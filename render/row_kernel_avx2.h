@@ -1,26 +1,12 @@
-// The AVX2 build's row drawers, eight columns at a time. render/row_kernels.cpp
-// includes this file inside its avx2 namespace, after row_kernel_body.h,
-// whose four-column and per-pixel drawers take over wherever the eight
-// cells do not all lie well inside the picture, and for a row's last
-// columns. Hence no include guard.
-//
-// Eight columns make full use of the 256-bit integer lanes: the cells are
-// checked and indexed in one go, and the blending filters keep each
-// channel's samples and integer steps in 16-bit lanes, widening to four
-// doubles at a time only for the very multiplications and additions of
-// sample_filters.h, in the same order. The samples themselves are read one
-// pair at a time: gathers are slower than plain loads here.
+// The AVX2 build's vector steps for the eight-column drawers of
+// row_kernel_octet.h: positions as two four-lane halves, each channel's
+// samples and integer steps in 16-bit lanes, widened to four doubles at a
+// time only for the very multiplications and additions of
+// sample_filters.h, in the same order. render/row_kernels.cpp includes
+// this file inside its avx2 namespace; hence no include guard.
 
-constexpr int32_t octetColumns = 8;
-
-// One coordinate along a row. Each column's position is the previous one
-// plus the step, rounded: as a chain of additions that would bound the
-// row's speed. While the positions stay within one binade the rounded
-// increment repeats, so the next eight are guessed at once from the last
-// increment seen, and kept only if adding the step to each of them gives,
-// bit for bit, the following one: the very additions of the chain, done
-// side by side. A guess that fails, where the binade changes, gives way to
-// the eight additions one after the other, which show the increment anew.
+// One coordinate along a row, its positions guessed eight at a time as
+// row_kernel_octet.h tells.
 struct Track {
     Double4 next;  // the next column's position, in every lane
     Double4 step;
@@ -105,6 +91,8 @@ struct Octet {
     return o;
 }
 
+[[gnu::always_inline]] inline const Quad& quadOf(const Octet& o, int32_t half) { return o.quads[half]; }
+
 // allInside for eight cells. Flipping the top bit lets the signed
 // comparison order the cells as unsigned, so negative ones fail too.
 [[gnu::always_inline]] inline bool allInside(const PictureView& p, const Octet& o, int32_t margin)
@@ -115,27 +103,6 @@ struct Octet {
     const __m256i inside =
         _mm256_cmpgt_epi32(columns, o.columns ^ flip) & _mm256_cmpgt_epi32(rows, o.rows ^ flip);
     return _mm256_movemask_epi8(inside) == -1;
-}
-
-// The sample indexes of eight cells that allInside accepted.
-struct OctetIndexes {
-    alignas(32) uint32_t s[octetColumns];
-};
-
-[[gnu::always_inline]] inline OctetIndexes sampleIndexes(const PictureView& p, const Octet& o)
-{
-    OctetIndexes i;
-    const __m256i s = _mm256_add_epi32(_mm256_mullo_epi32(o.rows, _mm256_set1_epi32(p.width)), o.columns);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(i.s), s);
-    return i;
-}
-
-[[gnu::always_inline]] inline void drawNearestOctet(const PictureView& p, const Octet& o, uint32_t* out)
-{
-    const OctetIndexes i = sampleIndexes(p, o);
-#pragma GCC unroll 8
-    for (int32_t lane = 0; lane < octetColumns; ++lane)
-        out[lane] = Nearest::sample(p, i.s[lane], 0.0, 0.0, 0, 0);
 }
 
 // Eight 16-bit lanes, widened to doubles four at a time.
@@ -150,23 +117,6 @@ struct OctetIndexes {
 [[gnu::always_inline]] inline __m128i truncateToWords(const Halves& h)
 {
     return _mm_packs_epi32(_mm256_cvttpd_epi32(h.first), _mm256_cvttpd_epi32(h.second));
-}
-
-// Four sample pairs, the first in the low 16 bits: put together in an
-// integer register, as the integer units are idle while the vector ones
-// blend, and inserting each pair into a vector costs more.
-[[gnu::always_inline]] inline uint64_t fourPairsAt(const uint8_t* plane, const uint32_t* s)
-{
-    const auto pair = [&](int32_t lane) { return static_cast<uint64_t>(pairAt(plane, s[lane])); };
-    return pair(0) | pair(1) << 16 | pair(2) << 32 | pair(3) << 48;
-}
-
-// The sample pair at each of the eight indexes, the left sample in the low
-// byte of a 16-bit lane.
-[[gnu::always_inline]] inline __m128i pairsAt(const uint8_t* plane, const OctetIndexes& i)
-{
-    const __m128i low = _mm_cvtsi64_si128(static_cast<int64_t>(fourPairsAt(plane, i.s)));
-    return _mm_insert_epi64(low, static_cast<int64_t>(fourPairsAt(plane, i.s + lanes)), 1);
 }
 
 struct OctetWeights {
@@ -193,63 +143,15 @@ template <class Filter>
     return _mm_add_epi16(left, truncateToWords({w.first * d.first, w.second * d.second}));
 }
 
-// blendChannel for eight cells, as bytes in the low half. The unsigned
-// saturation of the last pack is the clamp to 0..255.
-[[gnu::always_inline]] inline __m128i blendChannelOctet(const uint8_t* plane, int32_t width, const OctetIndexes& i,
-                                                        const OctetWeights& w)
+// blendChannel for eight cells from the pairs of their upper and lower
+// rows, as bytes in the low half. The unsigned saturation of the last pack
+// is the clamp to 0..255.
+[[gnu::always_inline]] inline __m128i blendOctetChannel(__m128i upper, __m128i lower, const OctetWeights& w)
 {
-    const __m128i top = blendPairs(pairsAt(plane, i), w.x);
-    const __m128i bottom = blendPairs(pairsAt(plane + width, i), w.x);
+    const __m128i top = blendPairs(upper, w.x);
+    const __m128i bottom = blendPairs(lower, w.x);
     const Halves t = toDoubles(top);
     const Halves d = toDoubles(_mm_sub_epi16(bottom, top));
     const __m128i value = truncateToWords({t.first + w.y.first * d.first, t.second + w.y.second * d.second});
     return _mm_packus_epi16(value, value);
-}
-
-// Eight 0x00RRGGBB pixels from the bytes of the three channels.
-[[gnu::always_inline]] inline void storeOctet(uint32_t* out, __m128i red, __m128i green, __m128i blue)
-{
-    const __m128i greenBlue = _mm_unpacklo_epi8(blue, green);
-    const __m128i red16 = _mm_unpacklo_epi8(red, _mm_setzero_si128());
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi16(greenBlue, red16));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + lanes), _mm_unpackhi_epi16(greenBlue, red16));
-}
-
-template <class Filter>
-[[gnu::always_inline]] inline void drawBlendOctet(const PictureView& p, const Octet& o, uint32_t* out)
-{
-    const OctetIndexes i = sampleIndexes(p, o);
-    const OctetWeights w = weightsOf<Filter>(o);
-    storeOctet(out, blendChannelOctet(p.red, p.width, i, w), blendChannelOctet(p.green, p.width, i, w),
-               blendChannelOctet(p.blue, p.width, i, w));
-}
-
-template <class Filter>
-[[gnu::always_inline]] inline void drawOctet(const PictureView& p, const Octet& o, uint32_t* out)
-{
-    if constexpr (std::is_same_v<Filter, Nearest>) {
-        if (allInside(p, o, 0))
-            return drawNearestOctet(p, o, out);
-    } else {
-        if (allInside(p, o, 1))
-            return drawBlendOctet<Filter>(p, o, out);
-    }
-    drawQuad<Filter>(p, o.quads[0], out);
-    drawQuad<Filter>(p, o.quads[1], out + lanes);
-}
-
-template <class Filter>
-void drawRow(const PictureView& view, const RowWalk& row)
-{
-    // Frame pixels may alias the view's int32_t sizes, so every store would
-    // make the compiler read them again; a local copy it can keep.
-    const PictureView p = view;
-    RowWalk rest = row;
-    Track u = startTrack(row.u, row.uStep);
-    Track v = startTrack(row.v, row.vStep);
-    for (; rest.end - rest.begin >= octetColumns; rest.begin += octetColumns)
-        drawOctet<Filter>(p, octetAt(advance(u), advance(v)), row.out + rest.begin);
-    rest.u = u.next[0];
-    rest.v = v.next[0];
-    drawRowBody<Filter>(p, rest);
 }
