@@ -42,7 +42,6 @@ using Uint32x4 = uint32_t __attribute__((vector_size(16)));
 using Uint64x2 = uint64_t __attribute__((vector_size(16)));
 
 constexpr int32_t lanes = 4;
-constexpr int32_t octetColumns = 8;
 
 template <class To, class From>
 [[gnu::always_inline]] inline To convert(From value)
@@ -100,6 +99,8 @@ constexpr RowKernel portableKernels[] = {portable::drawRow<Nearest>, portable::d
 #define ROW_KERNELS_WIDE 0
 #endif
 #if ROW_KERNELS_WIDE
+constexpr int32_t octetColumns = 8;
+
 #pragma GCC push_options
 #pragma GCC target("avx2")
 
