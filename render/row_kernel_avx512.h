@@ -15,6 +15,7 @@ struct Track {
     Double8 step;
     Double8 guess;      // 0-7 times the increment
     Double8 followers;  // 1-8 times it
+    Double8 stride;     // 8 times it, in every lane
 };
 
 [[gnu::always_inline]] inline void learnIncrement(Track& t, double increment)
@@ -22,6 +23,7 @@ struct Track {
     const Double8 r = Double8{} + increment;
     t.guess = r * Double8{0.0, 1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0};
     t.followers = r * Double8{1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0};
+    t.stride = r * 8.0;
 }
 
 [[gnu::always_inline]] inline Track startTrack(double position, double step)
@@ -55,7 +57,8 @@ struct Track {
     const __m512i chained = _mm512_castpd_si512(guess + t.step);
     if (_mm512_cmpneq_epi64_mask(chained, _mm512_castpd_si512(followers)) != 0) [[unlikely]]
         return advanceOneByOne(t);
-    t.next = _mm512_permutexvar_pd(_mm512_set1_epi64(octetColumns - 1), followers);
+    // The last follower, computed the same way.
+    t.next += t.stride;
     return guess;
 }
 
