@@ -103,8 +103,7 @@ struct Octet {
     const __m256i flip = _mm256_set1_epi32(INT32_MIN);
     const __m256i columns = _mm256_set1_epi32(p.width - margin) ^ flip;
     const __m256i rows = _mm256_set1_epi32(p.height - margin) ^ flip;
-    const __m256i inside =
-        _mm256_cmpgt_epi32(columns, o.columns ^ flip) & _mm256_cmpgt_epi32(rows, o.rows ^ flip);
+    const __m256i inside = _mm256_cmpgt_epi32(columns, o.columns ^ flip) & _mm256_cmpgt_epi32(rows, o.rows ^ flip);
     return _mm256_movemask_epi8(inside) == -1;
 }
 

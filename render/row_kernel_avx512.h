@@ -124,8 +124,8 @@ template <class Filter>
                                             _mm512_inserti64x4(_mm512_castsi256_si512(upperSteps), lowerSteps, 1));
     const __m256i top = _mm512_castsi512_si256(blends);
     const __m256i bottom = _mm512_extracti64x4_epi64(blends, 1);
-    const __m256i value = _mm512_cvttpd_epi32(_mm512_cvtepi32_pd(top) +
-                                              w.y * _mm512_cvtepi32_pd(_mm256_sub_epi32(bottom, top)));
+    const __m256i value =
+        _mm512_cvttpd_epi32(_mm512_cvtepi32_pd(top) + w.y * _mm512_cvtepi32_pd(_mm256_sub_epi32(bottom, top)));
     // Raised to 0 here, lowered to 255 by the unsigned saturation.
     return _mm256_cvtusepi32_epi8(_mm256_max_epi32(value, _mm256_setzero_si256()));
 }

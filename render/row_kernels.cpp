@@ -117,6 +117,7 @@ namespace avx2 {
 }
 
 #include "render/row_kernel_body.h"
+// The build's own vector steps, then the eight-column drawers made of them.
 #include "render/row_kernel_avx2.h"
 #include "render/row_kernel_octet.h"
 
@@ -141,6 +142,7 @@ using avx2::cellsOf;
 using avx2::toDouble;
 
 #include "render/row_kernel_body.h"
+// The build's own vector steps, then the eight-column drawers made of them.
 #include "render/row_kernel_avx512.h"
 #include "render/row_kernel_octet.h"
 
