@@ -136,7 +136,8 @@ void rasterizePicture(const InverseMap& map, const FrameSurface& frame, int32_t 
     const PictureView view = viewOfPicture();
     if (!frame.pixels || view.samples == 0 || !isFinite(map))
         return;
-    rasterizeWith(map, frame, view, rowKernelFor(filter, renderWideVectors));
+    rasterizeWith(map, frame, view,
+                  rowKernelFor(filter, renderWideVectors ? VectorBuild::avx512 : VectorBuild::portable));
 }
 
 uint32_t samplePicture(int32_t filter, int64_t s, double u, double v, int32_t pc, int32_t pr)

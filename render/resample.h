@@ -9,8 +9,9 @@
 // the same either way).
 extern int32_t renderThreads;
 
-// Whether rasterizePicture may use its AVX2 build where the processor has
-// AVX2. The frame is the same either way; tests turn it off to compare.
+// Whether rasterizePicture may use its AVX2 or AVX-512 build where the
+// processor has them. The frame is the same either way; tests turn it off
+// to compare.
 extern bool renderWideVectors;
 
 // Scan-converts the spans of spanBreaks, maps each covered pixel back into

@@ -17,21 +17,22 @@
 
 #include "render/truncate.h"
 
-// A row goes four columns at a time (row_kernel_body.h). Their positions
-// come from the same additions, one column after the other, and then
-// travel as four-lane vectors: truncated and weighted lane by lane. When
-// all four cells lie well inside the picture, where no edge rule applies,
-// the filter draws them together, each channel's arithmetic spread over
-// the four lanes; otherwise, and for the last columns, each pixel follows
-// the per-pixel rules of sample_filters.h. Lane by lane the vector code
-// does those rules' double operations in the same order, so both ways give
-// the same bits.
+// A row goes four columns at a time (row_kernel_body.h), eight in the
+// AVX2 and AVX-512 builds (row_kernel_octet.h). Their positions come from
+// the same additions, one column after the other, and then travel as
+// vectors: truncated and weighted lane by lane. When all the cells lie
+// well inside the picture, where no edge rule applies, the filter draws
+// them together, each channel's arithmetic spread over the lanes;
+// otherwise, and for the last columns, each pixel follows the per-pixel
+// rules of sample_filters.h. Lane by lane the vector code does those
+// rules' double operations in the same order, so all ways give the same
+// bits.
 //
 // The vector types are GCC/Clang extensions: SSE2 code on plain x86-64,
-// AVX2 code in the avx2 namespace below, whatever the target offers
-// elsewhere. Nothing here may be contracted into fused multiply-adds,
-// which round once instead of twice: neither build enables FMA, and a
-// target that has it (-march=native) would need -ffp-contract=off here.
+// AVX2 and AVX-512 code in the namespaces below, whatever the target
+// offers elsewhere. Nothing here may be contracted into fused
+// multiply-adds, which round once instead of twice: the AVX-512 build has
+// them, so CMakeLists.txt compiles this file with -ffp-contract=off.
 
 namespace {
 
@@ -91,13 +92,15 @@ constexpr RowKernel portableKernels[] = {portable::drawRow<Nearest>, portable::d
 // is, so no AVX2 code can stand in for portable code at link time. Clang
 // refuses to hand four-lane vectors from AVX2 code to the filters' weights,
 // which are compiled without it, so its builds (the fuzzers) keep to the
-// portable drawers.
+// portable drawers; the same holds for the AVX-512 build further down.
 #if defined(__x86_64__) && !defined(__clang__)
-#define ROW_KERNELS_AVX2 1
+#define ROW_KERNELS_WIDE 1
 #else
-#define ROW_KERNELS_AVX2 0
+#define ROW_KERNELS_WIDE 0
 #endif
-#if ROW_KERNELS_AVX2
+#if ROW_KERNELS_WIDE
+constexpr int32_t octetColumns = 8;
+
 #pragma GCC push_options
 #pragma GCC target("avx2")
 
@@ -114,27 +117,59 @@ namespace avx2 {
 }
 
 #include "render/row_kernel_body.h"
-
-template <class Filter>
-void drawRow(const PictureView& p, const RowWalk& row)
-{
-    drawRowBody<Filter>(p, row);
-}
+// The build's own vector steps, then the eight-column drawers made of them.
+#include "render/row_kernel_avx2.h"
+#include "render/row_kernel_octet.h"
 
 }  // namespace avx2
 
 #pragma GCC pop_options
 
 constexpr RowKernel avx2Kernels[] = {avx2::drawRow<Nearest>, avx2::drawRow<Bilinear>, avx2::drawRow<SmoothBilinear>};
+
+// The same for AVX-512, whose eight-lane conversions between integers and
+// doubles are what the blending filters wait for most.
+#pragma GCC push_options
+#pragma GCC target("avx512f,avx512vl,avx512bw,avx512dq")
+// GCC 12's AVX-512 intrinsics start from deliberately undefined vectors,
+// which its uninitialised-use warning takes for mistakes.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+
+namespace avx512 {
+
+using avx2::cellsOf;
+using avx2::toDouble;
+
+#include "render/row_kernel_body.h"
+// The build's own vector steps, then the eight-column drawers made of them.
+#include "render/row_kernel_avx512.h"
+#include "render/row_kernel_octet.h"
+
+}  // namespace avx512
+
+#pragma GCC diagnostic pop
+#pragma GCC pop_options
+
+constexpr RowKernel avx512Kernels[] = {avx512::drawRow<Nearest>, avx512::drawRow<Bilinear>,
+                                       avx512::drawRow<SmoothBilinear>};
+
+bool processorHasAvx512()
+{
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512vl") &&
+           __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512dq");
+}
 #endif
 
 }  // namespace
 
-RowKernel rowKernelFor(int32_t filter, [[maybe_unused]] bool wide)
+RowKernel rowKernelFor(int32_t filter, [[maybe_unused]] VectorBuild widest)
 {
     const size_t index = filter == 1 || filter == 2 ? static_cast<size_t>(filter) : 0;
-#if ROW_KERNELS_AVX2
-    if (wide && __builtin_cpu_supports("avx2"))
+#if ROW_KERNELS_WIDE
+    if (widest >= VectorBuild::avx512 && processorHasAvx512())
+        return avx512Kernels[index];
+    if (widest >= VectorBuild::avx2 && __builtin_cpu_supports("avx2"))
         return avx2Kernels[index];
 #endif
     return portableKernels[index];

@@ -18,6 +18,10 @@ struct RowWalk {
 
 using RowKernel = void (*)(const PictureView& picture, const RowWalk& row);
 
-// The row drawer of filter 0, 1 or 2. With wide set it is the AVX2 build
-// when the processor has AVX2; both builds draw the same pixels.
-RowKernel rowKernelFor(int32_t filter, bool wide);
+// The instruction sets the row drawers are built for, narrowest first. All
+// builds draw the same pixels.
+enum class VectorBuild { portable, avx2, avx512 };
+
+// The row drawer of filter 0, 1 or 2 in the widest build, up to widest,
+// that the processor runs.
+RowKernel rowKernelFor(int32_t filter, VectorBuild widest);

@@ -74,7 +74,7 @@ TEST_P(RowKernelTest, DrawsEachPixelAsThePerPixelRules)
     makePicture(c.pictureWidth, c.pictureHeight, busyPattern);
     constexpr int64_t count = 203;  // not a multiple of four
     for (int32_t filter : {0, 1, 2}) {
-        for (bool wide : {false, true}) {
+        for (VectorBuild build : {VectorBuild::portable, VectorBuild::avx2, VectorBuild::avx512}) {
             std::vector<uint32_t> row(count, untouched);
             RowWalk walk;
             walk.out = row.data();
@@ -83,8 +83,8 @@ TEST_P(RowKernelTest, DrawsEachPixelAsThePerPixelRules)
             walk.v = c.v;
             walk.uStep = c.uStep;
             walk.vStep = c.vStep;
-            rowKernelFor(filter, wide)(viewOfPicture(), walk);
-            EXPECT_EQ(row, expectedRow(filter, walk, count)) << "filter " << filter << (wide ? " wide" : "");
+            rowKernelFor(filter, build)(viewOfPicture(), walk);
+            EXPECT_EQ(row, expectedRow(filter, walk, count)) << "filter " << filter << " build " << int(build);
         }
     }
 }
