@@ -1,5 +1,6 @@
 // The frame loop's cost: rasterizePicture per filter in megapixels per
-// second (with and without its AVX2 build), and whole frames per second (markers, picture, overlay text
+// second (with the widest vector build the processor runs, and the portable
+// one), and whole frames per second (markers, picture, overlay text
 // formatting, the in-memory presentation copy and the clear), for the
 // start-up square in an 800 x 600 client and for a rotated parallelogram
 // that fills a 1920 x 1080 client.
