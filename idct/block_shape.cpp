@@ -9,8 +9,9 @@ namespace {
 using lanes::U32x8;
 
 // Any lane nonzero: the halves folded together three times.
-[[gnu::always_inline]] inline bool anyLane(U32x8 v)
+[[gnu::always_inline]] inline bool anyLane(const U32x8& vector)
 {
+    U32x8 v = vector;
     v |= __builtin_shufflevector(v, v, 4, 5, 6, 7, 0, 1, 2, 3);
     v |= __builtin_shufflevector(v, v, 2, 3, 0, 1, 6, 7, 4, 5);
     v |= __builtin_shufflevector(v, v, 1, 0, 3, 2, 5, 4, 7, 6);
