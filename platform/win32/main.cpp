@@ -53,7 +53,7 @@ int runWindow(HINSTANCE instance, std::string file)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
-    const std::vector<std::string> arguments = commandLineArguments(GetCommandLineW());
+    const std::vector<std::string> arguments = ownArguments();
     std::vector<const char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(argument.c_str());

@@ -74,16 +74,3 @@ std::wstring dialogFilter()
     }
     return filter + L"\0\0"s;
 }
-
-std::vector<std::string> commandLineArguments(const wchar_t* commandLine)
-{
-    int count = 0;
-    wchar_t** arguments = CommandLineToArgvW(commandLine, &count);
-    if (!arguments)
-        return {};
-    std::vector<std::string> utf8;
-    for (int i = 0; i < count; ++i)
-        utf8.push_back(narrowUtf16(arguments[i]));
-    LocalFree(arguments);
-    return utf8;
-}

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // The display-free rules of the Win32 layer: how the window procedure
 // routes a message, and how names cross between Windows (UTF-16, either
@@ -34,6 +33,3 @@ std::string firstDroppedPath(void* drop);
 // dialog matches them in any case. Entries end in a zero, the list in two.
 std::wstring dialogFilter();
 
-// The program's arguments from the command line Windows hands over, UTF-8,
-// the program's name first.
-std::vector<std::string> commandLineArguments(const wchar_t* commandLine);

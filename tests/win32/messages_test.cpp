@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "app/command_line.h"
+#include "jpeg/utf16.h"
 #include "platform/win32/win32_messages.h"
 
 TEST(RouteMessage, EraseAndDestroyAreTheShellsAloneSoTheSystemNeverPaintsTheBackground)
@@ -54,11 +56,24 @@ TEST(DialogFilter, OneImageEntryWithTheClassicPatternsAndEveryOtherPictureExtens
 
 TEST(CommandLineArguments, SplitsAsWindowsDoesQuotesIncludedAndKeepsNonAsciiNames)
 {
-    const auto arguments =
-        commandLineArguments(L"\"C:\\Program Files\\viewer.exe\" \"D:\\\u00C9t\u00E9 2024\\a b.jpg\"");
-    ASSERT_EQ(arguments.size(), 2u);
+    const auto arguments = commandLineArguments(
+        L"\"C:\\Program Files\\viewer.exe\" \"D:\\\u00C9t\u00E9 2024\\a b.jpg\" \u0444\u043E\u0442\u043E.jpg "
+        L"\u5199\u771F.jpg");
+    ASSERT_EQ(arguments.size(), 4u);
     EXPECT_EQ(arguments[0], "C:\\Program Files\\viewer.exe");
     EXPECT_EQ(arguments[1], "D:\\\xC3\x89t\xC3\xA9 2024\\a b.jpg");
+    EXPECT_EQ(arguments[2], "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg");
+    EXPECT_EQ(arguments[3], "\xE5\x86\x99\xE7\x9C\x9F.jpg");
+}
+
+// The argv of main, in the ANSI code page, is not what the tools read.
+TEST(ProgramArguments, AreTheProcesssOwnFromItsWideCommandLine)
+{
+    const char* const ansi[] = {"elsewhere.exe", "x.jpg"};
+    const auto arguments = programArguments(2, ansi);
+    ASSERT_FALSE(arguments.empty());
+    EXPECT_EQ(arguments, ownArguments());
+    EXPECT_NE(arguments[0].find("win32_tests"), std::string::npos) << arguments[0];
 }
 
 namespace {
