@@ -48,10 +48,36 @@ TEST(ShellPath, CharactersBeyondTheBasicPlaneSurviveBothWays)
     EXPECT_EQ(windowsPath(shellPath(name)), name);
 }
 
-TEST(DialogFilter, OneImageEntryWithTheClassicPatternsAndEveryOtherPictureExtension)
+TEST(DialogFilter, OneImageEntryWhosePatternsListJpegFilesAndEveryOtherPictureExtension)
 {
     using namespace std::string_literals;
-    EXPECT_EQ(dialogFilter(), L"Image\0*.jpg;jpeg;*.bmp;*.jpeg;*.jpe;*.jfif\0\0"s);
+    EXPECT_EQ(dialogFilter(), L"Image\0*.jpg;*.jpeg;*.bmp;*.jpe;*.jfif\0\0"s);
+}
+
+TEST(DisplayedPath, SpellsShellPathsWithBackslashesAndKeepsEverythingElse)
+{
+    EXPECT_EQ(displayedPath("Z:/tmp/\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg"),
+              "Z:\\tmp\\\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg");
+    EXPECT_EQ(displayedPath("//server/share/a.bmp"), "\\\\server\\share\\a.bmp");
+    EXPECT_EQ(displayedPath("small.jpg"), "small.jpg");
+}
+
+TEST(AbsolutePath, ResolvesAgainstTheWorkingDirectoryWhicheverSlash)
+{
+    wchar_t folder[MAX_PATH];
+    ASSERT_NE(GetCurrentDirectoryW(MAX_PATH, folder), 0u);
+    std::wstring base = folder;
+    if (base.back() != L'\\')
+        base += L'\\';
+    EXPECT_EQ(absolutePath(L"\u0444\u043E\u0442\u043E.jpg"), base + L"\u0444\u043E\u0442\u043E.jpg");
+    EXPECT_EQ(absolutePath(L"sub/../\u5199\u771F.jpg"), base + L"\u5199\u771F.jpg");
+}
+
+TEST(AbsolutePath, LeavesAbsolutePathsAndTheEmptyNameAlone)
+{
+    EXPECT_EQ(absolutePath(L"C:\\Fotos\\a.jpg"), L"C:\\Fotos\\a.jpg");
+    EXPECT_EQ(absolutePath(L"\\\\server\\share\\b.bmp"), L"\\\\server\\share\\b.bmp");
+    EXPECT_EQ(absolutePath(L""), L"");
 }
 
 TEST(CommandLineArguments, SplitsAsWindowsDoesQuotesIncludedAndKeepsNonAsciiNames)
