@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# viewer.exe --help with standard output going nowhere a Windows program
+# can write (a character device, as a console-less start leaves it) shows
+# the help in a message box titled Viewer; a key closes it and the viewer
+# ends with exit code 0.
+# Usage: help_box.sh VIEWER.EXE. Needs $DISPLAY and a booted $WINEPREFIX
+# (scripts/test-windows.sh); exit code 77 without.
+set -euo pipefail
+
+[ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ] || { echo "no X display or Wine prefix: skipped"; exit 77; }
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+viewer=$(realpath "$1")
+viewer_pid=""
+cleanup() { [ -n "$viewer_pid" ] && { kill "$viewer_pid" 2>/dev/null; wait "$viewer_pid" 2>/dev/null; }; true; }
+trap cleanup EXIT
+fail() { echo "FAILED: $*"; exit 1; }
+
+"$wine" "$viewer" --help > /dev/null 2>&1 &
+viewer_pid=$!
+box=""
+deadline=$((SECONDS + 30))
+while [ -z "$box" ] && [ $SECONDS -lt $deadline ]; do
+  kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended without showing a box"
+  sleep 0.2
+  box=$(xdotool search --onlyvisible --name '^Viewer$' 2>/dev/null | head -n 1)
+done
+[ -n "$box" ] || fail "no box titled Viewer"
+sleep 1
+kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended while its box was up"
+
+xdotool key --window "$box" Return 2>/dev/null
+for _ in $(seq 100); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$viewer_pid" 2>/dev/null && fail "Return did not close the box"
+status=0
+wait "$viewer_pid" || status=$?
+viewer_pid=""
+[ "$status" -eq 0 ] || fail "exit code $status"
+echo "passed"
