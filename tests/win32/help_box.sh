@@ -14,16 +14,11 @@ viewer_pid=""
 cleanup() { [ -n "$viewer_pid" ] && { kill "$viewer_pid" 2>/dev/null; wait "$viewer_pid" 2>/dev/null; }; true; }
 trap cleanup EXIT
 fail() { echo "FAILED: $*"; exit 1; }
+source "$(dirname "$0")/wine_viewer.sh"
 
 "$wine" "$viewer" --help > /dev/null 2>&1 &
 viewer_pid=$!
-box=""
-deadline=$((SECONDS + 30))
-while [ -z "$box" ] && [ $SECONDS -lt $deadline ]; do
-  kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended without showing a box"
-  sleep 0.2
-  box=$(xdotool search --onlyvisible --name '^Viewer$' 2>/dev/null | head -n 1)
-done
+box=$(window_named '^Viewer$')
 [ -n "$box" ] || fail "no box titled Viewer"
 sleep 1
 kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended while its box was up"

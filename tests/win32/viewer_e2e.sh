@@ -29,30 +29,14 @@ fail() {
   exit 1
 }
 source "$(dirname "$0")/../e2e/screen_checks.sh"
+source "$(dirname "$0")/wine_viewer.sh"
 
 cd "$work"
 "$wine" "$viewer" --version > version.txt 2>/dev/null || fail "--version exit code $?"
 grep -Eqx "viewer [^ ]+" version.txt || fail "--version wrote: $(cat version.txt)"
 
 cp "$sample" small.jpg
-"$wine" "$viewer" > out.txt 2> err.txt &
-viewer_pid=$!
-# The console is titled Viewer too; the main window is the one of viewer.exe.
-main_window() {
-  local w
-  for w in $(xdotool search --classname '^viewer\.exe$' 2>/dev/null); do
-    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Viewer ] && echo "$w" && return
-  done
-  true
-}
-window=""
-deadline=$((SECONDS + 60))
-while [ -z "$window" ] && [ $SECONDS -lt $deadline ]; do
-  kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended before showing its window"
-  sleep 0.2
-  window=$(main_window)
-done
-[ -n "$window" ] || fail "no window titled Viewer"
+start_viewer
 
 deadline=$((SECONDS + 20))
 until screenshot && pixel_is 604 96 "0 0 250"; do

@@ -1,0 +1,37 @@
+# Shared by the Windows end-to-end scripts, which source it: viewer.exe
+# started under Wine in the working directory, and its windows found on
+# the X display. Expects $wine, $viewer and a fail function.
+
+# The console is titled Viewer too; the main window is the one of viewer.exe.
+main_window() {
+  local w
+  for w in $(xdotool search --classname '^viewer\.exe$' 2>/dev/null); do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Viewer ] && echo "$w" && return
+  done
+  true
+}
+
+# The first visible window whose name matches $1, waited for up to 30 s;
+# empty when none came.
+window_named() {
+  local found="" deadline=$((SECONDS + 30))
+  while [ -z "$found" ] && [ $SECONDS -lt $deadline ]; do
+    sleep 0.2
+    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+  done
+  echo "$found"
+}
+
+# Starts the viewer with arguments "$@" and sets $viewer_pid and $window.
+start_viewer() {
+  "$wine" "$viewer" "$@" > out.txt 2> err.txt &
+  viewer_pid=$!
+  window=""
+  local deadline=$((SECONDS + 60))
+  while [ -z "$window" ] && [ $SECONDS -lt $deadline ]; do
+    kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended before showing its window"
+    sleep 0.2
+    window=$(main_window)
+  done
+  [ -n "$window" ] || fail "no window titled Viewer"
+}
