@@ -4,7 +4,7 @@
 # (transient for it); browsing the dialog into a subfolder and cancelling
 # leaves the working directory where it was, so that Right goes on from
 # small.jpg in the start folder and loads the BMP file, not the subfolder's
-# JPEG file.
+# JPEG file; Escape then ends the viewer with exit code 0.
 # Usage: dialog_cancel.sh VIEWER.EXE CONSOLE-TEXT.EXE SMALL_JPG. Needs
 # $DISPLAY and a booted $WINEPREFIX (scripts/test-windows.sh); exit code 77
 # without.
@@ -19,7 +19,7 @@ sample=$(realpath "$3")
 work=$(mktemp -d)
 viewer_pid=""
 cleanup() {
-  [ -n "$viewer_pid" ] && { kill "$viewer_pid" 2>/dev/null; wait "$viewer_pid" 2>/dev/null; }
+  stop_viewer
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -57,4 +57,5 @@ xdotool search --onlyvisible --name '^Load JPG or BMP Image' > /dev/null 2>&1 &&
 
 xdotool key --window "$window" Right 2>/dev/null
 console_shows "^ BMP load time"
+key_ends_viewer "$window" Escape
 echo "passed"

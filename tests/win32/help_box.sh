@@ -11,10 +11,9 @@ set -euo pipefail
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 viewer=$(realpath "$1")
 viewer_pid=""
-cleanup() { [ -n "$viewer_pid" ] && { kill "$viewer_pid" 2>/dev/null; wait "$viewer_pid" 2>/dev/null; }; true; }
-trap cleanup EXIT
 fail() { echo "FAILED: $*"; exit 1; }
 source "$(dirname "$0")/wine_viewer.sh"
+trap stop_viewer EXIT
 
 "$wine" "$viewer" --help > /dev/null 2>&1 &
 viewer_pid=$!
@@ -23,11 +22,5 @@ box=$(window_named '^Viewer$')
 sleep 1
 kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended while its box was up"
 
-xdotool key --window "$box" Return 2>/dev/null
-for _ in $(seq 100); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$viewer_pid" 2>/dev/null && fail "Return did not close the box"
-status=0
-wait "$viewer_pid" || status=$?
-viewer_pid=""
-[ "$status" -eq 0 ] || fail "exit code $status"
+key_ends_viewer "$box" Return
 echo "passed"

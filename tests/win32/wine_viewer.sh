@@ -1,6 +1,7 @@
 # Shared by the Windows end-to-end scripts, which source it: viewer.exe
 # started under Wine in the working directory, and its windows found on
-# the X display. Expects $wine, $viewer and a fail function.
+# the X display. Expects $wine, $viewer and a fail function; keeps the
+# viewer's process in $viewer_pid.
 
 # The console is titled Viewer too; the main window is the one of viewer.exe.
 main_window() {
@@ -34,4 +35,20 @@ start_viewer() {
     window=$(main_window)
   done
   [ -n "$window" ] || fail "no window titled Viewer"
+}
+
+# A key ($2) sent to a window of the viewer's ($1) ends it with exit code 0.
+key_ends_viewer() {
+  xdotool key --window "$1" "$2" 2>/dev/null
+  for _ in $(seq 100); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$viewer_pid" 2>/dev/null && fail "$2 did not end the viewer"
+  local status=0
+  wait "$viewer_pid" || status=$?
+  viewer_pid=""
+  [ "$status" -eq 0 ] || fail "exit code $status"
+}
+
+# For the scripts' exit trap: a viewer still running is ended.
+stop_viewer() {
+  [ -z "$viewer_pid" ] || { kill "$viewer_pid" 2>/dev/null; wait "$viewer_pid" 2>/dev/null; } || true
 }
