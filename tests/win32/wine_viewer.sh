@@ -12,15 +12,31 @@ main_window() {
   true
 }
 
-# The first visible window whose name matches $1, waited for up to 30 s;
-# empty when none came.
+# The first visible window whose name matches $1, waited for up to $2
+# seconds (30 when not given); empty when none came.
 window_named() {
-  local found="" deadline=$((SECONDS + 30))
+  local found="" deadline=$((SECONDS + ${2:-30}))
   while [ -z "$found" ] && [ $SECONDS -lt $deadline ]; do
     sleep 0.2
     found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
   done
   echo "$found"
+}
+
+# True once no visible window's name matches $1, waited for up to 10 s.
+window_gone() {
+  for _ in $(seq 100); do
+    xdotool search --onlyvisible --name "$1" > /dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# True when window $1 is owned by the main window (transient for it).
+owned_by_viewer() {
+  local owner
+  owner=$(xprop -id "$1" WM_TRANSIENT_FOR 2>/dev/null | grep -o '0x[0-9a-f]*' || true)
+  [ -n "$owner" ] && [ $((owner)) -eq "$window" ]
 }
 
 # Starts the viewer with arguments "$@" and sets $viewer_pid and $window.
