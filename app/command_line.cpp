@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "jpeg/utf16.h"
+
 const char* const usageText =
     "usage: viewer [FILE]\n"
     "Shows FILE, a JPEG or a 24-bit BMP file (told apart by its extension), or small.jpg\n"
@@ -49,4 +51,13 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         line.file = argument;
     }
     return line;
+}
+
+std::vector<std::string> programArguments([[maybe_unused]] int argc, [[maybe_unused]] const char* const* argv)
+{
+#ifdef _WIN32
+    return ownArguments();
+#else
+    return {argv, argv + argc};
+#endif
 }

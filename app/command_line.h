@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What the viewer's arguments ask for: `viewer [FILE]`, `--help` or
 // `--version`. "--" ends the options, so a file may begin with "-".
@@ -16,3 +17,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv);
 extern const char* const usageText;
 // The --version line.
 std::string versionText();
+
+// The program's arguments in UTF-8, its name first: argv as it is, except on
+// Windows, where they are read again from the UTF-16 command line.
+std::vector<std::string> programArguments(int argc, const char* const* argv);

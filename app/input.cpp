@@ -24,7 +24,10 @@ constexpr double resetMargin = 50.0;  // client pixels left free around the pict
 
 // The design's "Load error" box, which also says why the current file did
 // not load.
-std::string loadErrorText() { return "Load error\n\n" + imagePath + ": " + explainFailedLoad(imagePath); }
+std::string loadErrorText()
+{
+    return "Load error\n\n" + shellPlatform().displayPath(imagePath) + ": " + explainFailedLoad(imagePath);
+}
 
 // The counter then shows the image decoded: a JPEG's main picture, as the
 // decoder resolved it, or a BMP's one; a failed load says so in a box.

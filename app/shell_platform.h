@@ -102,6 +102,9 @@ public:
     // The names of the files in a folder, in no particular order; empty
     // when it cannot be read.
     virtual std::vector<std::string> filesInFolder(const std::string& folder) = 0;
+    // A path as the user reads it in a message: the shell keeps forward
+    // slashes on every system, which is not how every system spells paths.
+    virtual std::string displayPath(const std::string& path) { return path; }
 };
 
 ShellPlatform& shellPlatform();

@@ -5,6 +5,7 @@
 #include "app/bmp_loader.h"
 #include "app/interaction.h"
 #include "app/open_file.h"
+#include "app/shell_platform.h"
 #include "app/viewer_state.h"
 #include "jpeg/container.h"
 #include "jpeg/decode_choice.h"
@@ -32,7 +33,8 @@ int32_t loadCommandLineFile()
     if (count > 0 && isBmpKind(fileKindLetter))
         subImageIndex = 0;
     if (count == 0)
-        std::fprintf(stderr, "viewer: %s: %s\n", commandLineFile.c_str(), explainFailedLoad(commandLineFile).c_str());
+        std::fprintf(stderr, "viewer: %s: %s\n", shellPlatform().displayPath(commandLineFile).c_str(),
+                     explainFailedLoad(commandLineFile).c_str());
     return count;
 }
 

@@ -48,4 +48,6 @@ FileReader::Result readDiskFile(const std::string& path, std::vector<uint8_t>& b
     return result;
 }
 
+std::FILE* createDiskFile(const std::string& path) { return std::fopen(path.c_str(), "wb"); }
+
 #endif

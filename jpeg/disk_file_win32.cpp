@@ -61,4 +61,11 @@ FileReader::Result readDiskFile(const std::string& path, std::vector<uint8_t>& b
     return result;
 }
 
+// fopen would read the name in the ANSI code page.
+std::FILE* createDiskFile(const std::string& path)
+{
+    const std::wstring widePath = widenUtf8(path);
+    return widePath.empty() ? nullptr : _wfopen(widePath.c_str(), L"wb");
+}
+
 #endif

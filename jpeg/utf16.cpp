@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <climits>
 
 std::wstring widenUtf8(std::string_view utf8)
@@ -29,5 +31,20 @@ std::string narrowUtf16(std::wstring_view utf16)
         WideCharToMultiByte(CP_UTF8, 0, utf16.data(), length, narrow.data(), bytes, nullptr, nullptr);
     return narrow;
 }
+
+std::vector<std::string> commandLineArguments(const wchar_t* commandLine)
+{
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(commandLine, &count);
+    if (!arguments)
+        return {};
+    std::vector<std::string> utf8;
+    for (int i = 0; i < count; ++i)
+        utf8.push_back(narrowUtf16(arguments[i]));
+    LocalFree(arguments);
+    return utf8;
+}
+
+std::vector<std::string> ownArguments() { return commandLineArguments(GetCommandLineW()); }
 
 #endif

@@ -1,14 +1,18 @@
 #include "render/ppm_writer.h"
 
-#include <fstream>
+#include <cstdio>
 #include <vector>
+
+#include "jpeg/disk_file.h"
 
 bool writePpm(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height)
 {
-    std::ofstream out(path, std::ios::binary);
-    if (!out || width < 0 || height < 0)
+    if (width < 0 || height < 0)
         return false;
-    out << "P6\n" << width << ' ' << height << "\n255\n";
+    std::FILE* out = createDiskFile(path);
+    if (!out)
+        return false;
+    std::fprintf(out, "P6\n%d %d\n255\n", width, height);
     std::vector<char> row(static_cast<size_t>(width) * 3);
     for (int32_t y = 0; y < height; ++y) {
         const uint32_t* line = pixels + static_cast<int64_t>(y) * width;
@@ -17,7 +21,8 @@ bool writePpm(const std::string& path, const uint32_t* pixels, int32_t width, in
             row[static_cast<size_t>(x) * 3 + 1] = static_cast<char>(line[x] >> 8);
             row[static_cast<size_t>(x) * 3 + 2] = static_cast<char>(line[x]);
         }
-        out.write(row.data(), static_cast<std::streamsize>(row.size()));
+        std::fwrite(row.data(), 1, row.size(), out);
     }
-    return static_cast<bool>(out.flush());
+    const bool written = !std::ferror(out);
+    return std::fclose(out) == 0 && written;
 }

@@ -14,10 +14,12 @@
 #include <vector>
 
 #include "app/bmp_loader.h"
+#include "app/command_line.h"
 #include "app/interaction.h"
 #include "app/open_file.h"
 #include "jpeg/colour.h"
 #include "jpeg/container.h"
+#include "jpeg/disk_file.h"
 #include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
 
@@ -38,47 +40,47 @@ struct Options {
     std::string file;
 };
 
-std::optional<int> parseCount(const char* text, int minimum)
+std::optional<int> parseCount(const std::string& text, int minimum)
 {
     char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (*text == '\0' || *end != '\0' || value < minimum || value > 1000000)
+    const long value = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || value < minimum || value > 1000000)
         return std::nullopt;
     return static_cast<int>(value);
 }
 
-std::optional<Options> parseArguments(int argc, char** argv)
+std::optional<Options> parseArguments(const std::vector<std::string>& arguments)
 {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        const bool hasValue = i + 1 < argc;
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
         if (arg == "--info") {
             options.info = true;
         } else if (arg == "--upright") {
             options.upright = true;
         } else if (arg == "--idct" && hasValue) {
-            const auto family = idctFamilyNamed(argv[++i]);
+            const auto family = idctFamilyNamed(arguments[++i]);
             if (!family)
                 return std::nullopt;
             options.family = *family;
         } else if (arg == "--image" && hasValue) {
-            const auto image = parseCount(argv[++i], 0);
+            const auto image = parseCount(arguments[++i], 0);
             if (!image)
                 return std::nullopt;
             options.image = *image;
         } else if (arg == "--repeat" && hasValue) {
-            const auto repeat = parseCount(argv[++i], 1);
+            const auto repeat = parseCount(arguments[++i], 1);
             if (!repeat)
                 return std::nullopt;
             options.repeat = *repeat;
         } else if (arg == "--threads" && hasValue) {
-            const auto threads = parseCount(argv[++i], 1);
+            const auto threads = parseCount(arguments[++i], 1);
             if (!threads || *threads > 2)
                 return std::nullopt;
             options.threads = *threads;
         } else if (arg == "--out" && hasValue) {
-            options.out = argv[++i];
+            options.out = arguments[++i];
         } else if (arg.rfind("--", 0) == 0 || !options.file.empty()) {
             return std::nullopt;
         } else {
@@ -135,7 +137,7 @@ void printInfo()
 
 bool writePlanesAsPpm(const std::string& path)
 {
-    FILE* file = std::fopen(path.c_str(), "wb");
+    FILE* file = createDiskFile(path);
     if (!file)
         return false;
     std::fprintf(file, "P6\n%d %d\n255\n", picture.width[0], picture.height[0]);
@@ -178,7 +180,7 @@ int32_t loadRepeatedly(const Options& options)
 
 int main(int argc, char** argv)
 {
-    const auto options = parseArguments(argc, argv);
+    const auto options = parseArguments(programArguments(argc, argv));
     if (!options) {
         std::fputs(usageLine, stderr);
         return 2;

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "app/frame.h"
 #include "app/interaction.h"
 #include "app/open_file.h"
@@ -153,13 +154,13 @@ bool parseOption(const std::string& name, const std::string& value, Options& opt
     return false;
 }
 
-std::optional<Options> parseArguments(int argc, char** argv)
+std::optional<Options> parseArguments(const std::vector<std::string>& arguments)
 {
     Options options;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& arg = arguments[i];
         if (arg.rfind("--", 0) == 0) {
-            if (i + 1 >= argc || !parseOption(arg, argv[++i], options))
+            if (i + 1 >= arguments.size() || !parseOption(arg, arguments[++i], options))
                 return std::nullopt;
         } else if (options.file.empty()) {
             options.file = arg;
@@ -210,7 +211,7 @@ bool composeFrame(const Options& options)
 
 int main(int argc, char** argv)
 {
-    const auto options = parseArguments(argc, argv);
+    const auto options = parseArguments(programArguments(argc, argv));
     if (!options) {
         std::fputs(usageLine, stderr);
         return 2;

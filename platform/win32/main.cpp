@@ -1,6 +1,5 @@
 // The viewer program on Windows: `viewer [FILE]` read as on every system,
 // the Win32 platform installed under the shell, which does the rest.
-#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,12 +36,13 @@ void tell(DWORD standardHandle, std::string_view text, UINT icon)
         MessageBoxW(nullptr, widenUtf8(text).c_str(), L"Viewer", MB_OK | icon);
 }
 
-int runWindow(HINSTANCE instance, std::string file)
+// The file is kept absolute, as the dialog's choices are, so that the
+// folder keys and the dialog's initial name never depend on the working
+// directory. The shell splits folders off at forward slashes, whichever
+// slash the user typed.
+int runWindow(HINSTANCE instance, const std::string& file)
 {
-    // The shell splits folders off at forward slashes, whichever slash the
-    // user typed.
-    std::replace(file.begin(), file.end(), '\\', '/');
-    commandLineFile = file;
+    commandLineFile = shellPath(absolutePath(windowsPath(file)));
     viewerState->instance = instance;
     viewerState->window = nullptr;
     Win32Platform platform(instance);
@@ -53,7 +53,7 @@ int runWindow(HINSTANCE instance, std::string file)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
 {
-    const std::vector<std::string> arguments = commandLineArguments(GetCommandLineW());
+    const std::vector<std::string> arguments = ownArguments();
     std::vector<const char*> argv;
     for (const std::string& argument : arguments)
         argv.push_back(argument.c_str());

@@ -14,6 +14,39 @@ namespace {
 
 constexpr size_t fileNameUnits = 260;
 
+std::wstring workingDirectory()
+{
+    const DWORD room = GetCurrentDirectoryW(0, nullptr);
+    std::wstring folder(room, L'\0');
+    const DWORD length = room == 0 ? 0 : GetCurrentDirectoryW(room, folder.data());
+    folder.resize(length < room ? length : 0);
+    return folder;
+}
+
+// The open dialog moves the working directory to the folder it was in, even
+// when cancelled; names the shell keeps relative to it ("small.jpg") must
+// go on naming the same files.
+class WorkingDirectoryKept {
+public:
+    WorkingDirectoryKept() : folder_(workingDirectory()) {}
+    ~WorkingDirectoryKept()
+    {
+        if (!folder_.empty())
+            SetCurrentDirectoryW(folder_.c_str());
+    }
+    WorkingDirectoryKept(const WorkingDirectoryKept&) = delete;
+    WorkingDirectoryKept& operator=(const WorkingDirectoryKept&) = delete;
+
+private:
+    std::wstring folder_;
+};
+
+BOOL showOpenDialog(OPENFILENAMEW& dialog)
+{
+    const WorkingDirectoryKept kept;
+    return GetOpenFileNameW(&dialog);
+}
+
 }  // namespace
 
 // Lines are written with bare line feeds, as they are formatted: the
@@ -39,20 +72,23 @@ void Win32Platform::closeConsole()
     consoleOpen_ = false;
 }
 
-// No owner window: the viewer's window stays live behind the box, its
-// frames drawn from erase requests, its input held back until it closes.
+// Every box the shell shows reports a failure. Owned by the viewer's
+// window once there is one, it stays in front of it; the window goes on
+// drawing from erase requests, its input held back until the box closes.
 void Win32Platform::messageBox(const char* text, const char* caption)
 {
     ++modalDepth_;
-    MessageBoxW(nullptr, widenUtf8(text).c_str(), widenUtf8(caption).c_str(), MB_OK);
+    MessageBoxW(window_, widenUtf8(text).c_str(), widenUtf8(caption).c_str(), MB_OK | MB_ICONERROR);
     --modalDepth_;
 }
 
-// The dialog opens on the previous choice; a name too long for its buffer
-// starts it empty instead.
+// The dialog opens on the previous choice, made absolute so that it opens
+// in that file's folder rather than the one an earlier run used last; a
+// name too long for its buffer starts it empty instead. Owned by the
+// viewer's window, it cannot fall behind it.
 std::optional<std::string> Win32Platform::openFileDialog(const char* title, const std::string& initialName)
 {
-    std::wstring buffer = windowsPath(initialName);
+    std::wstring buffer = absolutePath(windowsPath(initialName));
     if (buffer.size() >= fileNameUnits)
         buffer.clear();
     buffer.resize(fileNameUnits, L'\0');
@@ -60,17 +96,20 @@ std::optional<std::string> Win32Platform::openFileDialog(const char* title, cons
     const std::wstring wideTitle = widenUtf8(title);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = window_;
     dialog.lpstrFilter = filter.c_str();
     dialog.lpstrFile = buffer.data();
     dialog.nMaxFile = fileNameUnits;
     dialog.lpstrTitle = wideTitle.c_str();
     ++modalDepth_;
-    const BOOL chosen = GetOpenFileNameW(&dialog);
+    const BOOL chosen = showOpenDialog(dialog);
     --modalDepth_;
     if (!chosen)
         return std::nullopt;
     return shellPath(buffer.c_str());
 }
+
+std::string Win32Platform::displayPath(const std::string& path) { return displayedPath(path); }
 
 // Plain files only, by name, as FindFirstFileW spells them: folders
 // (with "." and "..") and devices hold no picture. The pattern goes after

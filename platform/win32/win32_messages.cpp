@@ -67,23 +67,34 @@ std::string firstDroppedPath(void* drop)
 std::wstring dialogFilter()
 {
     using namespace std::literals;
-    std::wstring filter(L"Image\0*.jpg;jpeg;*.bmp"sv);
+    std::wstring filter(L"Image\0*.jpg;*.jpeg;*.bmp"sv);
     for (const std::string_view extension : pictureExtensions) {
-        if (extension != "jpg" && extension != "bmp")
+        if (extension != "jpg" && extension != "jpeg" && extension != "bmp")
             filter += L";*." + widenUtf8(extension);
     }
     return filter + L"\0\0"s;
 }
 
-std::vector<std::string> commandLineArguments(const wchar_t* commandLine)
+std::string displayedPath(std::string_view shellPath)
 {
-    int count = 0;
-    wchar_t** arguments = CommandLineToArgvW(commandLine, &count);
-    if (!arguments)
-        return {};
-    std::vector<std::string> utf8;
-    for (int i = 0; i < count; ++i)
-        utf8.push_back(narrowUtf16(arguments[i]));
-    LocalFree(arguments);
-    return utf8;
+    std::string path(shellPath);
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// The first call measures, terminator included; should the second not fit
+// (the working directory changed in between), the path stays as it is.
+std::wstring absolutePath(const std::wstring& path)
+{
+    if (path.empty())
+        return path;
+    const DWORD room = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (room == 0)
+        return path;
+    std::wstring full(room, L'\0');
+    const DWORD length = GetFullPathNameW(path.c_str(), room, full.data(), nullptr);
+    if (length == 0 || length >= room)
+        return path;
+    full.resize(length);
+    return full;
 }

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // The display-free rules of the Win32 layer: how the window procedure
 // routes a message, and how names cross between Windows (UTF-16, either
@@ -28,12 +27,15 @@ std::wstring windowsPath(std::string_view shellPath);
 // when there is none.
 std::string firstDroppedPath(void* drop);
 
-// The open dialog's filter: one entry "Image" whose patterns are the
-// classic three (the second without its "*.", so it matches only a file
-// named jpeg) and every picture extension the viewer knows besides. The
+// The open dialog's filter: one entry "Image" whose patterns are *.jpg,
+// *.jpeg and *.bmp, then every other picture extension the viewer knows. The
 // dialog matches them in any case. Entries end in a zero, the list in two.
 std::wstring dialogFilter();
 
-// The program's arguments from the command line Windows hands over, UTF-8,
-// the program's name first.
-std::vector<std::string> commandLineArguments(const wchar_t* commandLine);
+// A shell path as Windows spells it for the user, with backslashes.
+std::string displayedPath(std::string_view shellPath);
+
+// A Windows path made absolute against the working directory, so that it
+// keeps naming the same file after the directory changes. Empty stays
+// empty; a path that cannot be resolved stays as it is.
+std::wstring absolutePath(const std::wstring& path);

@@ -49,6 +49,7 @@ public:
     std::optional<std::string> openFileDialog(const char* title, const std::string& initialName) override;
     std::string droppedFile() override { return droppedFile_; }
     std::vector<std::string> filesInFolder(const std::string& folder) override;
+    std::string displayPath(const std::string& path) override;
 
 private:
     static LRESULT CALLBACK windowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

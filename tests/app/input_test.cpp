@@ -124,6 +124,16 @@ TEST_F(InputTest, FailedOpenShowsLoadErrorAndResetsCounter)
     EXPECT_EQ(subImageIndex, 0);
 }
 
+TEST_F(InputTest, LoadErrorNamesTheFileAsThePlatformSpellsPathsButKeepsItsOwnSlashes)
+{
+    shell.showsBackslashes = true;
+    shell.dialogAnswers.push_back("Z:/photos/missing.jpg");
+    send(keyDown(VK_F1));
+    EXPECT_EQ(shell.boxes, std::vector<std::string>{"Load error\n\nZ:\\photos\\missing.jpg: the file cannot be "
+                                                    "opened or read (101)|Load error."});
+    EXPECT_EQ(imagePath, "Z:/photos/missing.jpg");
+}
+
 TEST_F(InputTest, CancelledOpenChangesNothing)
 {
     files.add("one.jpg", jpegWithImages(0));

@@ -1,5 +1,7 @@
 #include "support/fake_shell.h"
 
+#include <algorithm>
+
 bool FakeShell::registerWindowClass(WindowProcedure windowProcedure)
 {
     events.push_back("register");
@@ -67,6 +69,14 @@ std::vector<std::string> FakeShell::filesInFolder(const std::string& folder)
 {
     const auto found = folders.find(folder);
     return found == folders.end() ? std::vector<std::string>{} : found->second;
+}
+
+std::string FakeShell::displayPath(const std::string& path)
+{
+    std::string shown = path;
+    if (showsBackslashes)
+        std::replace(shown.begin(), shown.end(), '/', '\\');
+    return shown;
 }
 
 Message keyDown(uint32_t key) { return Message{WM_KEYDOWN, key, 0}; }

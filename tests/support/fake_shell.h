@@ -34,6 +34,7 @@ public:
     std::optional<std::string> openFileDialog(const char* title, const std::string& initialName) override;
     std::string droppedFile() override { return dropped; }
     std::vector<std::string> filesInFolder(const std::string& folder) override;
+    std::string displayPath(const std::string& path) override;
 
     bool registerSucceeds = true;
     bool createSucceeds = true;
@@ -41,6 +42,7 @@ public:
     bool shown = true;
     std::map<std::string, std::vector<std::string>> folders;  // folder -> file names
     std::string dropped;
+    bool showsBackslashes = false;  // displayPath as on Windows
     std::deque<Message> queue;
     std::deque<std::optional<std::string>> dialogAnswers;  // empty: cancel
     std::vector<std::string> dialogInitialNames;

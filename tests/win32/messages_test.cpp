@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "app/command_line.h"
+#include "jpeg/utf16.h"
 #include "platform/win32/win32_messages.h"
 
 TEST(RouteMessage, EraseAndDestroyAreTheShellsAloneSoTheSystemNeverPaintsTheBackground)
@@ -46,19 +48,58 @@ TEST(ShellPath, CharactersBeyondTheBasicPlaneSurviveBothWays)
     EXPECT_EQ(windowsPath(shellPath(name)), name);
 }
 
-TEST(DialogFilter, OneImageEntryWithTheClassicPatternsAndEveryOtherPictureExtension)
+TEST(DialogFilter, OneImageEntryWhosePatternsListJpegFilesAndEveryOtherPictureExtension)
 {
     using namespace std::string_literals;
-    EXPECT_EQ(dialogFilter(), L"Image\0*.jpg;jpeg;*.bmp;*.jpeg;*.jpe;*.jfif\0\0"s);
+    EXPECT_EQ(dialogFilter(), L"Image\0*.jpg;*.jpeg;*.bmp;*.jpe;*.jfif\0\0"s);
+}
+
+TEST(DisplayedPath, SpellsShellPathsWithBackslashesAndKeepsEverythingElse)
+{
+    EXPECT_EQ(displayedPath("Z:/tmp/\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg"),
+              "Z:\\tmp\\\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg");
+    EXPECT_EQ(displayedPath("//server/share/a.bmp"), "\\\\server\\share\\a.bmp");
+    EXPECT_EQ(displayedPath("small.jpg"), "small.jpg");
+}
+
+TEST(AbsolutePath, ResolvesAgainstTheWorkingDirectoryWhicheverSlash)
+{
+    wchar_t folder[MAX_PATH];
+    ASSERT_NE(GetCurrentDirectoryW(MAX_PATH, folder), 0u);
+    std::wstring base = folder;
+    if (base.back() != L'\\')
+        base += L'\\';
+    EXPECT_EQ(absolutePath(L"\u0444\u043E\u0442\u043E.jpg"), base + L"\u0444\u043E\u0442\u043E.jpg");
+    EXPECT_EQ(absolutePath(L"sub/../\u5199\u771F.jpg"), base + L"\u5199\u771F.jpg");
+}
+
+TEST(AbsolutePath, LeavesAbsolutePathsAndTheEmptyNameAlone)
+{
+    EXPECT_EQ(absolutePath(L"C:\\Fotos\\a.jpg"), L"C:\\Fotos\\a.jpg");
+    EXPECT_EQ(absolutePath(L"\\\\server\\share\\b.bmp"), L"\\\\server\\share\\b.bmp");
+    EXPECT_EQ(absolutePath(L""), L"");
 }
 
 TEST(CommandLineArguments, SplitsAsWindowsDoesQuotesIncludedAndKeepsNonAsciiNames)
 {
-    const auto arguments =
-        commandLineArguments(L"\"C:\\Program Files\\viewer.exe\" \"D:\\\u00C9t\u00E9 2024\\a b.jpg\"");
-    ASSERT_EQ(arguments.size(), 2u);
+    const auto arguments = commandLineArguments(
+        L"\"C:\\Program Files\\viewer.exe\" \"D:\\\u00C9t\u00E9 2024\\a b.jpg\" \u0444\u043E\u0442\u043E.jpg "
+        L"\u5199\u771F.jpg");
+    ASSERT_EQ(arguments.size(), 4u);
     EXPECT_EQ(arguments[0], "C:\\Program Files\\viewer.exe");
     EXPECT_EQ(arguments[1], "D:\\\xC3\x89t\xC3\xA9 2024\\a b.jpg");
+    EXPECT_EQ(arguments[2], "\xD1\x84\xD0\xBE\xD1\x82\xD0\xBE.jpg");
+    EXPECT_EQ(arguments[3], "\xE5\x86\x99\xE7\x9C\x9F.jpg");
+}
+
+// The argv of main, in the ANSI code page, is not what the tools read.
+TEST(ProgramArguments, AreTheProcesssOwnFromItsWideCommandLine)
+{
+    const char* const ansi[] = {"elsewhere.exe", "x.jpg"};
+    const auto arguments = programArguments(2, ansi);
+    ASSERT_FALSE(arguments.empty());
+    EXPECT_EQ(arguments, ownArguments());
+    EXPECT_NE(arguments[0].find("win32_tests"), std::string::npos) << arguments[0];
 }
 
 namespace {

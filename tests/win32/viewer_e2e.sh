@@ -18,7 +18,7 @@ evidence="$PWD/windows_e2e_last.png"
 work=$(mktemp -d)
 viewer_pid=""
 cleanup() {
-  [ -n "$viewer_pid" ] && { kill "$viewer_pid" 2>/dev/null; wait "$viewer_pid" 2>/dev/null; }
+  stop_viewer
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -29,33 +29,18 @@ fail() {
   exit 1
 }
 source "$(dirname "$0")/../e2e/screen_checks.sh"
+source "$(dirname "$0")/wine_viewer.sh"
 
 cd "$work"
 "$wine" "$viewer" --version > version.txt 2>/dev/null || fail "--version exit code $?"
 grep -Eqx "viewer [^ ]+" version.txt || fail "--version wrote: $(cat version.txt)"
 
 cp "$sample" small.jpg
-"$wine" "$viewer" > out.txt 2> err.txt &
-viewer_pid=$!
-# The console is titled Viewer too; the main window is the one of viewer.exe.
-main_window() {
-  local w
-  for w in $(xdotool search --classname '^viewer\.exe$' 2>/dev/null); do
-    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Viewer ] && echo "$w" && return
-  done
-  true
-}
-window=""
-deadline=$((SECONDS + 60))
-while [ -z "$window" ] && [ $SECONDS -lt $deadline ]; do
-  kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended before showing its window"
-  sleep 0.2
-  window=$(main_window)
-done
-[ -n "$window" ] || fail "no window titled Viewer"
+start_viewer
 
+# In a fresh prefix the console can open late, over the main window.
 deadline=$((SECONDS + 20))
-until screenshot && pixel_is 604 96 "0 0 250"; do
+until xdotool windowraise "$window" 2>/dev/null && screenshot && pixel_is 604 96 "0 0 250"; do
   [ $SECONDS -lt $deadline ] || fail "blue marker of point 2 at (604,96): ${last:-no screenshot}"
   sleep 0.2
 done
@@ -64,11 +49,5 @@ check_startup_square 615
 "$wine" "$console_text" viewer.exe > console.txt 2>/dev/null || fail "the viewer's console cannot be read"
 grep -Eq "^ JPG load time = [0-9]+ ms" console.txt || fail "no load time in the console: $(cat console.txt)"
 
-xdotool key --window "$window" Escape 2>/dev/null
-for _ in $(seq 100); do kill -0 "$viewer_pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$viewer_pid" 2>/dev/null && fail "Escape did not end the viewer"
-status=0
-wait "$viewer_pid" || status=$?
-viewer_pid=""
-[ "$status" -eq 0 ] || fail "exit code $status"
+key_ends_viewer "$window" Escape
 echo "passed"
