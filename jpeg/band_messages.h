@@ -1,7 +1,8 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
+
+#include "jpeg/wait_word.h"
 
 // What the two readers of a scan split into bands (scan_bands.cpp) tell
 // each other. Every message is about one band and fits one 64-bit word, so
@@ -63,19 +64,19 @@ template <class Message>
 class Channel {
 public:
     // For a receiver that only looks.
-    void post(Message message) { word_.store(message.pack(), std::memory_order_release); }
+    void post(Message message) { word_.store(message.pack()); }
     // For a receiver that may be waiting.
     void send(Message message)
     {
         post(message);
-        word_.notify_one();
+        word_.wakeAll();
     }
-    Message latest() const { return Message::unpack(word_.load(std::memory_order_acquire)); }
+    Message latest() const { return Message::unpack(word_.load()); }
     // Returns once the latest message is no longer seen (or spuriously).
-    void waitPast(Message seen) const { word_.wait(seen.pack(), std::memory_order_acquire); }
+    void waitPast(Message seen) const { word_.waitWhile(seen.pack()); }
 
 private:
-    std::atomic<uint64_t> word_{0};
+    WaitWord<uint64_t> word_;
 };
 
 }  // namespace bands

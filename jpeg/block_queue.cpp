@@ -13,7 +13,7 @@ void BlockQueue::handOver(const BlockRange& range)
 {
     if (range.from >= range.to)
         return;
-    unfinished_[range.buffer].fetch_add(range.to - range.from, std::memory_order_relaxed);
+    unfinished_[range.buffer].fetchAdd(range.to - range.from, std::memory_order_relaxed);
     const std::lock_guard<std::mutex> lock(mutex_);
     queue_.push_back(range);
 }
@@ -40,19 +40,18 @@ bool BlockQueue::finishPiece()
     const int64_t count = piece.to - piece.from;
     if (storedInRow_[size_t(row)].fetch_add(count, std::memory_order_acq_rel) + count == rows_.blocksPerRow())
         rows_.convertRow(row);
-    std::atomic<int64_t>& unfinished = unfinished_[piece.buffer];
-    if (unfinished.fetch_sub(count, std::memory_order_acq_rel) == count)
-        unfinished.notify_all();
+    WaitWord<int64_t>& unfinished = unfinished_[piece.buffer];
+    if (unfinished.fetchSub(count, std::memory_order_acq_rel) == count)
+        unfinished.wakeAll();
     return true;
 }
 
 void BlockQueue::finishBuffer(int32_t buffer)
 {
-    std::atomic<int64_t>& unfinished = unfinished_[buffer];
-    for (int64_t left = unfinished.load(std::memory_order_acquire); left > 0;
-         left = unfinished.load(std::memory_order_acquire))
+    WaitWord<int64_t>& unfinished = unfinished_[buffer];
+    for (int64_t left = unfinished.load(); left > 0; left = unfinished.load())
         if (!finishPiece())
-            unfinished.wait(left, std::memory_order_acquire);
+            unfinished.waitWhile(left);
 }
 
 void BlockQueue::finishAll()

@@ -8,6 +8,7 @@
 
 #include "jpeg/decode_workspace.h"
 #include "jpeg/mcu_rows.h"
+#include "jpeg/wait_word.h"
 
 namespace bands {
 
@@ -51,7 +52,7 @@ private:
     // before it queues them, lowered (acq_rel) by whichever thread finished
     // them. The reader waits (acquire) for 0 before it writes the buffer
     // again, so every read of the old blocks comes first.
-    std::atomic<int64_t> unfinished_[DecodeWorkspace::bandBufferCount] = {};
+    WaitWord<int64_t> unfinished_[DecodeWorkspace::bandBufferCount];
     // Blocks of each MCU row stored, raised (acq_rel) after each store: the
     // thread that completes a row has seen every store to it, and converts it.
     std::unique_ptr<std::atomic<int64_t>[]> storedInRow_;

@@ -9,6 +9,7 @@
 #include "jpeg/entropy.h"
 #include "jpeg/mcu_rows.h"
 #include "jpeg/scan_bands.h"
+#include "jpeg/wait_word.h"
 
 int32_t decodeThreads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
 DecodePath lastDecodePath = DecodePath::none;
@@ -119,8 +120,8 @@ private:
     // The release hands the decoded rows' coefficients over with the count.
     void publish(int32_t rows, bool ended)
     {
-        progress_.store(DecodeProgress{rows, ended}.pack(), std::memory_order_release);
-        progress_.notify_one();
+        progress_.store(DecodeProgress{rows, ended}.pack());
+        progress_.wakeAll();
     }
 
     // Row mr reuses the slot of row mr - ringRows, which must be finished
@@ -129,11 +130,10 @@ private:
     {
         if (mr < ringRows)
             return;
-        std::atomic<int32_t>& slot = finishedInSlot_[mr % ringRows];
-        for (int32_t last = slot.load(std::memory_order_acquire); last != mr - ringRows + 1;
-             last = slot.load(std::memory_order_acquire))
+        WaitWord<int32_t>& slot = finishedInSlot_[mr % ringRows];
+        for (int32_t last = slot.load(); last != mr - ringRows + 1; last = slot.load())
             if (!finishNextRow())
-                slot.wait(last, std::memory_order_acquire);
+                slot.waitWhile(last);
     }
 
     bool decodeRows()
@@ -159,28 +159,28 @@ private:
     // false when there is none at the moment.
     bool finishNextRow()
     {
-        const int32_t decodedRows = DecodeProgress::unpack(progress_.load(std::memory_order_acquire)).rows;
+        const int32_t decodedRows = DecodeProgress::unpack(progress_.load()).rows;
         int32_t row = claimed_.load(std::memory_order_relaxed);
         do {
             if (row >= decodedRows)
                 return false;
         } while (!claimed_.compare_exchange_weak(row, row + 1, std::memory_order_relaxed));
         rows_.finishRow(row, ringRow(row));
-        std::atomic<int32_t>& slot = finishedInSlot_[row % ringRows];
-        slot.store(row + 1, std::memory_order_release);
-        slot.notify_one();
+        WaitWord<int32_t>& slot = finishedInSlot_[row % ringRows];
+        slot.store(row + 1);
+        slot.wakeAll();
         return true;
     }
 
     void finishAsWorker()
     {
         for (;;) {
-            const int64_t progress = progress_.load(std::memory_order_acquire);
+            const int64_t progress = progress_.load();
             if (finishNextRow())
                 continue;
             if (DecodeProgress::unpack(progress).ended)
                 return;  // every row decoded is claimed, and no more will come
-            progress_.wait(progress, std::memory_order_acquire);
+            progress_.waitWhile(progress);
         }
     }
 
@@ -190,14 +190,14 @@ private:
     // A DecodeProgress: written by the calling thread (release) once the
     // rows it counts are in the ring, read by both threads (acquire)
     // before they finish any of those rows.
-    std::atomic<int64_t> progress_{0};
+    WaitWord<int64_t> progress_;
     // Rows handed out to be finished: each thread claims the next with a
     // compare-exchange, so every row is finished once.
     std::atomic<int32_t> claimed_{0};
     // For each ring slot, 1 + the last row finished in it: written by the
     // thread that finished it (release), read by the calling thread
     // (acquire) before it decodes a new row into the slot.
-    std::atomic<int32_t> finishedInSlot_[ringRows] = {};
+    WaitWord<int32_t> finishedInSlot_[ringRows];
 };
 
 // Below this many blocks a second thread costs more than it saves.
