@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "jpeg/decode_workspace.h"
 #include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
 #include "jpeg/scan_bands.h"
@@ -77,6 +78,10 @@ std::string describe(const InputFile& file, const Setting& setting, int32_t roun
 
 Outcome decode(const Bytes& bytes, const Setting& setting)
 {
+    // Buffers kept from the decode before would let the threads run so
+    // evenly that they seldom block; fresh ones fault their pages in on the
+    // way, as in a viewer's first decode, and the threads really wait.
+    decodeWorkspace.release();
     for (int k = 0; k < 3; ++k)
         std::fill_n(picture.plane[k].get(), picture.plane[k] ? picture.size[k] : 0, unwrittenSample);
     decodeThreads = setting.threads;
