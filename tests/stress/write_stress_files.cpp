@@ -71,6 +71,8 @@ std::vector<uint8_t> encoded(const StressFile& file)
 int main(int argc, char** argv)
 {
     const bool large = argc > 1 && std::strcmp(argv[1], "--large") == 0;
+    // The option's place takes the program's name, for the usage message.
+    argv[int(large)] = argv[0];
     const auto folder = outputFolder(argc - int(large), argv + int(large));
     if (!folder)
         return 2;
