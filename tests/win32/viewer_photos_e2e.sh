@@ -22,7 +22,7 @@ evidence="$PWD/windows_photos_e2e_last.png"
 work=$(mktemp -d)
 viewer_pid=""
 stop_viewer() {
-  [ -n "$viewer_pid" ] && { kill "$viewer_pid" 2>/dev/null; wait "$viewer_pid" 2>/dev/null; }
+  [ -n "$viewer_pid" ] && { kill "$viewer_pid" 2>/dev/null; wait "$viewer_pid" 2>/dev/null || true; }
   viewer_pid=""
 }
 trap 'stop_viewer; rm -rf "$work"' EXIT
