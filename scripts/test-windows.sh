@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Cross-builds the Windows version with mingw-w64 (preset "windows") and
 # runs its tests under Wine: the unit tests, viewer-decode.exe against the
-# native viewer-decode on the golden files, and the viewer end to end. All
+# native viewer-decode on the golden files, the two-thread decode stress on
+# files the native writer makes, and the viewer end to end. All
 # of them share one virtual X server and one fresh Wine prefix, made here
-# and removed at the end. The native viewer-decode is built when missing.
+# and removed at the end. The native viewer-decode and write_stress_files
+# are built when missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 VIEWER_WINDOWS_DEPS=1 scripts/install-deps.sh
 cmake --preset default > /dev/null
-cmake --build --preset default --target viewer-decode
+cmake --build --preset default --target viewer-decode write_stress_files
 cmake --preset windows > /dev/null
 cmake --build --preset windows
 

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <vector>
 
 #include "jpeg/decode_workspace.h"
@@ -14,13 +13,7 @@
 #include "jpeg/picture.h"
 #include "jpeg/scan_bands.h"
 #include "support/decode_helpers.h"
-
-// For the failure messages.
-void PrintTo(DecodePath path, std::ostream* out)
-{
-    constexpr const char* names[] = {"none", "oneThread", "cutScan", "rowPipeline", "bands", "frame"};
-    *out << names[static_cast<int>(path)];
-}
+#include "support/scan_damage.h"
 
 namespace {
 
@@ -57,18 +50,6 @@ Decoded decodeAfter(const Bytes& primer, const Bytes& bytes, int32_t threads, in
     decoded.path = lastDecodePath;
     decoded.planes = picturePlanes();
     return decoded;
-}
-
-// Runs of stuffed 0xFF bytes, which no code matches, from `at` of the way
-// into the file.
-Bytes damaged(Bytes bytes, double at)
-{
-    const auto from = size_t(double(bytes.size()) * at) & ~size_t{1};
-    for (size_t n = from; n < from + 64 && n + 1 < bytes.size() - 2; n += 2) {
-        bytes[n] = 0xFF;
-        bytes[n + 1] = 0x00;
-    }
-    return bytes;
 }
 
 // Bytes that decode as nothing the picture needs between the last MCU's
@@ -165,7 +146,7 @@ TEST_P(DecodeThreadsTest, EveryWayOfSplittingLeavesWhatOneThreadLeaves)
 {
     const FileCase& c = GetParam();
     const Bytes valid = encodeJpeg(pictureFor(c), c.options);
-    Bytes bytes = c.damageAt >= 0 ? damaged(valid, c.damageAt) : valid;
+    Bytes bytes = c.damageAt >= 0 ? damagedAt(valid, c.damageAt) : valid;
     if (c.alteration == Alteration::trailingJunk)
         bytes = withTrailingJunk(bytes);
     if (c.alteration == Alteration::restartMarkerLost)

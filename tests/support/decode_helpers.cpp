@@ -4,23 +4,7 @@
 
 #include <cstdio>
 
-#include "app/interaction.h"
-#include "jpeg/container.h"
-#include "jpeg/driver.h"
 #include "jpeg/picture.h"
-#include "support/memory_files.h"
-
-int32_t decodeBytes(const std::vector<uint8_t>& bytes, int32_t family, int32_t index)
-{
-    MemoryFiles files;
-    files.add("memory.jpg", bytes);
-    idctIndex = family;
-    subImageIndex = index;
-    jpgFile.parseFile("memory.jpg");
-    if (jpgFile.error != 0)
-        return 0;
-    return decodeImage(0);
-}
 
 RgbImage pictureAsRgb()
 {
@@ -45,10 +29,4 @@ void expectNearReference(const RgbImage& ours, const RgbImage& reference, int32_
         writePpm("mismatch-" + name + "-ours.ppm", ours);
         writePpm("mismatch-" + name + "-libjpeg.ppm", reference);
     }
-}
-
-void resetDecoderGlobals()
-{
-    picture.clear();
-    resetInteraction();
 }

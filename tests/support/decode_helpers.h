@@ -5,12 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/decode_bytes.h"
 #include "support/reference_codec.h"
-
-// Parses bytes as a file and decodes image `index` (-1 = the main picture)
-// with inverse-DCT family `family` (0 fw, 1 aan, 2 aan2) through the same
-// calls the viewer makes. Returns decodeImage's result, or 0 when parsing failed.
-int32_t decodeBytes(const std::vector<uint8_t>& bytes, int32_t family = 0, int32_t index = -1);
 
 // The global picture's planes, interleaved as R, G, B.
 RgbImage pictureAsRgb();
@@ -32,6 +28,3 @@ inline constexpr double minPsnrForFrameLayouts[3] = {40.0, 32.0, 40.0};
 // below it, writes both pictures as mismatch-<name>-*.ppm for the reader.
 void expectNearReference(const RgbImage& ours, const RgbImage& reference, int32_t family, const std::string& name,
                          std::span<const double, 3> floors = minPsnrAgainstLibjpeg);
-
-// Puts the decoder's globals back to their start-up state.
-void resetDecoderGlobals();

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Bytes with 32 stuffed 0xFF bytes, which no Huffman code matches, from
+// `at` of the way into the file (0 to 1): a scan damaged there fails to
+// decode from that point.
+std::vector<uint8_t> damagedAt(std::vector<uint8_t> bytes, double at);
