@@ -38,9 +38,8 @@ grep -Eqx "viewer [^ ]+" version.txt || fail "--version wrote: $(cat version.txt
 cp "$sample" small.jpg
 start_viewer
 
-# In a fresh prefix the console can open late, over the main window.
 deadline=$((SECONDS + 20))
-until xdotool windowraise "$window" 2>/dev/null && screenshot && pixel_is 604 96 "0 0 250"; do
+until viewer_screenshot && pixel_is 604 96 "0 0 250"; do
   [ $SECONDS -lt $deadline ] || fail "blue marker of point 2 at (604,96): ${last:-no screenshot}"
   sleep 0.2
 done

@@ -21,10 +21,6 @@ evidence="$PWD/windows_photos_e2e_last.png"
 
 work=$(mktemp -d)
 viewer_pid=""
-stop_viewer() {
-  [ -n "$viewer_pid" ] && { kill "$viewer_pid" 2>/dev/null; wait "$viewer_pid" 2>/dev/null || true; }
-  viewer_pid=""
-}
 trap 'stop_viewer; rm -rf "$work"' EXIT
 
 fail() {
@@ -33,19 +29,12 @@ fail() {
   exit 1
 }
 source "$(dirname "$0")/../e2e/screen_checks.sh"
+source "$(dirname "$0")/wine_viewer.sh"
 
 "$3" --large "$work" > /dev/null || fail "the photographs could not be written"
 cd "$work"
 first=photo1_baseline.jpg
 
-# The console is titled Viewer too; the main window is the one of viewer.exe.
-main_window() {
-  local w
-  for w in $(xdotool search --classname '^viewer\.exe$' 2>/dev/null); do
-    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Viewer ] && echo "$w" && return
-  done
-  true
-}
 load_lines() { "$wine" "$console_text" viewer.exe 2>/dev/null | grep -Ec "^ JPG load time = [0-9]+ ms" || true; }
 # Inside the start-up square, neither the white background nor a black,
 # empty picture.
@@ -66,9 +55,9 @@ within() {
   done
 }
 window_found() { kill -0 "$viewer_pid" 2>/dev/null && window=$(main_window) && [ -n "$window" ]; }
-first_shown() { screenshot && pixel_is 604 96 "0 0 250" && picture_shown && [ "$(load_lines)" -eq 1 ]; }
+first_shown() { viewer_screenshot && pixel_is 604 96 "0 0 250" && picture_shown && [ "$(load_lines)" -eq 1 ]; }
 next_shown() {
-  [ "$(load_lines)" -eq 2 ] && screenshot && picture_shown && region_changed 110 110 480 480 "$first_region"
+  [ "$(load_lines)" -eq 2 ] && viewer_screenshot && picture_shown && region_changed 110 110 480 480 "$first_region"
 }
 viewer_ended() { ! kill -0 "$viewer_pid" 2>/dev/null; }
 

@@ -12,6 +12,12 @@ main_window() {
   true
 }
 
+# A screenshot of the main window raised first: in a fresh prefix the
+# console can open late, over it.
+viewer_screenshot() {
+  xdotool windowraise "$window" 2>/dev/null && screenshot
+}
+
 # The first visible window whose name matches $1, waited for up to $2
 # seconds (30 when not given); empty when none came.
 window_named() {
