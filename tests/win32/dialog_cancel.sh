@@ -10,20 +10,9 @@
 # $WINEPREFIX (scripts/test-windows.sh); exit code 77 without.
 set -euo pipefail
 
-[ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ] || { echo "no X display or Wine prefix: skipped"; exit 77; }
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+source "$(dirname "$0")/wine_viewer.sh"
 viewer=$(realpath "$1")
 sample=$(realpath "$2")
-
-work=$(mktemp -d)
-viewer_pid=""
-cleanup() {
-  stop_viewer
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAILED: $*"; exit 1; }
-source "$(dirname "$0")/wine_viewer.sh"
 
 cd "$work"
 mkdir other

@@ -8,28 +8,11 @@
 # and a booted $WINEPREFIX (scripts/test-windows.sh); exit code 77 without.
 set -euo pipefail
 
-[ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ] || { echo "no X display or Wine prefix: skipped"; exit 77; }
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+source "$(dirname "$0")/wine_viewer.sh"
 viewer=$(realpath "$1")
 console_text=$(realpath "$2")
 sample=$(realpath "$3")
 evidence="$PWD/windows_e2e_last.png"
-
-work=$(mktemp -d)
-viewer_pid=""
-cleanup() {
-  stop_viewer
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAILED: $*"
-  [ -s "$work/shot.ppm" ] && convert "$work/shot.ppm" "$evidence" && echo "last screenshot: $evidence"
-  exit 1
-}
-source "$(dirname "$0")/../e2e/screen_checks.sh"
-source "$(dirname "$0")/wine_viewer.sh"
 
 cd "$work"
 "$wine" "$viewer" --version > version.txt 2>/dev/null || fail "--version exit code $?"

@@ -11,25 +11,12 @@
 # booted $WINEPREFIX (scripts/test-windows.sh); exit code 77 without them.
 set -euo pipefail
 
-[ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ] || { echo "no X display or Wine prefix: skipped"; exit 77; }
+source "$(dirname "$0")/wine_viewer.sh"
 [ -x "$3" ] || { echo "no native $3: skipped"; exit 77; }
-wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 viewer=$(realpath "$1")
 console_text=$(realpath "$2")
 rounds=${4:-10}
 evidence="$PWD/windows_photos_e2e_last.png"
-
-work=$(mktemp -d)
-viewer_pid=""
-trap 'stop_viewer; rm -rf "$work"' EXIT
-
-fail() {
-  echo "FAILED: $*"
-  [ -s "$work/shot.ppm" ] && convert "$work/shot.ppm" "$evidence" && echo "last screenshot: $evidence"
-  exit 1
-}
-source "$(dirname "$0")/../e2e/screen_checks.sh"
-source "$(dirname "$0")/wine_viewer.sh"
 
 "$3" --large "$work" > /dev/null || fail "the photographs could not be written"
 cd "$work"

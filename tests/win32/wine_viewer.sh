@@ -1,7 +1,25 @@
-# Shared by the Windows end-to-end scripts, which source it: viewer.exe
-# started under Wine in the working directory, and its windows found on
-# the X display. Expects $wine, $viewer and a fail function; keeps the
-# viewer's process in $viewer_pid.
+# Shared by the Windows end-to-end scripts, which source it first thing:
+# viewer.exe started under Wine, and its windows found on the X display.
+# Skips the script (exit code 77) without an X display or a booted Wine
+# prefix (scripts/test-windows.sh sets both up). Gives it $wine, a $work
+# folder removed at exit with any viewer still running, and fail, which
+# keeps the last screenshot as $evidence where the script names one.
+# Expects $viewer; keeps the viewer's process in $viewer_pid.
+
+[ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ] || { echo "no X display or Wine prefix: skipped"; exit 77; }
+wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
+work=$(mktemp -d)
+viewer_pid=""
+trap 'stop_viewer; rm -rf "$work"' EXIT
+
+fail() {
+  echo "FAILED: $*"
+  [ -n "${evidence:-}" ] && [ -s "$work/shot.ppm" ] && convert "$work/shot.ppm" "$evidence" &&
+    echo "last screenshot: $evidence"
+  exit 1
+}
+
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/screen_checks.sh"
 
 # The console is titled Viewer too; the main window is the one of viewer.exe.
 main_window() {
