@@ -200,3 +200,12 @@ void presentFrame()
     framePlatform().clearFrame(
         cutTo(bufferSurface(), std::max(vs.windowWidth, vs.clientWidth), std::max(vs.windowHeight, vs.clientHeight)));
 }
+
+void presentClearedFrame()
+{
+    const FrameSurface client = clientSurface();
+    if (!client.pixels)
+        return;
+    framePlatform().clearFrame(client);
+    framePlatform().presentFrame(client);
+}

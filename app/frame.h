@@ -18,3 +18,6 @@ int32_t renderFrame();
 void fillFrameRect(int32_t xa, int32_t ya, int32_t xb, int32_t yb, uint32_t colour);
 // Counts the frame for the FPS overlay, shows the frame and clears it.
 void presentFrame();
+// Shows the client area cleared to white: what the window holds before
+// the first frame is composed.
+void presentClearedFrame();

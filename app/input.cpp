@@ -1,6 +1,7 @@
 #include "app/input.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -22,20 +23,13 @@ int32_t nextInCycle(int32_t value) { return value + 1 < 0 || value + 1 > 2 ? 0 :
 
 constexpr double resetMargin = 50.0;  // client pixels left free around the picture by Home
 
-// The design's "Load error" box, which also says why the current file did
-// not load.
-std::string loadErrorText()
-{
-    return "Load error\n\n" + shellPlatform().displayPath(imagePath) + ": " + explainFailedLoad(imagePath);
-}
-
 // The counter then shows the image decoded: a JPEG's main picture, as the
 // decoder resolved it, or a BMP's one; a failed load says so in a box.
 void reportLoad(int32_t count)
 {
     imageCount = count;
     if (imageCount == 0)
-        shellPlatform().messageBox(loadErrorText().c_str(), "Load error.");
+        reportFailedLoad();
     if (imageCount == 0 || isBmpKind(fileKindLetter))
         subImageIndex = imageCount - 1;
 }
@@ -141,6 +135,16 @@ void handleWheel(int32_t delta, int32_t screenX, int32_t screenY)
 }
 
 }  // namespace
+
+// The box keeps its first line, "Load error", and says why below it; the
+// same words go to standard error for whoever started the viewer from a
+// terminal.
+void reportFailedLoad()
+{
+    const std::string reason = shellPlatform().displayPath(imagePath) + ": " + explainFailedLoad(imagePath);
+    std::fprintf(stderr, "viewer: %s\n", reason.c_str());
+    shellPlatform().messageBox(("Load error\n\n" + reason).c_str(), "Load error.");
+}
 
 int32_t handleInput(uint32_t message, uint64_t wParam, int64_t lParam)
 {

@@ -6,3 +6,7 @@
 // changes of the viewer's state. Returns 0 for every message, so default
 // processing always follows.
 int32_t handleInput(uint32_t message, uint64_t wParam, int64_t lParam);
+
+// Says why the current file did not load, right after the attempt: on
+// standard error and in the "Load error" box.
+void reportFailedLoad();

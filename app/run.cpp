@@ -87,9 +87,13 @@ int64_t windowProcedure(uint32_t message, uint64_t wParam, int64_t lParam)
     case WM_SIZING: updateWindowGeometry(); break;
     case WM_CLOSE: shellPlatform().destroyWindow(); break;
     case WM_ERASEBKGND:
-        // The window is never painted by the system: only frames show.
+        // The window is never painted by the system: only frames show. Until
+        // the loop runs (behind the start-up dialog or box) that is a blank
+        // one, rather than whatever the window held.
         if (viewerState->running)
             renderFrame();
+        else
+            presentClearedFrame();
         return 0;
     case WM_KEYDOWN:
         if (wParam == 'F')

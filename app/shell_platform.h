@@ -105,6 +105,9 @@ public:
     // A path as the user reads it in a message: the shell keeps forward
     // slashes on every system, which is not how every system spells paths.
     virtual std::string displayPath(const std::string& path) { return path; }
+    // The folder that holds the running program, as the shell spells paths,
+    // without a trailing slash; empty where the system does not say.
+    virtual std::string programFolder() { return {}; }
 };
 
 ShellPlatform& shellPlatform();

@@ -1,8 +1,7 @@
 #include "app/startup.h"
 
-#include <cstdio>
-
 #include "app/bmp_loader.h"
+#include "app/input.h"
 #include "app/interaction.h"
 #include "app/open_file.h"
 #include "app/shell_platform.h"
@@ -16,29 +15,60 @@ std::string commandLineFile;
 
 namespace {
 
-int32_t loadSmallJpg()
+constexpr const char* defaultFile = "small.jpg";
+
+int32_t loadDefaultFile(const std::string& path)
 {
-    imagePath = "small.jpg";
+    imagePath = path;
     const uint32_t start = tickClock().tickCount();
     jpgFile.parseFile(imagePath);
     return jpgFile.error != 0 ? 0 : decodeImageUpright(start);
 }
 
-// The counter shows a BMP's one image as image 0, as after F1. The dialog
-// that follows a failure has no box to say why, so the reason goes to the
-// terminal the file was named in.
+// A viewer started from a menu has no small.jpg in its working directory:
+// the installed one stands in. When neither loads, the current file stays
+// the working directory's, so that the folder keys walk that folder.
+int32_t loadSmallJpg()
+{
+    const int32_t count = loadDefaultFile(defaultFile);
+    const std::string installed = installedSample(shellPlatform().programFolder());
+    if (count > 0 || installed.empty())
+        return count;
+    if (const int32_t installedCount = loadDefaultFile(installed))
+        return installedCount;
+    imagePath = defaultFile;
+    return 0;
+}
+
+// The counter shows a BMP's one image as image 0, as after F1. A file the
+// user named that does not load gets the box that says why, terminal or
+// not, before the dialog asks for another.
 int32_t loadCommandLineFile()
 {
     const int32_t count = loadChosenFile(commandLineFile);
     if (count > 0 && isBmpKind(fileKindLetter))
         subImageIndex = 0;
     if (count == 0)
-        std::fprintf(stderr, "viewer: %s: %s\n", shellPlatform().displayPath(commandLineFile).c_str(),
-                     explainFailedLoad(commandLineFile).c_str());
+        reportFailedLoad();
     return count;
 }
 
 }  // namespace
+
+// Windows installs keep everything in the program's folder; elsewhere the
+// program is <prefix>/bin/viewer and its data <prefix>/share/viewer.
+std::string installedSample(const std::string& programFolder)
+{
+    if (programFolder.empty())
+        return {};
+#ifdef _WIN32
+    return programFolder + "/small.jpg";
+#else
+    const size_t slash = programFolder.find_last_of('/');
+    const std::string prefix = slash == std::string::npos ? "." : programFolder.substr(0, slash);
+    return prefix + "/share/viewer/small.jpg";
+#endif
+}
 
 int32_t startupLoad()
 {

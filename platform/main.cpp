@@ -1,6 +1,9 @@
 // The viewer program: `viewer [FILE]`, the SDL platform installed under
 // the shell, which does the rest.
+#include <csignal>
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "app/command_line.h"
 #include "app/run.h"
@@ -9,10 +12,16 @@
 
 namespace {
 
+// Without a display the viewer says so and fails at once, wherever it was
+// started from.
 int runWindow(const std::string& file)
 {
     commandLineFile = file;
     SdlPlatform platform;
+    if (const std::optional<std::string> failure = platform.openDisplay()) {
+        std::fprintf(stderr, "viewer: cannot open display: %s\n", failure->c_str());
+        return 1;
+    }
     return runViewerOn(platform, platform);
 }
 
@@ -20,6 +29,9 @@ int runWindow(const std::string& file)
 
 int main(int argc, char** argv)
 {
+    // Output to a pipe whose reader is gone (`viewer x.jpg | head`) is then
+    // a failed write, not the end of the program.
+    std::signal(SIGPIPE, SIG_IGN);
     const CommandLine line = parseCommandLine(argc, argv);
     switch (line.action) {
     case CommandLine::Action::help: std::fputs(usageText, stdout); return 0;

@@ -1,5 +1,6 @@
 // The platform's modal parts, the console and the folders: message boxes,
-// the open dialog, the terminal title and the listing of a folder.
+// the open dialog, the terminal title, the listing of a folder and the
+// program's own.
 #include "platform/sdl_platform.h"
 
 #include <SDL2/SDL.h>
@@ -29,16 +30,26 @@ constexpr const char* noHelperText =
 }  // namespace
 
 // Standard output is the console here; a terminal gets the title through
-// the xterm escape sequence that every common terminal understands.
+// the xterm escape sequence that every common terminal understands, after
+// its own title is pushed on the xterm title stack (terminals without one
+// ignore that). Anything but a terminal is left alone.
 void SdlPlatform::openConsole(const char* title)
 {
-    if (isatty(STDOUT_FILENO)) {
-        std::printf("\033]0;%s\007", title);
-        std::fflush(stdout);
-    }
+    if (!isatty(STDOUT_FILENO))
+        return;
+    std::printf("\033[22;0t\033]0;%s\007", title);
+    std::fflush(stdout);
+    terminalTitled_ = true;
 }
 
-void SdlPlatform::closeConsole() { std::fflush(stdout); }
+// The terminal gets its own title back.
+void SdlPlatform::closeConsole()
+{
+    if (terminalTitled_)
+        std::printf("\033[23;0t");
+    terminalTitled_ = false;
+    std::fflush(stdout);
+}
 
 // The box is the dialog helper's where there is one, so that frames keep
 // coming while it is up; SDL's own box blocks every frame until it closes.
@@ -86,6 +97,18 @@ std::optional<uint64_t> SdlPlatform::x11Window()
     if (!readX11Handles(window_, info))
         return std::nullopt;
     return static_cast<uint64_t>(info.info.x11.window);
+}
+
+std::string SdlPlatform::programFolder()
+{
+    char* base = SDL_GetBasePath();
+    if (!base)
+        return {};
+    std::string folder = base;
+    SDL_free(base);
+    while (folder.size() > 1 && folder.back() == '/')
+        folder.pop_back();
+    return folder;
 }
 
 std::vector<std::string> SdlPlatform::filesInFolder(const std::string& folder)

@@ -8,6 +8,7 @@
 
 #include "platform/sdl_events.h"
 #include "platform/text_freetype.h"
+#include "platform/video_drivers.h"
 
 namespace {
 
@@ -29,8 +30,10 @@ SdlPlatform::~SdlPlatform()
         SDL_Quit();
 }
 
-bool SdlPlatform::registerWindowClass(WindowProcedure procedure)
+std::optional<std::string> SdlPlatform::openDisplay()
 {
+    if (videoReady_)
+        return std::nullopt;
     // SDL would otherwise show the window surface through a software OpenGL
     // texture, which caps the frame rate at the display's refresh rate and
     // costs several times more per frame than plain shared-memory images.
@@ -38,13 +41,35 @@ bool SdlPlatform::registerWindowClass(WindowProcedure procedure)
     // Keeps the mouse captured while a button is held, so a drag's button
     // release arrives even when it happens outside the window.
     SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "1");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "SDL could not start: %s\n", SDL_GetError());
-        return false;
+    // Left to itself SDL ends its list with drivers that draw into memory.
+    // One named in SDL_VIDEODRIVER still comes first, and is refused below
+    // when it is one of those.
+    std::vector<std::string> compiledIn;
+    for (int k = 0; k < SDL_GetNumVideoDrivers(); ++k) {
+        if (const char* name = SDL_GetVideoDriver(k))
+            compiledIn.emplace_back(name);
+    }
+    const std::string visible = visibleVideoDrivers(compiledIn);
+    if (visible.empty())
+        return "SDL has no video driver that shows windows";
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, visible.c_str());
+    if (SDL_Init(SDL_INIT_VIDEO) != 0)
+        return SDL_GetError();
+    const std::string driver = SDL_GetCurrentVideoDriver() ? SDL_GetCurrentVideoDriver() : "";
+    if (!showsWindows(driver)) {
+        SDL_Quit();
+        return "SDL's " + driver + " video driver shows no window";
     }
     videoReady_ = true;
+    return std::nullopt;
+}
+
+// The program opens the display before it runs the shell and says why
+// when it cannot; here a failure is only a failure.
+bool SdlPlatform::registerWindowClass(WindowProcedure procedure)
+{
     procedure_ = procedure;
-    return true;
+    return !openDisplay();
 }
 
 bool SdlPlatform::createWindow(const char* title, int32_t x, int32_t y, int32_t width, int32_t height)

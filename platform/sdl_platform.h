@@ -24,6 +24,11 @@ public:
     SdlPlatform(const SdlPlatform&) = delete;
     SdlPlatform& operator=(const SdlPlatform&) = delete;
 
+    // Starts SDL's video on a driver whose windows a user can see; nullopt
+    // when it did, else the reason none could. Never one that draws into
+    // memory only: a viewer nobody sees would run on unnoticed.
+    std::optional<std::string> openDisplay();
+
     Rect desktopRect() override;
     Rect windowRect() override;
     Rect clientRect() override;
@@ -48,6 +53,7 @@ public:
     std::optional<std::string> openFileDialog(const char* title, const std::string& initialName) override;
     std::string droppedFile() override { return droppedFile_; }
     std::vector<std::string> filesInFolder(const std::string& folder) override;
+    std::string programFolder() override;
 
 private:
     struct Borders {
@@ -75,4 +81,5 @@ private:
     std::vector<uint32_t> frame_;
     std::unique_ptr<TextPainter> textPainter_;
     bool textPainterTried_ = false;
+    bool terminalTitled_ = false;  // the terminal's own title is on its stack
 };

@@ -14,17 +14,11 @@
 
 namespace {
 
-// A program of the GUI subsystem has no console of its own: its standard
-// handles lead somewhere only when whoever started it redirected them to a
-// file or a pipe.
 bool writeIfRedirected(DWORD standardHandle, std::string_view text)
 {
+    if (!standardHandleRedirected(standardHandle))
+        return false;
     const HANDLE handle = GetStdHandle(standardHandle);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
-        return false;
-    const DWORD type = GetFileType(handle);
-    if (type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE)
-        return false;
     DWORD written = 0;
     return WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) != 0;
 }

@@ -1,6 +1,7 @@
 // The platform's modal parts, the console and the folder listing: message
-// boxes, the open dialog, the console window the timing lines go to, and
-// the files the next and previous commands choose from.
+// boxes, the open dialog, the console window the timing lines go to, the
+// files the next and previous commands choose from, and the program's own
+// folder.
 #include "platform/win32/win32_platform.h"
 
 #include <commdlg.h>
@@ -50,17 +51,24 @@ BOOL showOpenDialog(OPENFILENAMEW& dialog)
 }  // namespace
 
 // Lines are written with bare line feeds, as they are formatted: the
-// stream is binary.
+// stream is binary. Standard error, which has nowhere to go in a windowed
+// program unless its starter redirected it, goes to the console too, so
+// that a reason for a failed load is seen there as well as in its box.
 void Win32Platform::openConsole(const char* title)
 {
+    const bool errorsRedirected = standardHandleRedirected(STD_ERROR_HANDLE);
     if (!AllocConsole())
         return;
     SetConsoleTitleW(widenUtf8(title).c_str());
     consoleOpen_ = std::freopen("CONOUT$", "wb", stdout) != nullptr;
+    errorsInConsole_ = !errorsRedirected && std::freopen("CONOUT$", "wb", stderr) != nullptr;
+    if (errorsInConsole_)
+        std::setvbuf(stderr, nullptr, _IONBF, 0);
 }
 
 // Standard output leaves the console for the null device rather than
-// staying closed, so a late line has somewhere harmless to go.
+// staying closed, so a late line has somewhere harmless to go; so does
+// standard error where it was in the console.
 void Win32Platform::closeConsole()
 {
     if (!consoleOpen_)
@@ -68,8 +76,11 @@ void Win32Platform::closeConsole()
     std::fflush(stdout);
     if (!std::freopen("NUL", "wb", stdout))
         std::fclose(stdout);
+    if (errorsInConsole_ && !std::freopen("NUL", "wb", stderr))
+        std::fclose(stderr);
     FreeConsole();
     consoleOpen_ = false;
+    errorsInConsole_ = false;
 }
 
 // Every box the shell shows reports a failure. Owned by the viewer's
@@ -110,6 +121,35 @@ std::optional<std::string> Win32Platform::openFileDialog(const char* title, cons
 }
 
 std::string Win32Platform::displayPath(const std::string& path) { return displayedPath(path); }
+
+// The program's file name is read into a buffer that grows until the name
+// fits, up to the longest path Windows has.
+std::string Win32Platform::programFolder()
+{
+    constexpr size_t longestPath = 32768;
+    std::wstring name(MAX_PATH, L'\0');
+    DWORD length = 0;
+    for (;;) {
+        length = GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (length == 0 || length < name.size() || name.size() >= longestPath)
+            break;
+        name.resize(name.size() * 2);
+    }
+    if (length == 0 || length >= name.size())
+        return {};
+    const std::string path = shellPath(std::wstring_view(name.data(), length));
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string{} : path.substr(0, slash);
+}
+
+bool standardHandleRedirected(DWORD standardHandle)
+{
+    const HANDLE handle = GetStdHandle(standardHandle);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+        return false;
+    const DWORD type = GetFileType(handle);
+    return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
+}
 
 // Plain files only, by name, as FindFirstFileW spells them: folders
 // (with "." and "..") and devices hold no picture. The pattern goes after

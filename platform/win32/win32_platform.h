@@ -50,6 +50,7 @@ public:
     std::string droppedFile() override { return droppedFile_; }
     std::vector<std::string> filesInFolder(const std::string& folder) override;
     std::string displayPath(const std::string& path) override;
+    std::string programFolder() override;
 
 private:
     static LRESULT CALLBACK windowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -73,5 +74,11 @@ private:
     std::optional<MSG> taken_;  // the message last handed to the shell, for dispatch
     int modalDepth_ = 0;        // dialogs and boxes open: input waits
     bool consoleOpen_ = false;
+    bool errorsInConsole_ = false;  // standard error reopened on the console too
     std::string droppedFile_;
 };
+
+// True when a standard handle leads to a file or a pipe, which only whoever
+// started the program can have set up: a program of the GUI subsystem has
+// no console of its own for them to lead to.
+bool standardHandleRedirected(DWORD standardHandle);

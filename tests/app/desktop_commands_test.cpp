@@ -204,6 +204,8 @@ TEST_F(DesktopTest, TheCommandLineNamesOneFileOrAsksForHelpOrTheVersion)
 
 class StartupTest : public DesktopTest {
 protected:
+    static constexpr const char* programFolder = "/opt/viewer/bin";
+
     void TearDown() override
     {
         commandLineFile.clear();
@@ -225,16 +227,52 @@ TEST_F(StartupTest, AFileOnTheCommandLineOpensInsteadOfSmallJpg)
     EXPECT_TRUE(shell.dialogInitialNames.empty());
 }
 
-TEST_F(StartupTest, ACommandLineFileThatDoesNotLoadOpensTheDialogAndSaysWhy)
+TEST_F(StartupTest, ACommandLineFileThatDoesNotLoadSaysWhyInABoxThenOpensTheDialog)
 {
     files.add("small.jpg", jpegWithImages(0));
-    commandLineFile = "gone.jpg";
+    files.add("dir/notes.jpg", {'n', 'o', 't', 'e', 's'});
+    commandLineFile = "dir/notes.jpg";
+    shell.showsBackslashes = true;
     testing::internal::CaptureStderr();
     startupLoad();
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "viewer: gone.jpg: the file cannot be opened or read (101)\n");
-    EXPECT_EQ(shell.dialogInitialNames, std::vector<std::string>{"gone.jpg"});
+    const std::string reason = "dir\\notes.jpg: not a JPEG file: it does not begin with a start-of-image marker";
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "viewer: " + reason + "\n");
+    EXPECT_EQ(shell.boxes, std::vector<std::string>{"Load error\n\n" + reason + "|Load error."});
+    EXPECT_EQ(shell.events, (std::vector<std::string>{"box Load error.", "dialog"}));
+    EXPECT_EQ(shell.dialogInitialNames, std::vector<std::string>{"dir/notes.jpg"});
     EXPECT_EQ(imageCount, 0);
+}
+
+TEST_F(StartupTest, TheDefaultFileFailingShowsNoBox)
+{
+    shell.programFolderPath = programFolder;
+    startupLoad();
     EXPECT_TRUE(shell.boxes.empty());
+    EXPECT_EQ(shell.dialogInitialNames.size(), 1u);
+    EXPECT_EQ(imagePath, "small.jpg");
+}
+
+TEST_F(StartupTest, WithoutSmallJpgTheInstalledSampleOpensInTheStartupSquare)
+{
+    files.add(installedSample(programFolder), jpegWithImages(1));
+    shell.programFolderPath = programFolder;
+    startupLoad();
+    EXPECT_EQ(imageCount, 2);
+    EXPECT_EQ(subImageIndex, 1);
+    EXPECT_EQ(imagePath, installedSample(programFolder));
+    EXPECT_TRUE(shell.dialogInitialNames.empty());
+    EXPECT_TRUE(shell.boxes.empty());
+    expectPoints(startupControlPoints);
+}
+
+TEST_F(StartupTest, SmallJpgInTheWorkingDirectoryComesBeforeTheInstalledOne)
+{
+    files.add("small.jpg", jpegWithImages(0));
+    files.add(installedSample(programFolder), jpegWithImages(2));
+    shell.programFolderPath = programFolder;
+    startupLoad();
+    EXPECT_EQ(imageCount, 1);
+    EXPECT_EQ(imagePath, "small.jpg");
 }
 
 class RestTest : public DesktopTest {

@@ -1,5 +1,7 @@
 #include "shell_fixture.h"
 
+#include <algorithm>
+
 #include "app/frame.h"
 #include "render/frame_platform.h"
 #include "render/memory_platform.h"
@@ -93,15 +95,25 @@ TEST_F(RunTest, StartupDialogCanLoadABmp)
     EXPECT_EQ(picture.width[0], 1);
 }
 
-TEST_F(RunTest, EraseRequestsRenderOnlyWhileRunning)
+// Before the loop runs an erase request shows the client area cleared,
+// whatever the buffer held; from then on it shows a composed frame.
+TEST_F(RunTest, EraseRequestsShowAClearedFrameUntilRunningThenRender)
 {
-    updateWindowGeometry();
-    createFrameBuffer();
     send(Message{WM_ERASEBKGND, 0, 0});
     EXPECT_EQ(frames.presentCount(), 0);
-    viewerState->running = 1;
+    updateWindowGeometry();
+    createFrameBuffer();
+    std::fill_n(viewerState->framePixels, 1024 * 768, 0x123456u);
     send(Message{WM_ERASEBKGND, 0, 0});
     EXPECT_EQ(frames.presentCount(), 1);
+    EXPECT_EQ(frames.presentedWidth(), 750);
+    EXPECT_EQ(frames.presentedHeight(), 650);
+    EXPECT_TRUE(std::all_of(frames.presented().begin(), frames.presented().end(),
+                            [](uint32_t pixel) { return pixel == 0xFFFFFF; }));
+    viewerState->running = 1;
+    send(Message{WM_ERASEBKGND, 0, 0});
+    EXPECT_EQ(frames.presentCount(), 2);
+    EXPECT_EQ(frames.presented()[604 * 750 + 604], 0xFA0000u);  // the marker of point 3
 }
 
 TEST_F(RunTest, WaitingModeRendersOneFramePerMessage)

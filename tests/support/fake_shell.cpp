@@ -52,11 +52,13 @@ void FakeShell::postQuitMessage(int32_t)
 
 void FakeShell::messageBox(const char* text, const char* caption)
 {
+    events.push_back(std::string("box ") + caption);
     boxes.push_back(std::string(text) + "|" + caption);
 }
 
 std::optional<std::string> FakeShell::openFileDialog(const char*, const std::string& initialName)
 {
+    events.push_back("dialog");
     dialogInitialNames.push_back(initialName);
     if (dialogAnswers.empty())
         return std::nullopt;

@@ -35,6 +35,7 @@ public:
     std::string droppedFile() override { return dropped; }
     std::vector<std::string> filesInFolder(const std::string& folder) override;
     std::string displayPath(const std::string& path) override;
+    std::string programFolder() override { return programFolderPath; }
 
     bool registerSucceeds = true;
     bool createSucceeds = true;
@@ -43,6 +44,7 @@ public:
     std::map<std::string, std::vector<std::string>> folders;  // folder -> file names
     std::string dropped;
     bool showsBackslashes = false;  // displayPath as on Windows
+    std::string programFolderPath;  // empty: unknown
     std::deque<Message> queue;
     std::deque<std::optional<std::string>> dialogAnswers;  // empty: cancel
     std::vector<std::string> dialogInitialNames;

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "app/viewer_state.h"
+#include "platform/win32/win32_messages.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -130,4 +132,15 @@ TEST_F(Win32Window, DestroyingDeliversTheDestroyNotificationToTheShell)
     EXPECT_NE(std::find(received.begin(), received.end(), static_cast<uint32_t>(WM_DESTROY)), received.end());
     EXPECT_EQ(viewerState->window, nullptr);
     EXPECT_EQ(platform_.windowRect().right, 0);
+}
+
+// The folder the sample is looked up in is this program's own, spelt with
+// forward slashes as the shell keeps paths.
+TEST(Win32Program, FolderIsTheOneThatHoldsTheRunningProgram)
+{
+    Win32Platform platform{GetModuleHandleW(nullptr)};
+    const std::string folder = platform.programFolder();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.find('\\'), std::string::npos) << folder;
+    EXPECT_NE(GetFileAttributesW(windowsPath(folder + "/win32_tests.exe").c_str()), INVALID_FILE_ATTRIBUTES) << folder;
 }
