@@ -6,6 +6,7 @@
 #include "app/interaction.h"
 #include "app/open_file.h"
 #include "app/shell_platform.h"
+#include "app/view_fit.h"
 #include "app/viewer_state.h"
 #include "jpeg/container.h"
 #include "jpeg/decode_choice.h"
@@ -24,12 +25,15 @@ int32_t loadSmallJpg()
     return jpgFile.error != 0 ? 0 : decodeImageUpright(start);
 }
 
-// The counter shows a BMP's one image as image 0, as after F1. The dialog
+// The picture shows in its own proportions, fitted to the window; the
+// counter shows a BMP's one image as image 0, as after F1. The dialog
 // that follows a failure has no box to say why, so the reason goes to the
 // terminal the file was named in.
 int32_t loadCommandLineFile()
 {
     const int32_t count = loadChosenFile(commandLineFile);
+    if (count > 0)
+        fitView();
     if (count > 0 && isBmpKind(fileKindLetter))
         subImageIndex = 0;
     if (count == 0)

@@ -38,6 +38,8 @@ public:
     void showWindow() override;
     void destroyWindow() override;
     bool windowShown() override;
+    bool fullscreen() override { return savedPlacement_.has_value(); }
+    void setFullscreen(bool on) override;
     void openConsole(const char* title) override;
     void closeConsole() override;
     bool peekMessage(Message& message) override;
@@ -73,5 +75,6 @@ private:
     std::optional<MSG> taken_;  // the message last handed to the shell, for dispatch
     int modalDepth_ = 0;        // dialogs and boxes open: input waits
     bool consoleOpen_ = false;
+    std::optional<WINDOWPLACEMENT> savedPlacement_;  // where the window was before fullscreen
     std::string droppedFile_;
 };
