@@ -2,10 +2,10 @@
 # The Windows viewer under Wine shows pictures in their own proportions:
 # started with a 600x900 portrait, it shows it fitted to the window (2:3,
 # 50 pixels free on the tighter side, centred); Right shows the folder's
-# 1200x600 picture fitted (2:1); + zooms in about the centre by 1.1; Right
-# and 0 show a 200x100 picture at its actual size; Home and F11 show it
-# fitted to the whole screen; Escape leaves fullscreen without quitting,
-# and Q ends the viewer with exit code 0.
+# 1200x600 picture fitted (2:1); - and + zoom about the centre by 0.9 and
+# 1.1; Right and 0 show a 200x100 picture at its actual size; Home and F11
+# show it fitted to the whole screen; Escape leaves fullscreen without
+# quitting, and Q ends the viewer with exit code 0.
 # Usage: fitting_e2e.sh VIEWER.EXE. Needs $DISPLAY and a booted $WINEPREFIX
 # (scripts/test-windows.sh); exit code 77 without.
 set -euo pipefail
@@ -40,8 +40,10 @@ key r
 key Right
 wait_until "Right shows the 1200x600 picture fitted, 2:1" shows "$blue" 1200 600
 read -r fw fh <<< "$pw $ph"
+key minus  # first, since in by 1.1 the fitted picture would pass the edges
+wait_until "- zooms out by 0.9" extent_is $((fw * 9 / 10)) $((fh * 9 / 10)) 3
 key plus
-wait_until "+ zooms in by 1.1" extent_is $((fw * 11 / 10)) $((fh * 11 / 10)) 3
+wait_until "+ zooms in by 1.1" extent_is $((fw * 99 / 100)) $((fh * 99 / 100)) 3
 
 key Right
 wait_until "Right shows the 200x100 picture fitted" shows "$red" 200 100
