@@ -1,6 +1,5 @@
 #include "app/input.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -10,6 +9,7 @@
 #include "app/interaction.h"
 #include "app/open_file.h"
 #include "app/shell_platform.h"
+#include "app/view_fit.h"
 #include "app/viewer_state.h"
 #include "jpeg/container.h"
 #include "jpeg/driver.h"
@@ -20,8 +20,6 @@
 namespace {
 
 int32_t nextInCycle(int32_t value) { return value + 1 < 0 || value + 1 > 2 ? 0 : value + 1; }
-
-constexpr double resetMargin = 50.0;  // client pixels left free around the picture by Home
 
 // The counter then shows the image decoded: a JPEG's main picture, as the
 // decoder resolved it, or a BMP's one; a failed load says so in a box.
@@ -34,20 +32,33 @@ void reportLoad(int32_t count)
         subImageIndex = imageCount - 1;
 }
 
+// The new picture fills the parallelogram of the one before, which was
+// fitted, if at all, to that one.
 void openFile()
 {
-    if (const auto count = openFileCommand())
+    if (const auto count = openFileCommand()) {
         reportLoad(*count);
+        endFittedView();
+    }
+}
+
+// Loads path as F1 loads a chosen file, but shows the picture in its own
+// proportions.
+void openFitted(const std::string& path)
+{
+    reportLoad(loadChosenFile(path));
+    if (imageCount > 0)
+        fitView();
 }
 
 // The next (direction 1) or previous (-1) picture file of the current file's
-// folder, loaded as F1 loads a chosen file.
+// folder.
 void openNeighbour(int direction)
 {
     if (imagePath.empty())
         return;
     if (const std::optional<std::string> next = neighbourFile(imagePath, direction))
-        reportLoad(loadChosenFile(*next));
+        openFitted(*next);
 }
 
 // Re-reads the file from disk and decodes the next embedded image.
@@ -60,32 +71,25 @@ void nextEmbeddedImage()
         return;
     const uint32_t start = tickClock().tickCount();
     jpgFile.parseFile(imagePath);
-    if (jpgFile.error == 0)
-        decodeImageUpright(start);
+    if (jpgFile.error == 0 && decodeImageUpright(start) > 0)
+        endFittedView();
 }
 
-// An upright rectangle of the picture's proportions, as large as fits in
-// the client area with a margin all round, centred.
-void resetView()
+// Escape first leaves fullscreen; otherwise it quits.
+void escape()
 {
-    const double width = picture.width[0];
-    const double height = picture.height[0];
-    const double roomX = viewerState->clientWidth - 2 * resetMargin;
-    const double roomY = viewerState->clientHeight - 2 * resetMargin;
-    if (!picture.plane[0] || width <= 0 || height <= 0 || roomX <= 0 || roomY <= 0)
-        return;
-    const double scale = std::min(roomX / width, roomY / height);
-    const double left = (viewerState->clientWidth - width * scale) / 2;
-    const double top = (viewerState->clientHeight - height * scale) / 2;
-    const double right = left + width * scale;
-    const double bottom = top + height * scale;
-    controlPoints = {{{left, top}, {right, top}, {right, bottom}, {left, bottom}}};
+    ShellPlatform& shell = shellPlatform();
+    if (shell.fullscreen())
+        shell.setFullscreen(false);
+    else
+        shell.postQuitMessage(0);
 }
 
 void handleKey(uint64_t key)
 {
     switch (key) {
-    case VK_ESCAPE: shellPlatform().postQuitMessage(0); break;
+    case VK_ESCAPE: escape(); break;
+    case 'Q': shellPlatform().postQuitMessage(0); break;
     case '1':
     case '3': showHelp = !showHelp; break;
     case VK_F1:
@@ -103,7 +107,13 @@ void handleKey(uint64_t key)
     case VK_LEFT:
     case VK_PRIOR:
     case VK_BACK: openNeighbour(-1); break;
-    case VK_HOME: resetView(); break;
+    case VK_HOME: fitView(); break;
+    case VK_OEM_PLUS:
+    case VK_ADD: zoomAboutCentre(zoomInStep); break;
+    case VK_OEM_MINUS:
+    case VK_SUBTRACT: zoomAboutCentre(zoomOutStep); break;
+    case '0': showActualSize(); break;
+    case VK_F11: shellPlatform().setFullscreen(!shellPlatform().fullscreen()); break;
     default: break;
     }
 }
@@ -114,6 +124,8 @@ void handleMouseMove(int32_t x, int32_t y, uint64_t buttons)
 {
     if (dragTarget != 0 && (buttons & MK_LBUTTON) == 0)
         dragTarget = 0;
+    if (dragTarget != 0)
+        endFittedView();
     if (dragTarget > 0)
         moveControlPoint(dragTarget, x, y);
     else if (dragTarget == -1)
@@ -129,9 +141,10 @@ void handleWheel(int32_t delta, int32_t screenX, int32_t screenY)
     const bool towardsUser = delta < 0;
     const bool ctrlHeld = (shellPlatform().keyState(VK_CONTROL) & ~1) != 0;
     if (ctrlHeld)
-        zoomView(px, py, towardsUser ? 1.1 : 0.9);
+        zoomView(px, py, towardsUser ? zoomInStep : zoomOutStep);
     else
         rotateView(px, py, towardsUser ? 10.0 : -10.0);
+    endFittedView();
 }
 
 }  // namespace
@@ -158,7 +171,7 @@ int32_t handleInput(uint32_t message, uint64_t wParam, int64_t lParam)
         break;
     case WM_LBUTTONUP: dragTarget = 0; break;
     case WM_MOUSEWHEEL: handleWheel(wheelDelta(wParam), pointX(lParam), pointY(lParam)); break;
-    case WM_DROPFILES: reportLoad(loadChosenFile(shellPlatform().droppedFile())); break;
+    case WM_DROPFILES: openFitted(shellPlatform().droppedFile()); break;
     default: break;
     }
     return 0;

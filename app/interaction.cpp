@@ -10,6 +10,7 @@ int32_t mouseY = 0;
 std::string imagePath;
 std::string openFileBuffer;
 char fileKindLetter = 0;
+bool viewFitted = false;
 
 void resetInteraction()
 {
@@ -25,4 +26,5 @@ void resetInteraction()
     imagePath.clear();
     openFileBuffer.clear();
     fileKindLetter = 0;
+    viewFitted = false;
 }

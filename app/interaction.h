@@ -20,6 +20,7 @@ extern int32_t mouseY;
 extern std::string imagePath;       // path of the current file, UTF-8
 extern std::string openFileBuffer;  // the open dialog's last choice
 extern char fileKindLetter;         // first letter of the extension; 'b'/'B' = BMP
+extern bool viewFitted;             // the picture is fitted to the window and follows its size
 
 // Puts every interaction variable back to its start-up value.
 void resetInteraction();

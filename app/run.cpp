@@ -4,6 +4,7 @@
 #include "app/input.h"
 #include "app/shell_platform.h"
 #include "app/startup.h"
+#include "app/view_fit.h"
 #include "app/viewer_state.h"
 #include "render/frame_platform.h"
 
@@ -83,8 +84,11 @@ int64_t windowProcedure(uint32_t message, uint64_t wParam, int64_t lParam)
     switch (message) {
     case WM_DESTROY: shellPlatform().postQuitMessage(0); return 0;
     case WM_MOVE:
-    case WM_SIZE:
     case WM_SIZING: updateWindowGeometry(); break;
+    case WM_SIZE:
+        updateWindowGeometry();
+        followClientSize();
+        break;
     case WM_CLOSE: shellPlatform().destroyWindow(); break;
     case WM_ERASEBKGND:
         // The window is never painted by the system: only frames show. Until

@@ -36,7 +36,12 @@ enum VirtualKey : uint32_t {
     VK_HOME = 0x24,
     VK_LEFT = 0x25,
     VK_RIGHT = 0x27,
+    VK_ADD = 0x6B,       // keypad +
+    VK_SUBTRACT = 0x6D,  // keypad -
     VK_F1 = 0x70,
+    VK_F11 = 0x7A,
+    VK_OEM_PLUS = 0xBB,   // the key of + and =, whatever the layout puts on it
+    VK_OEM_MINUS = 0xBD,  // the key of -
     // Digits and letters are their ASCII codes: '0'..'9', 'A'..'Z'.
 };
 
@@ -77,6 +82,11 @@ public:
     virtual void destroyWindow() = 0;
     // False while the window is minimised or hidden: nothing drawn shows.
     virtual bool windowShown() = 0;
+    // Fullscreen: the window covers its monitor without decorations; back
+    // out of it, where and as large as it was. Either change of size comes
+    // back as WM_SIZE. A window system without it keeps the window as it is.
+    virtual bool fullscreen() { return false; }
+    virtual void setFullscreen(bool /*on*/) {}
 
     // The console for timing lines: titles it where there is one.
     virtual void openConsole(const char* title) = 0;

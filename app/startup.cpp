@@ -5,6 +5,7 @@
 #include "app/interaction.h"
 #include "app/open_file.h"
 #include "app/shell_platform.h"
+#include "app/view_fit.h"
 #include "app/viewer_state.h"
 #include "jpeg/container.h"
 #include "jpeg/decode_choice.h"
@@ -40,12 +41,15 @@ int32_t loadSmallJpg()
     return 0;
 }
 
-// The counter shows a BMP's one image as image 0, as after F1. A file the
-// user named that does not load gets the box that says why, terminal or
-// not, before the dialog asks for another.
+// The picture shows in its own proportions, fitted to the window; the
+// counter shows a BMP's one image as image 0, as after F1. A file the user
+// named that does not load gets the box that says why, terminal or not,
+// before the dialog asks for another.
 int32_t loadCommandLineFile()
 {
     const int32_t count = loadChosenFile(commandLineFile);
+    if (count > 0)
+        fitView();
     if (count > 0 && isBmpKind(fileKindLetter))
         subImageIndex = 0;
     if (count == 0)

@@ -25,6 +25,13 @@ constexpr KeyRange keyRanges[] = {
     {SDLK_HOME, SDLK_HOME, VK_HOME},
     {SDLK_LEFT, SDLK_LEFT, VK_LEFT},
     {SDLK_RIGHT, SDLK_RIGHT, VK_RIGHT},
+    // The key that carries + is reported by its unshifted sign, = on most
+    // layouts, + where that is its own key.
+    {SDLK_EQUALS, SDLK_EQUALS, VK_OEM_PLUS},
+    {SDLK_PLUS, SDLK_PLUS, VK_OEM_PLUS},
+    {SDLK_MINUS, SDLK_MINUS, VK_OEM_MINUS},
+    {SDLK_KP_PLUS, SDLK_KP_PLUS, VK_ADD},
+    {SDLK_KP_MINUS, SDLK_KP_MINUS, VK_SUBTRACT},
 };
 
 // As on the desktop the shell was written for, a key pressed with Alt is a

@@ -17,9 +17,9 @@ std::optional<Message> translateEvent(const SDL_Event& event, Point clientOrigin
 
 // The virtual-key code of an SDL key, or nothing for keys without one here:
 // Escape, digits, letters, F1..F12, Backspace, Space, Page Up, Page Down,
-// Home, Left and Right.
+// Home, Left, Right, = and + (one key), -, keypad + and keypad -.
 std::optional<uint32_t> virtualKeyOf(SDL_Keycode key);
-// The reverse, for the key-state query.
+// The reverse, for the key-state query: the first SDL key of a virtual key.
 std::optional<SDL_Keycode> sdlKeyOf(uint32_t virtualKey);
 
 // Messages that still reach the window while a modal dialog is open: the

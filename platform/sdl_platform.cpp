@@ -131,6 +131,16 @@ bool SdlPlatform::windowShown()
     return window_ && (SDL_GetWindowFlags(window_) & unseen) == 0;
 }
 
+bool SdlPlatform::fullscreen() { return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0; }
+
+// The desktop's own mode: nothing switches video modes, and SDL puts the
+// window back where and as large as it was.
+void SdlPlatform::setFullscreen(bool on)
+{
+    if (window_ && SDL_SetWindowFullscreen(window_, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
+        std::fprintf(stderr, "SDL could not change fullscreen: %s\n", SDL_GetError());
+}
+
 SdlPlatform::Borders SdlPlatform::borders()
 {
     Borders b;

@@ -42,6 +42,8 @@ public:
     void showWindow() override;
     void destroyWindow() override;
     bool windowShown() override;
+    bool fullscreen() override;
+    void setFullscreen(bool on) override;
     void openConsole(const char* title) override;
     void closeConsole() override;
     bool peekMessage(Message& message) override;

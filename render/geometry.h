@@ -12,6 +12,8 @@
 struct ControlPoint {
     double x = 0.0;
     double y = 0.0;
+
+    friend bool operator==(const ControlPoint&, const ControlPoint&) = default;
 };
 
 extern std::array<ControlPoint, 4> controlPoints;
@@ -34,6 +36,11 @@ void panView(double dx, double dy);
 // Positive degrees turn clockwise on screen (y grows downwards).
 void rotateView(double px, double py, double degrees);
 void zoomView(double px, double py, double factor);
+
+// The zoom of one wheel step, in (the wheel turned towards the user) and
+// out. Not reciprocal: a step in and one out leave 0.99 of the size.
+inline constexpr double zoomInStep = 1.1;
+inline constexpr double zoomOutStep = 0.9;
 
 // Per-frame steps, in this order.
 

@@ -27,8 +27,9 @@ constexpr std::array<const char*, 6> knownNames{"small.jpg", "two.jpg", "p.bmp",
 constexpr std::array<uint32_t, 13> messages{WM_DESTROY, WM_MOVE,      WM_SIZE,        WM_CLOSE,     WM_ERASEBKGND,
                                             WM_KEYDOWN, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_MOUSEWHEEL,
                                             WM_SIZING,  WM_DROPFILES, WM_QUIT};
-constexpr std::array<uint32_t, 15> keys{VK_ESCAPE, '1', '3', VK_F1, '2', 'B',        '5', 'R',
-                                        '6',       'D', '7', 'S',   'F', VK_CONTROL, 'Q'};
+constexpr std::array<uint32_t, 22> keys{VK_ESCAPE, '1',         '3',    VK_F1,        '2',         'B',        '5', 'R',
+                                        '6',       'D',         '7',    'S',          'F',         VK_CONTROL, 'Q', '0',
+                                        VK_HOME,   VK_OEM_PLUS, VK_ADD, VK_OEM_MINUS, VK_SUBTRACT, VK_F11};
 
 Bytes picture16(uint16_t width, uint16_t height, uint8_t lumaSampling)
 {

@@ -83,6 +83,36 @@ void Win32Platform::destroyWindow()
 // A minimised window stays visible to the system but shows nothing.
 bool Win32Platform::windowShown() { return window_ && IsWindowVisible(window_) && !IsIconic(window_); }
 
+// Fullscreen is the window without its frame, covering its monitor; its
+// placement is kept to put it back as it was, maximised or not.
+void Win32Platform::setFullscreen(bool on)
+{
+    if (!window_ || on == fullscreen())
+        return;
+    const LONG style = GetWindowLongW(window_, GWL_STYLE);
+    if (on) {
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof placement;
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (!GetWindowPlacement(window_, &placement) ||
+            !GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST), &monitor))
+            return;
+        savedPlacement_ = placement;
+        const RECT& screen = monitor.rcMonitor;
+        SetWindowLongW(window_, GWL_STYLE, style & ~WS_OVERLAPPEDWINDOW);
+        SetWindowPos(window_, HWND_TOP, screen.left, screen.top, screen.right - screen.left, screen.bottom - screen.top,
+                     SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+        return;
+    }
+    const WINDOWPLACEMENT placement = *savedPlacement_;
+    savedPlacement_.reset();
+    SetWindowLongW(window_, GWL_STYLE, style | WS_OVERLAPPEDWINDOW);
+    SetWindowPlacement(window_, &placement);
+    SetWindowPos(window_, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
+}
+
 // The window's drawing context goes with it; frames after that show nowhere.
 void Win32Platform::forgetWindow()
 {

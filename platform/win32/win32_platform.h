@@ -38,6 +38,8 @@ public:
     void showWindow() override;
     void destroyWindow() override;
     bool windowShown() override;
+    bool fullscreen() override { return savedPlacement_.has_value(); }
+    void setFullscreen(bool on) override;
     void openConsole(const char* title) override;
     void closeConsole() override;
     bool peekMessage(Message& message) override;
@@ -75,6 +77,7 @@ private:
     int modalDepth_ = 0;        // dialogs and boxes open: input waits
     bool consoleOpen_ = false;
     bool errorsInConsole_ = false;  // standard error reopened on the console too
+    std::optional<WINDOWPLACEMENT> savedPlacement_;  // where the window was before fullscreen
     std::string droppedFile_;
 };
 

@@ -36,14 +36,12 @@ chmod +x "$work/bin/zenity"
 export PATH="$work/bin:$PATH" ZENITY_LOG="$work/zenity.log" ZENITY_ANSWER="$work/answer"
 
 start_x_server
-openbox > "$work/openbox.log" 2>&1 &
-background_pids="$! $background_pids"
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+start_window_manager
 
 cd "$work/files"
 start_viewer album/a.jpg
 
-# The picture fills the square (100,100)-(600,600) at start-up.
+# The picture, fitted to the window, covers the middle of the client area.
 centre_is() { pixel_near 350 350 "$1" 12; }
 wait_until "viewer FILE shows FILE" centre_is "$red"
 

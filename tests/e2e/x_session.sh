@@ -55,6 +55,13 @@ start_x_server() {
   export LSAN_OPTIONS="suppressions=$(dirname "$(realpath "${BASH_SOURCE[0]}")")/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 }
 
+# Starts openbox and waits until it manages the screen.
+start_window_manager() {
+  openbox > "$work/openbox.log" 2>&1 &
+  background_pids="$! $background_pids"
+  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1; done
+}
+
 viewable() { xwininfo -id "$window" 2>/dev/null | grep -q 'IsViewable'; }
 
 # Starts the viewer in the working directory with the given arguments and

@@ -84,6 +84,25 @@ TEST(SdlEvents, KeyDownCarriesTheVirtualKeyCodeAutoRepeatIncluded)
     }
 }
 
+// = and + may share a key or not, depending on the layout: either is the
+// + key. The key state of + is asked of the = key.
+TEST(SdlEvents, ZoomKeysCarryTheirVirtualKeyCodes)
+{
+    const struct {
+        SDL_Keycode key;
+        uint32_t code;
+    } keys[] = {{SDLK_EQUALS, 0xBB},  {SDLK_PLUS, 0xBB},     {SDLK_MINUS, 0xBD},
+                {SDLK_KP_PLUS, 0x6B}, {SDLK_KP_MINUS, 0x6D}, {SDLK_F11, 0x7A}};
+    for (const auto& k : keys) {
+        const std::optional<Message> m = translateEvent(keyEvent(SDL_KEYDOWN, k.key), origin);
+        ASSERT_TRUE(m) << k.key;
+        EXPECT_EQ(m->message, WM_KEYDOWN);
+        EXPECT_EQ(m->wParam, k.code) << k.key;
+    }
+    EXPECT_EQ(sdlKeyOf(0xBB), SDLK_EQUALS);
+    EXPECT_EQ(sdlKeyOf(0x6D), SDLK_KP_MINUS);
+}
+
 TEST(SdlEvents, KeysPressedWithAltAreSystemKeys)
 {
     for (const int alt : {int{KMOD_LALT}, int{KMOD_RALT}, KMOD_LALT | KMOD_CTRL}) {

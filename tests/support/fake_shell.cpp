@@ -23,6 +23,12 @@ void FakeShell::destroyWindow()
         procedure(WM_DESTROY, 0, 0);
 }
 
+void FakeShell::setFullscreen(bool on)
+{
+    events.push_back(on ? "fullscreen" : "windowed");
+    isFullscreen = on;
+}
+
 bool FakeShell::peekMessage(Message& message)
 {
     if (queue.empty())

@@ -23,6 +23,8 @@ public:
     void showWindow() override { events.push_back("show"); }
     void destroyWindow() override;
     bool windowShown() override { return shown; }
+    bool fullscreen() override { return isFullscreen; }
+    void setFullscreen(bool on) override;
     void openConsole(const char* title) override { events.push_back(std::string("console ") + title); }
     void closeConsole() override { events.push_back("close console"); }
     bool peekMessage(Message& message) override;
@@ -41,6 +43,7 @@ public:
     bool createSucceeds = true;
     int16_t ctrlState = 0;
     bool shown = true;
+    bool isFullscreen = false;
     std::map<std::string, std::vector<std::string>> folders;  // folder -> file names
     std::string dropped;
     bool showsBackslashes = false;  // displayPath as on Windows

@@ -144,3 +144,34 @@ TEST(Win32Program, FolderIsTheOneThatHoldsTheRunningProgram)
     EXPECT_EQ(folder.find('\\'), std::string::npos) << folder;
     EXPECT_NE(GetFileAttributesW(windowsPath(folder + "/win32_tests.exe").c_str()), INVALID_FILE_ATTRIBUTES) << folder;
 }
+
+// The window's outer rectangle then is the monitor's, with the client area
+// all of it; back out, the window is where and as large as it was, and the
+// shell heard of both sizes.
+TEST_F(Win32Window, FullscreenCoversTheMonitorAndGoesBackToThePlacementBefore)
+{
+    platform_.showWindow();
+    EXPECT_FALSE(platform_.fullscreen());
+    received.clear();
+    platform_.setFullscreen(true);
+    EXPECT_TRUE(platform_.fullscreen());
+    const Rect screen = platform_.desktopRect();
+    const Rect outer = platform_.windowRect();
+    EXPECT_EQ(outer.left, screen.left);
+    EXPECT_EQ(outer.top, screen.top);
+    EXPECT_EQ(outer.right, screen.right);
+    EXPECT_EQ(outer.bottom, screen.bottom);
+    EXPECT_EQ(platform_.clientRect().right, screen.right - screen.left);
+    EXPECT_EQ(platform_.clientRect().bottom, screen.bottom - screen.top);
+    EXPECT_NE(std::find(received.begin(), received.end(), static_cast<uint32_t>(WM_SIZE)), received.end());
+
+    received.clear();
+    platform_.setFullscreen(false);
+    EXPECT_FALSE(platform_.fullscreen());
+    const Rect back = platform_.windowRect();
+    EXPECT_EQ(back.left, 50);
+    EXPECT_EQ(back.top, 50);
+    EXPECT_EQ(back.right, 800);
+    EXPECT_EQ(back.bottom, 700);
+    EXPECT_NE(std::find(received.begin(), received.end(), static_cast<uint32_t>(WM_SIZE)), received.end());
+}

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows viewer under Wine on camera-sized photographs, which it
 # decodes on two threads: started with a 4000 x 3000 baseline JPEG on its
-# command line, it shows the picture in the start-up square; Right loads
+# command line, it shows the picture fitted to the window; Right loads
 # the folder's next file, a progressive one, which it shows and whose load
 # time it writes; Escape ends it with exit code 0. Repeated ROUNDS times
 # (default 10), each step under a deadline: a step that does not happen in
@@ -23,7 +23,7 @@ cd "$work"
 first=photo1_baseline.jpg
 
 load_lines() { "$wine" "$console_text" viewer.exe 2>/dev/null | grep -Ec "^ JPG load time = [0-9]+ ms" || true; }
-# Inside the start-up square, neither the white background nor a black,
+# Inside the fitted picture, neither the white background nor a black,
 # empty picture.
 picture_shown() {
   local p
@@ -42,7 +42,7 @@ within() {
   done
 }
 window_found() { kill -0 "$viewer_pid" 2>/dev/null && window=$(main_window) && [ -n "$window" ]; }
-first_shown() { viewer_screenshot && pixel_is 604 96 "0 0 250" && picture_shown && [ "$(load_lines)" -eq 1 ]; }
+first_shown() { viewer_screenshot && picture_shown && [ "$(load_lines)" -eq 1 ]; }
 next_shown() {
   [ "$(load_lines)" -eq 2 ] && viewer_screenshot && picture_shown && region_changed 110 110 480 480 "$first_region"
 }
