@@ -4,16 +4,15 @@
 #include <optional>
 #include <string>
 
-#include "app/bmp_loader.h"
+#include "app/file_kinds.h"
 #include "app/folder_files.h"
 #include "app/interaction.h"
 #include "app/open_file.h"
 #include "app/shell_platform.h"
 #include "app/viewer_state.h"
-#include "jpeg/container.h"
-#include "jpeg/driver.h"
+#include "app/window_title.h"
+#include "jpeg/decode_choice.h"
 #include "jpeg/picture.h"
-#include "jpeg/tick_clock.h"
 #include "render/geometry.h"
 
 namespace {
@@ -29,14 +28,16 @@ std::string loadErrorText()
     return "Load error\n\n" + shellPlatform().displayPath(imagePath) + ": " + explainFailedLoad(imagePath);
 }
 
-// The counter then shows the image decoded: a JPEG's main picture, as the
-// decoder resolved it, or a BMP's one; a failed load says so in a box.
+// The counter then shows the image decoded: the main picture, as the
+// decoder resolved it, or the one image of a kind that holds one; a failed
+// load says so in a box.
 void reportLoad(int32_t count)
 {
     imageCount = count;
+    showWindowTitle();
     if (imageCount == 0)
         shellPlatform().messageBox(loadErrorText().c_str(), "Load error.");
-    if (imageCount == 0 || isBmpKind(fileKindLetter))
+    if (imageCount == 0 || !fileKindFor(fileKindLetter).holdsSeveralImages)
         subImageIndex = imageCount - 1;
 }
 
@@ -46,8 +47,8 @@ void openFile()
         reportLoad(*count);
 }
 
-// The next (direction 1) or previous (-1) picture file of the current file's
-// folder, loaded as F1 loads a chosen file.
+// The next (direction 1) or previous (-1) file of the list the viewer
+// walks, loaded as F1 loads a chosen file.
 void openNeighbour(int direction)
 {
     if (imagePath.empty())
@@ -62,12 +63,10 @@ void nextEmbeddedImage()
     ++subImageIndex;
     if (subImageIndex < 0 || subImageIndex >= imageCount)
         subImageIndex = 0;
-    if (isBmpKind(fileKindLetter) || imageCount <= 1)
+    if (!fileKindFor(fileKindLetter).holdsSeveralImages || imageCount <= 1)
         return;
-    const uint32_t start = tickClock().tickCount();
-    jpgFile.parseFile(imagePath);
-    if (jpgFile.error == 0)
-        decodeImageUpright(start);
+    loadImageFile(imagePath, subImageIndex, Orientation::upright);
+    showWindowTitle();
 }
 
 // An upright rectangle of the picture's proportions, as large as fits in

@@ -2,40 +2,68 @@
 
 #include <cstdio>
 
-#include "app/bmp_loader.h"
+#include "app/file_kinds.h"
+#include "app/folder_files.h"
 #include "app/interaction.h"
 #include "app/open_file.h"
 #include "app/shell_platform.h"
 #include "app/viewer_state.h"
-#include "jpeg/container.h"
+#include "app/window_title.h"
 #include "jpeg/decode_choice.h"
-#include "jpeg/tick_clock.h"
 #include "render/geometry.h"
 
-std::string commandLineFile;
+std::vector<std::string> commandLineFiles;
 
 namespace {
 
 int32_t loadSmallJpg()
 {
     imagePath = "small.jpg";
-    const uint32_t start = tickClock().tickCount();
-    jpgFile.parseFile(imagePath);
-    return jpgFile.error != 0 ? 0 : decodeImageUpright(start);
+    return loadImageFile(imagePath, subImageIndex, Orientation::upright);
 }
 
-// The counter shows a BMP's one image as image 0, as after F1. The dialog
-// that follows a failure has no box to say why, so the reason goes to the
-// terminal the file was named in.
-int32_t loadCommandLineFile()
+// The dialog that follows a failure has no box to say why, so the reason
+// goes to standard error: the terminal the file was named in, or on
+// Windows the viewer's console.
+void reportUnloaded(const std::string& path, const std::string& reason)
 {
-    const int32_t count = loadChosenFile(commandLineFile);
-    if (count > 0 && isBmpKind(fileKindLetter))
-        subImageIndex = 0;
-    if (count == 0)
-        std::fprintf(stderr, "viewer: %s: %s\n", shellPlatform().displayPath(commandLineFile).c_str(),
-                     explainFailedLoad(commandLineFile).c_str());
-    return count;
+    std::fprintf(stderr, "viewer: %s: %s\n", shellPlatform().displayPath(path).c_str(), reason.c_str());
+}
+
+// The files to try, in order: a folder stands for its pictures. Given
+// several arguments the viewer walks them; given one, its folder.
+std::vector<std::string> filesToTry()
+{
+    std::vector<std::string> files;
+    for (const std::string& argument : commandLineFiles) {
+        if (!shellPlatform().isFolder(argument)) {
+            files.push_back(argument);
+            continue;
+        }
+        const std::vector<std::string> pictures = picturesInFolder(argument);
+        if (pictures.empty())
+            reportUnloaded(argument, "is a folder without pictures");
+        files.insert(files.end(), pictures.begin(), pictures.end());
+    }
+    givenFiles = commandLineFiles.size() > 1 ? files : std::vector<std::string>{};
+    return files;
+}
+
+// The first file that loads; those before it are reported and left out of
+// the walk. The counter shows a BMP's one image as image 0, as after F1.
+int32_t loadCommandLineFiles()
+{
+    for (const std::string& file : filesToTry()) {
+        const int32_t count = loadChosenFile(file);
+        if (count > 0) {
+            if (!fileKindOf(file).holdsSeveralImages)
+                subImageIndex = 0;
+            return count;
+        }
+        reportUnloaded(file, explainFailedLoad(file));
+        std::erase(givenFiles, file);
+    }
+    return 0;
 }
 
 }  // namespace
@@ -44,8 +72,9 @@ int32_t startupLoad()
 {
     viewerState->showFps = 1;
     controlPoints = startupControlPoints;
-    imageCount = commandLineFile.empty() ? loadSmallJpg() : loadCommandLineFile();
+    imageCount = commandLineFiles.empty() ? loadSmallJpg() : loadCommandLineFiles();
     if (imageCount == 0)
         imageCount = openFileCommand().value_or(0);
+    showWindowTitle();
     return 0;
 }

@@ -1,4 +1,4 @@
-// The viewer program: `viewer [FILE]`, the SDL platform installed under
+// The viewer program: `viewer [FILE|FOLDER]...`, the SDL platform installed under
 // the shell, which does the rest.
 #include <cstdio>
 
@@ -9,9 +9,9 @@
 
 namespace {
 
-int runWindow(const std::string& file)
+int runWindow(const std::vector<std::string>& files)
 {
-    commandLineFile = file;
+    commandLineFiles = files;
     SdlPlatform platform;
     return runViewerOn(platform, platform);
 }
@@ -27,5 +27,5 @@ int main(int argc, char** argv)
     case CommandLine::Action::badUsage: std::fputs(usageText, stderr); return 2;
     case CommandLine::Action::run: break;
     }
-    return runWindow(line.file);
+    return runWindow(line.files);
 }

@@ -37,6 +37,7 @@ public:
     void showWindow() override;
     void destroyWindow() override;
     bool windowShown() override;
+    void setWindowTitle(const std::string& title) override;
     void openConsole(const char* title) override;
     void closeConsole() override;
     bool peekMessage(Message& message) override;
@@ -48,6 +49,7 @@ public:
     std::optional<std::string> openFileDialog(const char* title, const std::string& initialName) override;
     std::string droppedFile() override { return droppedFile_; }
     std::vector<std::string> filesInFolder(const std::string& folder) override;
+    bool isFolder(const std::string& path) override;
 
 private:
     struct Borders {

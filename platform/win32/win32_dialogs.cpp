@@ -47,16 +47,29 @@ BOOL showOpenDialog(OPENFILENAMEW& dialog)
     return GetOpenFileNameW(&dialog);
 }
 
+// A program of the GUI subsystem has no standard error of its own: it leads
+// somewhere only when whoever started it redirected it to a file or a pipe.
+bool errorsRedirected()
+{
+    const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+        return false;
+    const DWORD type = GetFileType(handle);
+    return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE;
+}
+
 }  // namespace
 
 // Lines are written with bare line feeds, as they are formatted: the
-// stream is binary.
+// stream is binary. Reasons for files that do not load go to the console
+// too, unless standard error leads somewhere already.
 void Win32Platform::openConsole(const char* title)
 {
     if (!AllocConsole())
         return;
     SetConsoleTitleW(widenUtf8(title).c_str());
     consoleOpen_ = std::freopen("CONOUT$", "wb", stdout) != nullptr;
+    consoleErrors_ = !errorsRedirected() && std::freopen("CONOUT$", "wb", stderr) != nullptr;
 }
 
 // Standard output leaves the console for the null device rather than
@@ -68,6 +81,9 @@ void Win32Platform::closeConsole()
     std::fflush(stdout);
     if (!std::freopen("NUL", "wb", stdout))
         std::fclose(stdout);
+    if (consoleErrors_ && !std::freopen("NUL", "wb", stderr))
+        std::fclose(stderr);
+    consoleErrors_ = false;
     FreeConsole();
     consoleOpen_ = false;
 }
@@ -131,4 +147,10 @@ std::vector<std::string> Win32Platform::filesInFolder(const std::string& folder)
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
+}
+
+bool Win32Platform::isFolder(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(windowsPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }

@@ -83,6 +83,12 @@ void Win32Platform::destroyWindow()
 // A minimised window stays visible to the system but shows nothing.
 bool Win32Platform::windowShown() { return window_ && IsWindowVisible(window_) && !IsIconic(window_); }
 
+void Win32Platform::setWindowTitle(const std::string& title)
+{
+    if (window_)
+        SetWindowTextW(window_, widenUtf8(title).c_str());
+}
+
 // The window's drawing context goes with it; frames after that show nowhere.
 void Win32Platform::forgetWindow()
 {

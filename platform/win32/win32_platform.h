@@ -38,6 +38,7 @@ public:
     void showWindow() override;
     void destroyWindow() override;
     bool windowShown() override;
+    void setWindowTitle(const std::string& title) override;
     void openConsole(const char* title) override;
     void closeConsole() override;
     bool peekMessage(Message& message) override;
@@ -49,6 +50,7 @@ public:
     std::optional<std::string> openFileDialog(const char* title, const std::string& initialName) override;
     std::string droppedFile() override { return droppedFile_; }
     std::vector<std::string> filesInFolder(const std::string& folder) override;
+    bool isFolder(const std::string& path) override;
     std::string displayPath(const std::string& path) override;
 
 private:
@@ -72,6 +74,8 @@ private:
     uint32_t* framePixels_ = nullptr;
     std::optional<MSG> taken_;  // the message last handed to the shell, for dispatch
     int modalDepth_ = 0;        // dialogs and boxes open: input waits
+    // Standard error reopened on the console.
+    bool consoleErrors_ = false;
     bool consoleOpen_ = false;
     std::string droppedFile_;
 };
