@@ -3,9 +3,8 @@
 # is titled after a.jpg, then Right goes to b.jpg and on to a.jpg again,
 # not to the folder's c.jpg; `viewer.exe FOLDER` goes through img1.jpg,
 # img2.jpg and img10.jpg in natural order; each title names the file and
-# its place ("img2.jpg (2/3) — Viewer"); a missing argument is reported
-# (in the viewer's console, or on standard error where that is redirected)
-# and the others still open.
+# its place ("img2.jpg (2/3) — Viewer"); a missing argument is reported in
+# the viewer's console and the others still open.
 # Usage: walk_e2e.sh VIEWER.EXE CONSOLE-TEXT.EXE. Needs $DISPLAY and a
 # booted $WINEPREFIX (scripts/test-windows.sh); exit code 77 without.
 set -euo pipefail
@@ -43,9 +42,7 @@ start_viewer missing.jpg a.jpg b.jpg
 title_becomes "a.jpg (1/2) — Viewer"
 walk "Right:b.jpg (2/2) — Viewer" "Right:a.jpg (1/2) — Viewer" "Left:b.jpg (2/2) — Viewer"
 "$wine" "$console_text" viewer.exe > console.txt 2>/dev/null || fail "the viewer's console cannot be read"
-# Standard error, which Wine hands on redirected, takes the reason instead of the console.
-cat err.txt console.txt | grep -q "missing.jpg: no such file (101)" ||
-  fail "no reason for missing.jpg: $(cat err.txt console.txt)"
+grep -q "missing.jpg: no such file (101)" console.txt || fail "no reason for missing.jpg in the console: $(cat console.txt)"
 key_ends_viewer "$window" Escape
 
 start_viewer numbered
