@@ -71,11 +71,6 @@ std::string describe(BmpProblem problem, const std::vector<uint8_t>& bytes)
     return "";
 }
 
-std::string describe(FileReader::Result result)
-{
-    return result == FileReader::Result::tooLarge ? "the file is too large" : "the file cannot be read";
-}
-
 void convertRows(const std::vector<uint8_t>& bytes, const BmpLayout& layout)
 {
     size_t out = 0;
@@ -115,19 +110,8 @@ std::string explainBmpFailure(const std::string& path)
     std::vector<uint8_t> bytes;
     const FileReader::Result read = fileReader().read(path, bytes);
     if (read != FileReader::Result::ok)
-        return describe(read);
+        return describeReadFailure(read);
     BmpLayout layout;
     const std::string problem = describe(readLayout(bytes, layout), bytes);
     return problem.empty() ? "there is not enough memory for the picture" : problem;
-}
-
-bool isBmpKind(char letter) { return letter == 'b' || letter == 'B'; }
-
-char extensionLetter(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return 0;
-    return dot + 1 < path.size() ? path[dot + 1] : 0;
 }

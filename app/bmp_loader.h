@@ -9,11 +9,6 @@
 // below, pixel data not wholly inside the file).
 int32_t loadBmp(const std::string& path);
 
-// True when the extension (after the name's last dot) starts with b or B:
-// such files go to the BMP loader, everything else to the JPEG decoder.
 // Why loadBmp(path) fails, in words a user understands: the file is read
 // again and checked as the loader checks it.
 std::string explainBmpFailure(const std::string& path);
-
-bool isBmpKind(char fileKindLetter);
-char extensionLetter(const std::string& path);

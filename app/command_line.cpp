@@ -5,13 +5,16 @@
 #include "jpeg/utf16.h"
 
 const char* const usageText =
-    "usage: viewer [FILE]\n"
-    "Shows FILE, a JPEG or a 24-bit BMP file (told apart by its extension), or small.jpg\n"
-    "from the working directory; when that does not load, the open dialog asks for a file.\n"
+    "usage: viewer [FILE|FOLDER]...\n"
+    "Shows FILE, a JPEG or a 24-bit BMP file (told apart by its extension), or the first\n"
+    "picture of FOLDER, or small.jpg from the working directory; when none loads, the open\n"
+    "dialog asks for a file. The window's title names the file and its place in the list\n"
+    "that Right and Left walk: the files given when there are several (a folder stands for\n"
+    "its pictures), the file's folder otherwise, in natural order (img2 before img10).\n"
     "\n"
     "Keys:\n"
     "  F1, 2                       open a file\n"
-    "  Right, Page Down, Space     next JPEG or BMP file of the folder (by name)\n"
+    "  Right, Page Down, Space     next file: of those given, or of the folder\n"
     "  Left, Page Up, Backspace    previous one\n"
     "  Home                        the picture upright, undistorted and centred; so it stays when the\n"
     "                              window changes size, until the picture is moved, turned or zoomed\n"
@@ -52,9 +55,9 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
             continue;
         }
         const bool option = !optionsEnded && argument.size() > 1 && argument[0] == '-';
-        if (option || !line.file.empty() || argument.empty())
+        if (option || argument.empty())
             return {CommandLine::Action::badUsage, {}};
-        line.file = argument;
+        line.files.emplace_back(argument);
     }
     return line;
 }

@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-// What the viewer's arguments ask for: `viewer [FILE]`, `--help` or
-// `--version`. "--" ends the options, so a file may begin with "-".
+// What the viewer's arguments ask for: `viewer [FILE|FOLDER]...`, `--help`
+// or `--version`. "--" ends the options, so a file may begin with "-".
 struct CommandLine {
     enum class Action { run, help, version, badUsage };
     Action action = Action::run;
-    std::string file;  // empty: "small.jpg" from the working directory
+    std::vector<std::string> files;  // in argument order; none: "small.jpg" from the working directory
 };
 
 CommandLine parseCommandLine(int argc, const char* const* argv);

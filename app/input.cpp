@@ -4,31 +4,32 @@
 #include <optional>
 #include <string>
 
-#include "app/bmp_loader.h"
+#include "app/file_kinds.h"
 #include "app/folder_files.h"
 #include "app/interaction.h"
 #include "app/open_file.h"
 #include "app/shell_platform.h"
 #include "app/view_fit.h"
 #include "app/viewer_state.h"
-#include "jpeg/container.h"
-#include "jpeg/driver.h"
+#include "app/window_title.h"
+#include "jpeg/decode_choice.h"
 #include "jpeg/picture.h"
-#include "jpeg/tick_clock.h"
 #include "render/geometry.h"
 
 namespace {
 
 int32_t nextInCycle(int32_t value) { return value + 1 < 0 || value + 1 > 2 ? 0 : value + 1; }
 
-// The counter then shows the image decoded: a JPEG's main picture, as the
-// decoder resolved it, or a BMP's one; a failed load says so in a box.
+// The counter then shows the image decoded: the main picture, as the
+// decoder resolved it, or the one image of a kind that holds one; a failed
+// load says so in a box.
 void reportLoad(int32_t count)
 {
     imageCount = count;
+    showWindowTitle();
     if (imageCount == 0)
         reportFailedLoad();
-    if (imageCount == 0 || isBmpKind(fileKindLetter))
+    if (imageCount == 0 || !fileKindFor(fileKindLetter).holdsSeveralImages)
         subImageIndex = imageCount - 1;
 }
 
@@ -51,8 +52,8 @@ void openFitted(const std::string& path)
         fitView();
 }
 
-// The next (direction 1) or previous (-1) picture file of the current file's
-// folder.
+// The next (direction 1) or previous (-1) file of the list the viewer
+// walks.
 void openNeighbour(int direction)
 {
     if (imagePath.empty())
@@ -67,12 +68,11 @@ void nextEmbeddedImage()
     ++subImageIndex;
     if (subImageIndex < 0 || subImageIndex >= imageCount)
         subImageIndex = 0;
-    if (isBmpKind(fileKindLetter) || imageCount <= 1)
+    if (!fileKindFor(fileKindLetter).holdsSeveralImages || imageCount <= 1)
         return;
-    const uint32_t start = tickClock().tickCount();
-    jpgFile.parseFile(imagePath);
-    if (jpgFile.error == 0 && decodeImageUpright(start) > 0)
+    if (loadImageFile(imagePath, subImageIndex, Orientation::upright) > 0)
         endFittedView();
+    showWindowTitle();
 }
 
 // Escape first leaves fullscreen; otherwise it quits.

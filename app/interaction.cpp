@@ -1,5 +1,7 @@
 #include "app/interaction.h"
 
+#include "app/folder_files.h"
+
 int32_t showHelp = 1;
 int32_t showRgb = 1;
 int32_t filterIndex = 0;
@@ -27,4 +29,5 @@ void resetInteraction()
     openFileBuffer.clear();
     fileKindLetter = 0;
     viewFitted = false;
+    givenFiles.clear();
 }

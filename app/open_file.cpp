@@ -1,22 +1,13 @@
 #include "app/open_file.h"
 
-#include "app/bmp_loader.h"
 #include "app/interaction.h"
 #include "app/shell_platform.h"
 #include "jpeg/container.h"
-#include "jpeg/diagnosis.h"
+#include "jpeg/decode_choice.h"
 #include "jpeg/driver.h"
 #include "jpeg/exif_orientation.h"
 #include "jpeg/picture.h"
-#include "jpeg/tick_clock.h"
 #include "jpeg/upright.h"
-
-namespace {
-
-// T.81, B.2.1: a JPEG stream begins with SOI, 0xFF 0xD8.
-bool startsLikeJpeg(const std::vector<uint8_t>& file) { return file.size() >= 2 && file[0] == 0xFF && file[1] == 0xD8; }
-
-}  // namespace
 
 std::optional<int32_t> openFileCommand()
 {
@@ -36,14 +27,7 @@ int32_t loadChosenFile(const std::string& path)
 
 int32_t loadImageFile(const std::string& path, int32_t image, Orientation orientation)
 {
-    if (isBmpKind(extensionLetter(path)))
-        return loadBmp(path);
-    subImageIndex = image;
-    const uint32_t start = tickClock().tickCount();
-    jpgFile.parseFile(path);
-    if (jpgFile.error != 0)
-        return 0;
-    return orientation == Orientation::upright ? decodeImageUpright(start) : decodeImage(start);
+    return fileKindOf(path).load(path, image, orientation);
 }
 
 // A picture that cannot be turned (no memory for the spare plane) is shown
@@ -56,16 +40,6 @@ int32_t decodeImageUpright(uint32_t start)
     return count;
 }
 
-std::string explainFailedLoad(const std::string& path)
-{
-    if (isBmpKind(extensionLetter(path)))
-        return explainBmpFailure(path);
-    if (jpgFile.error == 0 && jpgFile.count == 0 && !startsLikeJpeg(jpgFile.fileData))
-        return "not a JPEG file: it does not begin with a start-of-image marker";
-    return explainLoadFailure();
-}
+std::string explainFailedLoad(const std::string& path) { return fileKindOf(path).explainFailure(path); }
 
-std::string loadWarning(const std::string& path)
-{
-    return isBmpKind(extensionLetter(path)) ? "" : explainLoadWarning();
-}
+std::string loadWarning(const std::string& path) { return fileKindOf(path).warning(); }

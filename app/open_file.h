@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "app/file_kinds.h"
+
 // The open-file command: asks for a file in the platform's dialog and loads
 // it. Returns the number of images in the loaded file, 0 when it did not
 // load, or nullopt when the user cancelled (then nothing changes).
@@ -14,15 +16,9 @@ std::optional<int32_t> openFileCommand();
 // Returns the image count, 0 on failure.
 int32_t loadChosenFile(const std::string& path);
 
-// How a JPEG's main picture is handed over: as its file stores it, or
-// turned upright as its EXIF Orientation tag asks. Other images of the file
-// are always as stored.
-enum class Orientation { stored, upright };
-
-// Loads path into picture the way the viewer does: a name whose extension
-// begins with b or B through the BMP loader, anything else as JPEG, decoding
-// embedded image `image` (-1 = the main picture). Returns the image count, 0 on
-// failure.
+// Loads path into picture the way the viewer does, as its kind of file
+// loads, decoding embedded image `image` (-1 = the main picture). Returns
+// the image count, 0 on failure.
 int32_t loadImageFile(const std::string& path, int32_t image, Orientation orientation);
 
 // decodeImage(start) of the parsed jpgFile; the main picture then stands

@@ -10,6 +10,7 @@ public:
     void showWindow() override {}
     void destroyWindow() override {}
     bool windowShown() override { return false; }
+    void setWindowTitle(const std::string&) override {}
     void openConsole(const char*) override {}
     void closeConsole() override {}
     bool peekMessage(Message&) override { return false; }
@@ -21,6 +22,7 @@ public:
     std::optional<std::string> openFileDialog(const char*, const std::string&) override { return std::nullopt; }
     std::string droppedFile() override { return {}; }
     std::vector<std::string> filesInFolder(const std::string&) override { return {}; }
+    bool isFolder(const std::string&) override { return false; }
 };
 
 NoShellPlatform noShell;

@@ -87,6 +87,8 @@ public:
     // back as WM_SIZE. A window system without it keeps the window as it is.
     virtual bool fullscreen() { return false; }
     virtual void setFullscreen(bool /*on*/) {}
+    // The title, UTF-8, in the window's frame and the task bar.
+    virtual void setWindowTitle(const std::string& title) = 0;
 
     // The console for timing lines: titles it where there is one.
     virtual void openConsole(const char* title) = 0;
@@ -112,6 +114,8 @@ public:
     // The names of the files in a folder, in no particular order; empty
     // when it cannot be read.
     virtual std::vector<std::string> filesInFolder(const std::string& folder) = 0;
+    // True when path names a folder that exists.
+    virtual bool isFolder(const std::string& path) = 0;
     // A path as the user reads it in a message: the shell keeps forward
     // slashes on every system, which is not how every system spells paths.
     virtual std::string displayPath(const std::string& path) { return path; }

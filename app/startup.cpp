@@ -1,18 +1,20 @@
 #include "app/startup.h"
 
-#include "app/bmp_loader.h"
+#include <cstdio>
+
+#include "app/file_kinds.h"
+#include "app/folder_files.h"
 #include "app/input.h"
 #include "app/interaction.h"
 #include "app/open_file.h"
 #include "app/shell_platform.h"
 #include "app/view_fit.h"
 #include "app/viewer_state.h"
-#include "jpeg/container.h"
+#include "app/window_title.h"
 #include "jpeg/decode_choice.h"
-#include "jpeg/tick_clock.h"
 #include "render/geometry.h"
 
-std::string commandLineFile;
+std::vector<std::string> commandLineFiles;
 
 namespace {
 
@@ -21,9 +23,7 @@ constexpr const char* defaultFile = "small.jpg";
 int32_t loadDefaultFile(const std::string& path)
 {
     imagePath = path;
-    const uint32_t start = tickClock().tickCount();
-    jpgFile.parseFile(imagePath);
-    return jpgFile.error != 0 ? 0 : decodeImageUpright(start);
+    return loadImageFile(imagePath, subImageIndex, Orientation::upright);
 }
 
 // A viewer started from a menu has no small.jpg in its working directory:
@@ -41,20 +41,56 @@ int32_t loadSmallJpg()
     return 0;
 }
 
-// The picture shows in its own proportions, fitted to the window; the
-// counter shows a BMP's one image as image 0, as after F1. A file the user
-// named that does not load gets the box that says why, terminal or not,
-// before the dialog asks for another.
-int32_t loadCommandLineFile()
+// For a file given with others that did not load: the viewer goes on to
+// the next, and says why on standard error, the terminal the file was
+// named in, or on Windows the viewer's console.
+void reportUnloaded(const std::string& path, const std::string& reason)
 {
-    const int32_t count = loadChosenFile(commandLineFile);
-    if (count > 0)
-        fitView();
-    if (count > 0 && isBmpKind(fileKindLetter))
-        subImageIndex = 0;
-    if (count == 0)
-        reportFailedLoad();
-    return count;
+    std::fprintf(stderr, "viewer: %s: %s\n", shellPlatform().displayPath(path).c_str(), reason.c_str());
+}
+
+// The files to try, in order: a folder stands for its pictures. Given
+// several arguments the viewer walks them; given one, its folder.
+std::vector<std::string> filesToTry()
+{
+    std::vector<std::string> files;
+    for (const std::string& argument : commandLineFiles) {
+        if (!shellPlatform().isFolder(argument)) {
+            files.push_back(argument);
+            continue;
+        }
+        const std::vector<std::string> pictures = picturesInFolder(argument);
+        if (pictures.empty())
+            reportUnloaded(argument, "is a folder without pictures");
+        files.insert(files.end(), pictures.begin(), pictures.end());
+    }
+    givenFiles = commandLineFiles.size() > 1 ? files : std::vector<std::string>{};
+    return files;
+}
+
+// The first file that loads, shown in its own proportions, fitted to the
+// window; those before it are reported and left out of the walk. When none
+// loads, the last says why in the load-error box too, terminal or not,
+// before the dialog asks for another. The counter shows a BMP's one image
+// as image 0, as after F1.
+int32_t loadCommandLineFiles()
+{
+    const std::vector<std::string> files = filesToTry();
+    for (size_t n = 0; n < files.size(); ++n) {
+        const int32_t count = loadChosenFile(files[n]);
+        if (count > 0) {
+            fitView();
+            if (!fileKindOf(files[n]).holdsSeveralImages)
+                subImageIndex = 0;
+            return count;
+        }
+        if (n + 1 < files.size())
+            reportUnloaded(files[n], explainFailedLoad(files[n]));
+        else
+            reportFailedLoad();
+        std::erase(givenFiles, files[n]);
+    }
+    return 0;
 }
 
 }  // namespace
@@ -78,8 +114,9 @@ int32_t startupLoad()
 {
     viewerState->showFps = 1;
     controlPoints = startupControlPoints;
-    imageCount = commandLineFile.empty() ? loadSmallJpg() : loadCommandLineFile();
+    imageCount = commandLineFiles.empty() ? loadSmallJpg() : loadCommandLineFiles();
     if (imageCount == 0)
         imageCount = openFileCommand().value_or(0);
+    showWindowTitle();
     return 0;
 }

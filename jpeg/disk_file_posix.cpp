@@ -15,7 +15,11 @@ namespace {
 FileReader::Result readOpenFile(int fd, std::vector<uint8_t>& bytes)
 {
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))
+    if (::fstat(fd, &info) != 0)
+        return FileReader::Result::cannotOpen;
+    if (S_ISDIR(info.st_mode))
+        return FileReader::Result::isFolder;
+    if (!S_ISREG(info.st_mode))
         return FileReader::Result::cannotOpen;
     if (info.st_size > INT32_MAX)
         return FileReader::Result::tooLarge;
@@ -36,13 +40,25 @@ FileReader::Result readOpenFile(int fd, std::vector<uint8_t>& bytes)
     return FileReader::Result::ok;
 }
 
+FileReader::Result whyNotOpened(int error)
+{
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR: return FileReader::Result::noSuchFile;
+    case EACCES:
+    case EPERM: return FileReader::Result::permissionDenied;
+    case EISDIR: return FileReader::Result::isFolder;
+    default: return FileReader::Result::cannotOpen;
+    }
+}
+
 }  // namespace
 
 FileReader::Result readDiskFile(const std::string& path, std::vector<uint8_t>& bytes)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return FileReader::Result::cannotOpen;
+        return whyNotOpened(errno);
     const FileReader::Result result = readOpenFile(fd, bytes);
     ::close(fd);
     return result;

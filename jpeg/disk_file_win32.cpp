@@ -44,6 +44,22 @@ FileReader::Result readOpenFile(HANDLE file, std::vector<uint8_t>& bytes)
     return FileReader::Result::ok;
 }
 
+// CreateFileW refuses a folder as it refuses a file it may not read, so
+// the folder is told apart by its attributes.
+FileReader::Result whyNotOpened(const std::wstring& widePath, DWORD error)
+{
+    const DWORD attributes = GetFileAttributesW(widePath.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return FileReader::Result::isFolder;
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME: return FileReader::Result::noSuchFile;
+    case ERROR_ACCESS_DENIED: return FileReader::Result::permissionDenied;
+    default: return FileReader::Result::cannotOpen;
+    }
+}
+
 }  // namespace
 
 FileReader::Result readDiskFile(const std::string& path, std::vector<uint8_t>& bytes)
@@ -54,7 +70,7 @@ FileReader::Result readDiskFile(const std::string& path, std::vector<uint8_t>& b
     const HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
-        return FileReader::Result::cannotOpen;
+        return whyNotOpened(widePath, GetLastError());
     const FileReader::Result result = readOpenFile(file, bytes);
     CancelIo(file);
     CloseHandle(file);

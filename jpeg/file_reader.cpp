@@ -24,3 +24,17 @@ FileReader* installedReader = &diskReader;
 FileReader& fileReader() { return *installedReader; }
 
 void setFileReader(FileReader* reader) { installedReader = reader ? reader : &diskReader; }
+
+const char* describeReadFailure(FileReader::Result result)
+{
+    switch (result) {
+    case FileReader::Result::noSuchFile: return "no such file";
+    case FileReader::Result::isFolder: return "is a folder";
+    case FileReader::Result::permissionDenied: return "permission denied";
+    case FileReader::Result::tooLarge: return "the file is too large";
+    case FileReader::Result::ok:
+    case FileReader::Result::cannotOpen:
+    case FileReader::Result::shortRead: break;
+    }
+    return "the file cannot be opened or read";
+}

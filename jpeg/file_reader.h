@@ -8,7 +8,8 @@
 // the disk; tests install an in-memory double.
 class FileReader {
 public:
-    enum class Result { ok, cannotOpen, tooLarge, shortRead };
+    // cannotOpen: a failure to open that the last three do not name.
+    enum class Result { ok, cannotOpen, tooLarge, shortRead, noSuchFile, isFolder, permissionDenied };
 
     virtual ~FileReader() = default;
     // Fills bytes with the whole file. Files longer than INT32_MAX bytes are
@@ -17,5 +18,7 @@ public:
 };
 
 FileReader& fileReader();
+// Why a read did not give the file, in words a user understands.
+const char* describeReadFailure(FileReader::Result result);
 // Installs a reader for the whole program; nullptr restores the disk reader.
 void setFileReader(FileReader* reader);

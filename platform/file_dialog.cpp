@@ -9,7 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/folder_files.h"
+#include "app/file_kinds.h"
 
 extern char** environ;
 
@@ -147,7 +147,7 @@ std::optional<std::vector<std::string>> messageCommand(const std::string& helper
 std::string pictureFilterPatterns()
 {
     std::string patterns;
-    for (const std::string_view extension : pictureExtensions) {
+    for (const std::string_view extension : pictureExtensions()) {
         patterns += patterns.empty() ? "*." : " *.";
         for (const char c : extension)
             patterns += std::string("[") + c + static_cast<char>(std::toupper(static_cast<unsigned char>(c))) + "]";

@@ -1,4 +1,4 @@
-// The viewer program: `viewer [FILE]`, the SDL platform installed under
+// The viewer program: `viewer [FILE|FOLDER]...`, the SDL platform installed under
 // the shell, which does the rest.
 #include <csignal>
 #include <cstdio>
@@ -14,9 +14,9 @@ namespace {
 
 // Without a display the viewer says so and fails at once, wherever it was
 // started from.
-int runWindow(const std::string& file)
+int runWindow(const std::vector<std::string>& files)
 {
-    commandLineFile = file;
+    commandLineFiles = files;
     SdlPlatform platform;
     if (const std::optional<std::string> failure = platform.openDisplay()) {
         std::fprintf(stderr, "viewer: cannot open display: %s\n", failure->c_str());
@@ -39,5 +39,5 @@ int main(int argc, char** argv)
     case CommandLine::Action::badUsage: std::fputs(usageText, stderr); return 2;
     case CommandLine::Action::run: break;
     }
-    return runWindow(line.file);
+    return runWindow(line.files);
 }

@@ -1,6 +1,6 @@
 // The platform's modal parts, the console and the folders: message boxes,
-// the open dialog, the terminal title, the listing of a folder and the
-// program's own.
+// the open dialog, the terminal and window titles, the listing of a folder
+// and the program's own.
 #include "platform/sdl_platform.h"
 
 #include <SDL2/SDL.h>
@@ -122,6 +122,25 @@ std::vector<std::string> SdlPlatform::filesInFolder(const std::string& folder)
             names.push_back(entry->path().filename().string());
     }
     return names;
+}
+
+// SDL names an X11 window through the locale's multibyte conversion, which
+// in the C locale leaves the name that window managers show as it was for
+// a title beyond ASCII (the em dash of every title).
+void SdlPlatform::setWindowTitle(const std::string& title)
+{
+    if (!window_)
+        return;
+    SDL_SetWindowTitle(window_, title.c_str());
+    SDL_SysWMinfo info;
+    if (readX11Handles(window_, info))
+        setUtf8WindowName(info.info.x11.display, info.info.x11.window, title);
+}
+
+bool SdlPlatform::isFolder(const std::string& path)
+{
+    std::error_code unreadable;
+    return std::filesystem::is_directory(path, unreadable);
 }
 
 // What a modal dialog lets through while it waits: the window follows

@@ -44,6 +44,7 @@ public:
     bool windowShown() override;
     bool fullscreen() override;
     void setFullscreen(bool on) override;
+    void setWindowTitle(const std::string& title) override;
     void openConsole(const char* title) override;
     void closeConsole() override;
     bool peekMessage(Message& message) override;
@@ -56,6 +57,7 @@ public:
     std::string droppedFile() override { return droppedFile_; }
     std::vector<std::string> filesInFolder(const std::string& folder) override;
     std::string programFolder() override;
+    bool isFolder(const std::string& path) override;
 
 private:
     struct Borders {

@@ -47,3 +47,13 @@ bool makeTransientFor(Display* display, Window parent, pid_t pid)
         XFlush(display);
     return found;
 }
+
+void setUtf8WindowName(Display* display, Window window, const std::string& name)
+{
+    const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(name.data());
+    for (const char* property : {"_NET_WM_NAME", "WM_NAME"})
+        XChangeProperty(display, window, XInternAtom(display, property, False), utf8, 8, PropModeReplace, bytes,
+                        static_cast<int>(name.size()));
+    XFlush(display);
+}

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/bmp_loader.h"
 #include "app/command_line.h"
+#include "app/file_kinds.h"
 #include "app/interaction.h"
 #include "app/open_file.h"
 #include "jpeg/colour.h"
@@ -188,7 +188,7 @@ int main(int argc, char** argv)
     idctIndex = options->family;
     decodeThreads = options->threads;
     const int32_t count = options->repeat > 0 ? loadRepeatedly(*options) : loadOnce(*options);
-    if (options->info && jpgFile.error == 0 && !isBmpKind(extensionLetter(options->file))) {
+    if (options->info && jpgFile.error == 0 && fileKindOf(options->file).holdsSeveralImages) {
         std::printf("\n");
         printInfo();
     }

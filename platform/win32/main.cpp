@@ -1,4 +1,4 @@
-// The viewer program on Windows: `viewer [FILE]` read as on every system,
+// The viewer program on Windows: `viewer [FILE|FOLDER]...` read as on every system,
 // the Win32 platform installed under the shell, which does the rest.
 #include <string>
 #include <string_view>
@@ -30,13 +30,15 @@ void tell(DWORD standardHandle, std::string_view text, UINT icon)
         MessageBoxW(nullptr, widenUtf8(text).c_str(), L"Viewer", MB_OK | icon);
 }
 
-// The file is kept absolute, as the dialog's choices are, so that the
+// The files are kept absolute, as the dialog's choices are, so that the
 // folder keys and the dialog's initial name never depend on the working
 // directory. The shell splits folders off at forward slashes, whichever
 // slash the user typed.
-int runWindow(HINSTANCE instance, const std::string& file)
+int runWindow(HINSTANCE instance, const std::vector<std::string>& files)
 {
-    commandLineFile = shellPath(absolutePath(windowsPath(file)));
+    commandLineFiles.clear();
+    for (const std::string& file : files)
+        commandLineFiles.push_back(shellPath(absolutePath(windowsPath(file))));
     viewerState->instance = instance;
     viewerState->window = nullptr;
     Win32Platform platform(instance);
@@ -59,5 +61,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int)
     case CommandLine::Action::badUsage: tell(STD_ERROR_HANDLE, usageText, MB_ICONWARNING); return 2;
     case CommandLine::Action::run: break;
     }
-    return runWindow(instance, line.file);
+    return runWindow(instance, line.files);
 }

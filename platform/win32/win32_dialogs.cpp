@@ -172,3 +172,9 @@ std::vector<std::string> Win32Platform::filesInFolder(const std::string& folder)
     FindClose(search);
     return names;
 }
+
+bool Win32Platform::isFolder(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(windowsPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "app/folder_files.h"
+#include "app/file_kinds.h"
 #include "jpeg/utf16.h"
 
 namespace {
@@ -68,7 +68,7 @@ std::wstring dialogFilter()
 {
     using namespace std::literals;
     std::wstring filter(L"Image\0*.jpg;*.jpeg;*.bmp"sv);
-    for (const std::string_view extension : pictureExtensions) {
+    for (const std::string_view extension : pictureExtensions()) {
         if (extension != "jpg" && extension != "jpeg" && extension != "bmp")
             filter += L";*." + widenUtf8(extension);
     }

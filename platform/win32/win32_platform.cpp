@@ -113,6 +113,12 @@ void Win32Platform::setFullscreen(bool on)
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_FRAMECHANGED);
 }
 
+void Win32Platform::setWindowTitle(const std::string& title)
+{
+    if (window_)
+        SetWindowTextW(window_, widenUtf8(title).c_str());
+}
+
 // The window's drawing context goes with it; frames after that show nowhere.
 void Win32Platform::forgetWindow()
 {

@@ -40,6 +40,7 @@ public:
     bool windowShown() override;
     bool fullscreen() override { return savedPlacement_.has_value(); }
     void setFullscreen(bool on) override;
+    void setWindowTitle(const std::string& title) override;
     void openConsole(const char* title) override;
     void closeConsole() override;
     bool peekMessage(Message& message) override;
@@ -51,6 +52,7 @@ public:
     std::optional<std::string> openFileDialog(const char* title, const std::string& initialName) override;
     std::string droppedFile() override { return droppedFile_; }
     std::vector<std::string> filesInFolder(const std::string& folder) override;
+    bool isFolder(const std::string& path) override;
     std::string displayPath(const std::string& path) override;
     std::string programFolder() override;
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/bmp_loader.h"
+#include "app/file_kinds.h"
 #include "jpeg/picture.h"
 #include "support/bmp_builder.h"
 #include "support/memory_files.h"
@@ -74,7 +75,7 @@ TEST_F(BmpLoaderTest, RejectsWhatItCannotReadWithoutTouchingThePicture)
     EXPECT_EQ(loadBmp("missing.bmp"), 0);
 }
 
-TEST(FileKind, ExtensionLetterDecidesTheLoader)
+TEST(FileKind, ExtensionLetterDecidesTheKind)
 {
     struct {
         const char* path;
@@ -85,7 +86,7 @@ TEST(FileKind, ExtensionLetterDecidesTheLoader)
                        {"trailing.", 0, false},   {"a.tar.bz2", 'b', true}};
     for (const auto& c : cases) {
         EXPECT_EQ(extensionLetter(c.path), c.letter) << c.path;
-        EXPECT_EQ(isBmpKind(extensionLetter(c.path)), c.bmp) << c.path;
+        EXPECT_EQ(std::string(fileKindOf(c.path).name), c.bmp ? "BMP" : "JPEG") << c.path;
     }
 }
 

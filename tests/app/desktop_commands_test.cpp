@@ -1,6 +1,7 @@
 #include "shell_fixture.h"
 
 #include "app/command_line.h"
+#include "app/folder_files.h"
 #include "app/frame.h"
 #include "app/open_file.h"
 #include "app/startup.h"
@@ -102,7 +103,7 @@ TEST_F(DesktopTest, LoadErrorBoxesSayWhyInPlainWords)
         {"deep.bmp", "32-bit BMP files are not supported, only 24-bit uncompressed ones"},
         {"packed.bmp", "compressed BMP files are not supported, only 24-bit uncompressed ones"},
         {"text.bmp", "not a BMP file: it does not begin with \"BM\""},
-        {"gone.bmp", "the file cannot be read"},
+        {"gone.bmp", "no such file"},
     };
     for (const auto& c : cases) {
         shell.boxes.clear();
@@ -169,31 +170,31 @@ TEST_F(DesktopTest, TheMainPictureStandsUprightItsThumbnailsAsStored)
     EXPECT_EQ(picture.width[0], 16);
 }
 
-TEST_F(DesktopTest, TheCommandLineNamesOneFileOrAsksForHelpOrTheVersion)
+TEST_F(DesktopTest, TheCommandLineNamesFilesInOrderOrAsksForHelpOrTheVersion)
 {
     using Action = CommandLine::Action;
+    using Files = std::vector<std::string>;
     const struct {
         std::vector<const char*> arguments;
         Action action;
-        const char* file;
+        Files files;
     } cases[] = {
-        {{}, Action::run, ""},
-        {{"photo.jpg"}, Action::run, "photo.jpg"},
-        {{"--", "-odd.jpg"}, Action::run, "-odd.jpg"},
-        {{"-"}, Action::run, "-"},
-        {{"--help"}, Action::help, ""},
-        {{"a.jpg", "--version"}, Action::version, ""},
-        {{"--", "--help"}, Action::run, "--help"},
-        {{"a.jpg", "b.jpg"}, Action::badUsage, ""},
-        {{"-x"}, Action::badUsage, ""},
-        {{""}, Action::badUsage, ""},
+        {{}, Action::run, {}},
+        {{"photo.jpg"}, Action::run, {"photo.jpg"}},
+        {{"b.jpg", "a.jpg", "dir"}, Action::run, {"b.jpg", "a.jpg", "dir"}},
+        {{"--", "-odd.jpg", "--help"}, Action::run, {"-odd.jpg", "--help"}},
+        {{"-"}, Action::run, {"-"}},
+        {{"--help"}, Action::help, {}},
+        {{"a.jpg", "--version"}, Action::version, {}},
+        {{"a.jpg", "-x"}, Action::badUsage, {}},
+        {{"a.jpg", ""}, Action::badUsage, {}},
     };
     for (const auto& c : cases) {
         std::vector<const char*> argv{"viewer"};
         argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
         const CommandLine line = parseCommandLine(static_cast<int>(argv.size()), argv.data());
         EXPECT_EQ(line.action, c.action) << argv.size();
-        EXPECT_EQ(line.file, c.file);
+        EXPECT_EQ(line.files, c.files) << argv.size();
     }
     for (const char* key : {"Right, Page Down, Space", "Left, Page Up, Backspace", "Home", "F1"})
         EXPECT_NE(std::string(usageText).find(key), std::string::npos) << key;
@@ -206,7 +207,7 @@ protected:
 
     void TearDown() override
     {
-        commandLineFile.clear();
+        commandLineFiles.clear();
         DesktopTest::TearDown();
     }
 };
@@ -215,7 +216,7 @@ TEST_F(StartupTest, AFileOnTheCommandLineOpensInsteadOfSmallJpg)
 {
     files.add("small.jpg", jpegWithImages(2));
     files.add("dir/p.bmp", makeBmp({3, 2}));
-    commandLineFile = "dir/p.bmp";
+    commandLineFiles = {"dir/p.bmp"};
     startupLoad();
     EXPECT_EQ(imageCount, 1);
     EXPECT_EQ(subImageIndex, 0);
@@ -229,7 +230,7 @@ TEST_F(StartupTest, ACommandLineFileThatDoesNotLoadSaysWhyInABoxThenOpensTheDial
 {
     files.add("small.jpg", jpegWithImages(0));
     files.add("dir/notes.jpg", {'n', 'o', 't', 'e', 's'});
-    commandLineFile = "dir/notes.jpg";
+    commandLineFiles = {"dir/notes.jpg"};
     shell.showsBackslashes = true;
     testing::internal::CaptureStderr();
     startupLoad();

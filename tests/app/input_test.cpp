@@ -118,8 +118,7 @@ TEST_F(InputTest, FailedOpenShowsLoadErrorAndResetsCounter)
     send(keyDown(VK_F1));
     EXPECT_EQ(imageCount, 0);
     EXPECT_EQ(subImageIndex, -1);
-    EXPECT_EQ(shell.boxes, std::vector<std::string>{
-                               "Load error\n\nmissing.jpg: the file cannot be opened or read (101)|Load error."});
+    EXPECT_EQ(shell.boxes, std::vector<std::string>{"Load error\n\nmissing.jpg: no such file (101)|Load error."});
     send(keyDown('S'));
     EXPECT_EQ(subImageIndex, 0);
 }
@@ -129,8 +128,8 @@ TEST_F(InputTest, LoadErrorNamesTheFileAsThePlatformSpellsPathsButKeepsItsOwnSla
     shell.showsBackslashes = true;
     shell.dialogAnswers.push_back("Z:/photos/missing.jpg");
     send(keyDown(VK_F1));
-    EXPECT_EQ(shell.boxes, std::vector<std::string>{"Load error\n\nZ:\\photos\\missing.jpg: the file cannot be "
-                                                    "opened or read (101)|Load error."});
+    EXPECT_EQ(shell.boxes, std::vector<std::string>{"Load error\n\nZ:\\photos\\missing.jpg: no such file "
+                                                    "(101)|Load error."});
     EXPECT_EQ(imagePath, "Z:/photos/missing.jpg");
 }
 

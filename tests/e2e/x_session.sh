@@ -65,7 +65,8 @@ start_window_manager() {
 viewable() { xwininfo -id "$window" 2>/dev/null | grep -q 'IsViewable'; }
 
 # Starts the viewer in the working directory with the given arguments and
-# waits for its window to show.
+# waits for its window to show. Its title is "Viewer" until a file loads,
+# then names the file: "a.jpg (1/2) — Viewer".
 start_viewer() {
   "$viewer" "$@" > "$work/out.txt" 2> "$work/err.txt" &
   viewer_pid=$!
@@ -74,7 +75,7 @@ start_viewer() {
   while [ -z "$window" ] && [ $SECONDS -lt $deadline ]; do
     kill -0 "$viewer_pid" 2>/dev/null || fail "the viewer ended before showing its window"
     sleep 0.1
-    window=$(xdotool search --name '^Viewer$' 2>/dev/null | head -n 1) || true
+    window=$(xdotool search --name '(^| — )Viewer( — |$)' 2>/dev/null | head -n 1) || true
   done
   [ -n "$window" ] || fail "no window titled Viewer"
   while ! viewable && [ $SECONDS -lt $deadline ]; do sleep 0.1; done

@@ -129,7 +129,7 @@ TEST(ParseFile, UnreadableFilesFailWith101)
 {
     MemoryFiles files;
     files.add("short.jpg", join({soi(), sosColour(), eoi()}));
-    files.failWithShortRead("short.jpg");
+    files.failWith("short.jpg", FileReader::Result::shortRead);
     for (const char* path : {"missing.jpg", "short.jpg"}) {
         jpgFile.parseFile(path);
         EXPECT_EQ(jpgFile.error, 101) << path;

@@ -25,6 +25,7 @@ public:
     bool windowShown() override { return shown; }
     bool fullscreen() override { return isFullscreen; }
     void setFullscreen(bool on) override;
+    void setWindowTitle(const std::string& title) override { titles.push_back(title); }
     void openConsole(const char* title) override { events.push_back(std::string("console ") + title); }
     void closeConsole() override { events.push_back("close console"); }
     bool peekMessage(Message& message) override;
@@ -36,6 +37,8 @@ public:
     std::optional<std::string> openFileDialog(const char* title, const std::string& initialName) override;
     std::string droppedFile() override { return dropped; }
     std::vector<std::string> filesInFolder(const std::string& folder) override;
+    // A folder with or without its trailing slash.
+    bool isFolder(const std::string& path) override { return folders.count(path) || folders.count(path + "/"); }
     std::string displayPath(const std::string& path) override;
     std::string programFolder() override { return programFolderPath; }
 
@@ -51,7 +54,8 @@ public:
     std::deque<Message> queue;
     std::deque<std::optional<std::string>> dialogAnswers;  // empty: cancel
     std::vector<std::string> dialogInitialNames;
-    std::vector<std::string> boxes;  // "text|caption"
+    std::vector<std::string> boxes;   // "text|caption"
+    std::vector<std::string> titles;  // every title the window was given
     std::vector<std::string> events;
     int quitPosts = 0;
     WindowProcedure procedure = nullptr;

@@ -17,14 +17,14 @@ public:
     MemoryFiles& operator=(const MemoryFiles&) = delete;
 
     void add(const std::string& path, std::vector<uint8_t> bytes) { files_[path] = std::move(bytes); }
-    // The next read of path reports fewer bytes than the file's length.
-    void failWithShortRead(const std::string& path) { shortReads_[path] = true; }
+    // Reads of path fail with result (a short read, a folder, a file that may not be read).
+    void failWith(const std::string& path, Result result) { failures_[path] = result; }
 
     Result read(const std::string& path, std::vector<uint8_t>& bytes) override;
 
 private:
     std::map<std::string, std::vector<uint8_t>> files_;
-    std::map<std::string, bool> shortReads_;
+    std::map<std::string, Result> failures_;
 };
 
 // A clock the test sets, installed while the object lives.

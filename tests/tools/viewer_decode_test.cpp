@@ -64,7 +64,7 @@ TEST_F(ViewerDecodeTool, FailuresExplainThemselves)
     sof3[sof3.find("\xFF\xC0") + 1] = '\xC3';
     writeFile(lossless, sof3);
     const FailureCase cases[] = {
-        {"Missing", path("missing.jpg"), 1, "the file cannot be opened or read (101)"},
+        {"Missing", path("missing.jpg"), 1, "no such file (101)"},
         {"Lossless", lossless, 1, "lossless JPEG (SOF3) is not supported"},
         {"NoScanData", noScanData, 1, "unexpected end of file before the end-of-image marker (601)"},
         {"NoSuchImage", "--image 3 " + path("photo.jpg"), 1, "there is no image 3; the file holds 1"},

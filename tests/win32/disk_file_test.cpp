@@ -67,13 +67,15 @@ TEST_F(NonAsciiFolder, DiskReaderTakesForwardSlashesAsTheShellPassesThem)
     EXPECT_EQ(read, (std::vector<uint8_t>{1, 2, 3}));
 }
 
-TEST_F(NonAsciiFolder, MissingFileAndFolderCannotBeOpenedAndLeaveNoBytes)
+TEST_F(NonAsciiFolder, MissingFileAndFolderCannotBeOpenedSayWhyAndLeaveNoBytes)
 {
     std::vector<uint8_t> read{9};
     EXPECT_EQ(fileReader().read(narrowUtf16((folder_ / L"\u00F8.jpg").wstring()), read),
-              FileReader::Result::cannotOpen);
+              FileReader::Result::noSuchFile);
     EXPECT_TRUE(read.empty());
-    EXPECT_EQ(fileReader().read(narrowUtf16(folder_.wstring()), read), FileReader::Result::cannotOpen);
+    EXPECT_EQ(fileReader().read(narrowUtf16((folder_ / L"gone" / L"a.jpg").wstring()), read),
+              FileReader::Result::noSuchFile);
+    EXPECT_EQ(fileReader().read(narrowUtf16(folder_.wstring()), read), FileReader::Result::isFolder);
     EXPECT_EQ(fileReader().read("", read), FileReader::Result::cannotOpen);
 }
 

@@ -21,11 +21,14 @@ fail() {
 
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/screen_checks.sh"
 
-# The console is titled Viewer too; the main window is the one of viewer.exe.
+# The console is titled Viewer too; the main window is the one of viewer.exe,
+# titled Viewer until a file loads and then after the file: "a.jpg (1/2) — Viewer".
 main_window() {
   local w
   for w in $(xdotool search --classname '^viewer\.exe$' 2>/dev/null); do
-    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Viewer ] && echo "$w" && return
+    case "$(xdotool getwindowname "$w" 2>/dev/null)" in
+      Viewer | *" — Viewer" | *" — Viewer — "*) echo "$w" && return ;;
+    esac
   done
   true
 }
