@@ -27,7 +27,7 @@ protected:
     }
     void TearDown() override
     {
-        commandLineFile.clear();
+        commandLineFiles.clear();
         setFramePlatform(nullptr);
         ShellTest::TearDown();
     }
@@ -61,7 +61,7 @@ protected:
 
 TEST_F(FittedViewTest, CommandLineFolderKeysAndDropsShowEachPictureInItsOwnProportions)
 {
-    commandLineFile = "pics/portrait.bmp";
+    commandLineFiles = {"pics/portrait.bmp"};
     startupLoad();
     expectFitted(2.0 / 3.0);
     const struct {
