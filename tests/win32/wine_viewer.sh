@@ -67,8 +67,10 @@ owned_by_viewer() {
 }
 
 # Starts the viewer with arguments "$@" and sets $viewer_pid and $window.
+# Its standard handles lead nowhere, as when a desktop starts it, so that
+# what it writes to standard error goes to its console.
 start_viewer() {
-  "$wine" "$viewer" "$@" > out.txt 2> err.txt &
+  "$wine" "$viewer" "$@" > /dev/null 2>&1 &
   viewer_pid=$!
   window=""
   local deadline=$((SECONDS + 60))
