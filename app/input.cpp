@@ -152,11 +152,17 @@ void handleWheel(int32_t delta, int32_t screenX, int32_t screenY)
 // The box keeps its first line, "Load error", and says why below it; the
 // same words go to standard error for whoever started the viewer from a
 // terminal.
+void printLoadFailure(const std::string& path, const std::string& reason)
+{
+    std::fprintf(stderr, "viewer: %s: %s\n", shellPlatform().displayPath(path).c_str(), reason.c_str());
+}
+
 void reportFailedLoad()
 {
-    const std::string reason = shellPlatform().displayPath(imagePath) + ": " + explainFailedLoad(imagePath);
-    std::fprintf(stderr, "viewer: %s\n", reason.c_str());
-    shellPlatform().messageBox(("Load error\n\n" + reason).c_str(), "Load error.");
+    const std::string reason = explainFailedLoad(imagePath);
+    printLoadFailure(imagePath, reason);
+    shellPlatform().messageBox(("Load error\n\n" + shellPlatform().displayPath(imagePath) + ": " + reason).c_str(),
+                               "Load error.");
 }
 
 int32_t handleInput(uint32_t message, uint64_t wParam, int64_t lParam)

@@ -1,7 +1,5 @@
 #include "app/startup.h"
 
-#include <cstdio>
-
 #include "app/file_kinds.h"
 #include "app/folder_files.h"
 #include "app/input.h"
@@ -41,14 +39,6 @@ int32_t loadSmallJpg()
     return 0;
 }
 
-// For a file given with others that did not load: the viewer goes on to
-// the next, and says why on standard error, the terminal the file was
-// named in, or on Windows the viewer's console.
-void reportUnloaded(const std::string& path, const std::string& reason)
-{
-    std::fprintf(stderr, "viewer: %s: %s\n", shellPlatform().displayPath(path).c_str(), reason.c_str());
-}
-
 // The files to try, in order: a folder stands for its pictures. Given
 // several arguments the viewer walks them; given one, its folder.
 std::vector<std::string> filesToTry()
@@ -61,7 +51,7 @@ std::vector<std::string> filesToTry()
         }
         const std::vector<std::string> pictures = picturesInFolder(argument);
         if (pictures.empty())
-            reportUnloaded(argument, "is a folder without pictures");
+            printLoadFailure(argument, "is a folder without pictures");
         files.insert(files.end(), pictures.begin(), pictures.end());
     }
     givenFiles = commandLineFiles.size() > 1 ? files : std::vector<std::string>{};
@@ -69,7 +59,9 @@ std::vector<std::string> filesToTry()
 }
 
 // The first file that loads, shown in its own proportions, fitted to the
-// window; those before it are reported and left out of the walk. When none
+// window; those before it are reported on standard error (the terminal the
+// files were named in, or on Windows the viewer's console) and left out of
+// the walk. When none
 // loads, the last says why in the load-error box too, terminal or not,
 // before the dialog asks for another. The counter shows a BMP's one image
 // as image 0, as after F1.
@@ -85,7 +77,7 @@ int32_t loadCommandLineFiles()
             return count;
         }
         if (n + 1 < files.size())
-            reportUnloaded(files[n], explainFailedLoad(files[n]));
+            printLoadFailure(files[n], explainFailedLoad(files[n]));
         else
             reportFailedLoad();
         std::erase(givenFiles, files[n]);
