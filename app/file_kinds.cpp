@@ -6,6 +6,7 @@
 #include "app/open_file.h"
 #include "jpeg/container.h"
 #include "jpeg/decode_choice.h"
+#include "jpeg/decode_stages.h"
 #include "jpeg/diagnosis.h"
 #include "jpeg/driver.h"
 #include "jpeg/file_reader.h"
@@ -21,6 +22,7 @@ int32_t loadJpeg(const std::string& path, int32_t image, Orientation orientation
 {
     subImageIndex = image;
     const uint32_t start = tickClock().tickCount();
+    startStageClock();
     jpgFile.parseFile(path);
     if (jpgFile.error != 0)
         return 0;

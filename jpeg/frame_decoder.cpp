@@ -9,6 +9,7 @@
 #include "jpeg/block_store.h"
 #include "jpeg/colour.h"
 #include "jpeg/container.h"
+#include "jpeg/decode_stages.h"
 #include "jpeg/decode_workspace.h"
 #include "jpeg/driver.h"
 #include "jpeg/entropy.h"
@@ -140,7 +141,9 @@ private:
         if (blockVisits_ > maxBlockVisitsPerBlock * layout_.coefficientCount() / 64)
             return ScanOutcome::dataEnded;
         try {
+            lapStage(DecodeStage::entropy);
             jpgFile.extractScan(scanStart, record_.streamEnd, tjpg::ScanEnd::nextMarker);
+            lapStage(DecodeStage::parse);
         } catch (const JpegError&) {
             // No data at all: a first scan fails as any other would; a
             // later one means the file ends here.
@@ -208,7 +211,10 @@ private:
         const int32_t half = rows / 2;
         std::thread worker;
         try {
-            worker = std::thread([this, model, half, rows] { finishRows(model, half, rows); });
+            worker = std::thread([this, model, half, rows] {
+                const StageWorker timing;
+                finishRows(model, half, rows);
+            });
         } catch (const std::system_error&) {
             finishRows(model, 0, rows);
             return;
@@ -220,11 +226,14 @@ private:
     void finishRows(ColourModel model, int32_t from, int32_t to) const
     {
         const int32_t rowsPerMcu = 8 * layout_.vMax;
+        lapStage(DecodeStage::entropy);
         for (int32_t mr = from; mr < to; ++mr) {
             for (int32_t n = 0; n < layout_.count; ++n)
                 finishComponentRow(n, mr);
+            lapStage(DecodeStage::transform);
             const int32_t first = mr * rowsPerMcu;
             convertPictureRowsFrom(model, fourth_, first, std::min(rowsPerMcu, picture.height[0] - first));
+            lapStage(DecodeStage::colour);
         }
     }
 

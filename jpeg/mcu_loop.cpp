@@ -5,6 +5,7 @@
 #include <system_error>
 #include <thread>
 
+#include "jpeg/decode_stages.h"
 #include "jpeg/decode_workspace.h"
 #include "jpeg/entropy.h"
 #include "jpeg/mcu_rows.h"
@@ -100,7 +101,10 @@ public:
     {
         std::thread worker;
         try {
-            worker = std::thread([this] { finishAsWorker(); });
+            worker = std::thread([this] {
+                const StageWorker timing;
+                finishAsWorker();
+            });
         } catch (const std::system_error&) {
             return decodeOnOneThread(rows_, workspace_);
         }

@@ -6,6 +6,7 @@
 #include "idct/tidct.h"
 #include "jpeg/block_store.h"
 #include "jpeg/colour.h"
+#include "jpeg/decode_stages.h"
 #include "jpeg/entropy.h"
 #include "jpeg/picture.h"
 
@@ -72,9 +73,13 @@ void McuRows::addDcOffset(int32_t* first, int64_t from, int64_t to, const DcOffs
     }
 }
 
+// Whatever a thread did since its last lap, it did to have these blocks
+// decoded.
 void McuRows::finishBlocks(int32_t mr, int32_t* first, int64_t from, int64_t to, const DcOffset& dc) const
 {
+    lapStage(DecodeStage::entropy);
     finishBlocksInto(mr, first, from, to, dc, nullptr);
+    lapStage(DecodeStage::transform);
 }
 
 // Into the picture's planes, or with chroma into chroma's rows.
@@ -122,8 +127,11 @@ void McuRows::finishRow(int32_t mr, int32_t* blocks, const DcOffset& dc) const
     if (!chroma || chroma->plane[0].width != 8 * layout_.cols * layout_.h[1] ||
         chroma->plane[0].height != 8 * layout_.v[1])
         chroma = std::make_unique<ChromaRows>(layout_);
+    lapStage(DecodeStage::entropy);
     finishBlocksInto(mr, blocks, 0, blocksPerRow_, dc, chroma.get());
+    lapStage(DecodeStage::transform);
     convertRowFrom(mr, *chroma);
+    lapStage(DecodeStage::colour);
 }
 
 void McuRows::convertRowFrom(int32_t mr, const ChromaRows& chroma) const
@@ -146,4 +154,5 @@ void McuRows::convertRow(int32_t mr) const
     const int32_t rowsPerMcu = 8 * layout_.v[0];
     const int32_t first = mr * rowsPerMcu;
     convertPictureRowsFrom(layout_.colour, nullptr, first, std::min(rowsPerMcu, picture.height[0] - first));
+    lapStage(DecodeStage::colour);
 }

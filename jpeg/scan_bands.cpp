@@ -8,6 +8,7 @@
 
 #include "jpeg/band_decoder.h"
 #include "jpeg/container.h"
+#include "jpeg/decode_stages.h"
 
 int32_t scanBandCount = 0;
 
@@ -71,7 +72,10 @@ bool BandDecoder::run()
 {
     std::thread follower;
     try {
-        follower = std::thread([this] { follow(); });
+        follower = std::thread([this] {
+            const StageWorker timing;
+            follow();
+        });
         followerRunning_ = true;
     } catch (const std::system_error&) {
     }
