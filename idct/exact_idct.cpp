@@ -79,4 +79,4 @@ void ExactIdct::transformAs(int32_t* block, BlockShape)
         block[p] = roundToSample(samples[p]);
 }
 
-int32_t ExactIdct::flatSample(int32_t dc) const { return roundToSample(dc / 8.0); }
+int32_t ExactIdct::flatSample(int32_t dc) const { return roundToSample(dc * table_[0] / 8); }
