@@ -11,6 +11,7 @@
 #include "jpeg/transform_comparison.h"
 #include "support/memory_files.h"
 #include "support/reference_codec.h"
+#include "support/scan_damage.h"
 
 // The families against the exact transform on photograph-like pictures.
 
@@ -138,6 +139,16 @@ TEST(ComparisonPhoto, AFileCutShortStillComparesEverySample)
     ASSERT_TRUE(error);
     EXPECT_EQ(error->samples, 160 * 120 + 2 * 80 * 60);
     expectDifferenceShows(difference, *error, "aan");
+}
+
+// Scan data that no code matches fails the frame decode, and the comparison
+// with it.
+TEST(ComparisonPhoto, ADamagedScanComparesNothing)
+{
+    parse(damagedAt(encodeJpeg(makePhotoLike(160, 120, 41), {}), 0.5));
+    pctr difference;
+    EXPECT_FALSE(compareWithExact(jpgFile.mainImage, 0, &difference));
+    EXPECT_EQ(difference.plane[0], nullptr);
 }
 
 }  // namespace
