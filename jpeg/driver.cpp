@@ -31,23 +31,6 @@ bool usableRatio(int32_t luma, int32_t chroma)
     return ratio == 1 || ratio == 2 || ratio == 4;
 }
 
-// A quantisation table as every transform takes it: natural order, and 1
-// for the DC term, which arrives dequantised.
-std::array<int32_t, 64> transformTable(const int32_t* quant)
-{
-    std::array<int32_t, 64> table = inNaturalOrder(quant);
-    table[0] = 1;
-    return table;
-}
-
-template <class Transform>
-std::unique_ptr<Transform> builtFor(const std::array<int32_t, 64>& table)
-{
-    auto idct = std::make_unique<Transform>();
-    idct->setTable(table.data());
-    return idct;
-}
-
 int32_t resolveImageIndex()
 {
     if (jpgFile.count == 0 || subImageIndex < -1 || subImageIndex >= jpgFile.count)
@@ -140,6 +123,23 @@ bool rowDecodable(const tjpgel& image)
 }
 
 bool decodableLayout(const tjpgel& image) { return rowDecodable(image) || frameDecodable(image); }
+
+std::array<int32_t, 64> transformTable(const int32_t* quant)
+{
+    std::array<int32_t, 64> table = inNaturalOrder(quant);
+    table[0] = 1;
+    return table;
+}
+
+std::unique_ptr<tidct> builtFamily(int32_t family, const std::array<int32_t, 64>& table)
+{
+    switch (family) {
+    case 0: return builtFor<ifwi>(table);
+    case 1: return builtFor<taanidct>(table);
+    case 2: return builtFor<taanidct2>(table);
+    default: return nullptr;
+    }
+}
 
 void buildIdcts(const tjpgel& image)
 {

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <memory>
+
+#include "idct/tidct.h"
 
 #include "jpeg/image_record.h"
 
@@ -22,3 +26,19 @@ void buildIdcts(const tjpgel& image);
 bool rowDecodable(const tjpgel& image);
 // Whether either decoder takes it.
 bool decodableLayout(const tjpgel& image);
+
+// A quantisation table (zig-zag order) as every transform takes it: natural
+// order, and 1 for the DC term, which arrives dequantised.
+std::array<int32_t, 64> transformTable(const int32_t* quant);
+
+// A transform built for table, as buildIdcts builds the families.
+template <class Transform>
+std::unique_ptr<Transform> builtFor(const std::array<int32_t, 64>& table)
+{
+    auto idct = std::make_unique<Transform>();
+    idct->setTable(table.data());
+    return idct;
+}
+
+// Family `family` (0 fw, 1 aan, 2 aan2) built for table; null for any other.
+std::unique_ptr<tidct> builtFamily(int32_t family, const std::array<int32_t, 64>& table);

@@ -76,16 +76,9 @@ public:
 
     bool run()
     {
-        int16_t* all = decodeWorkspace.frameCoefficients(size_t(layout_.coefficientCount()));
-        for (int32_t n = 0, offset = 0; n < layout_.count; offset += int32_t(layout_.blockCount(n) * 64), ++n)
-            coefficients_[n] = all + offset;
-        tjpgel& image = decoder.image;
-        image.assign(record_);
-        if (!decodeScans(image))
+        if (!decodeCoefficients())
             return false;
-        if (!latchMissingTables(image))
-            return false;
-        buildIdcts(image);
+        buildIdcts(decoder.image);
         if (!picture.allocate(record_.width, record_.height))
             return false;
         if (layout_.count == 4)
@@ -95,7 +88,41 @@ public:
         return true;
     }
 
+    bool visitBlocks(const FrameBlockVisitor& visit)
+    {
+        if (!decodeCoefficients())
+            return false;
+        alignas(64) int32_t terms[64];
+        for (int32_t n = 0; n < layout_.count; ++n) {
+            const FrameComponent& c = layout_.component[n];
+            FrameBlock block{n, 0, 0, decoder.image.component[c.place].quantTable, terms};
+            for (block.row = 0; block.row < c.ownBlocksHigh; ++block.row)
+                for (block.column = 0; block.column < c.ownBlocksWide; ++block.column) {
+                    prepareBlock(coefficientsOf(n, block.row, block.column), dcQuant_[n], terms);
+                    visit(layout_, decoder.image, block);
+                }
+        }
+        return true;
+    }
+
 private:
+    // Every scan into the frame's coefficients, and the tables each
+    // component is dequantised with into decoder.image.
+    bool decodeCoefficients()
+    {
+        int16_t* all = decodeWorkspace.frameCoefficients(size_t(layout_.coefficientCount()));
+        for (int32_t n = 0, offset = 0; n < layout_.count; offset += int32_t(layout_.blockCount(n) * 64), ++n)
+            coefficients_[n] = all + offset;
+        tjpgel& image = decoder.image;
+        image.assign(record_);
+        return decodeScans(image) && latchMissingTables(image);
+    }
+
+    const int16_t* coefficientsOf(int32_t n, int32_t by, int32_t bx) const
+    {
+        return coefficients_[n] + (int64_t{by} * layout_.component[n].blocksWide + bx) * 64;
+    }
+
     // The first scan, then the record's later segments in file order:
     // tables into image, and each scan as it comes. Stops early, keeping
     // what it has, where the file ends inside a scan or before a later
@@ -290,3 +317,10 @@ bool frameDecodable(const tjpgel& image)
 }
 
 bool decodeFrame(const tjpgel& image) { return FrameDecode(image).run(); }
+
+bool visitFrameBlocks(int32_t index, const FrameBlockVisitor& visit)
+{
+    if (index < 0 || index >= jpgFile.count || !frameDecodable(jpgFile.images[index]))
+        return false;
+    return FrameDecode(jpgFile.images[index]).visitBlocks(visit);
+}

@@ -44,8 +44,10 @@ FrameLayout FrameLayout::of(const tjpgel& image)
         FrameComponent& c = layout.component[n];
         c.blocksWide = layout.mcusWide * c.h;
         c.blocksHigh = layout.mcusHigh * c.v;
-        c.ownBlocksWide = ceilDiv(ceilDiv(int64_t{image.width} * c.h, layout.hMax), 8);
-        c.ownBlocksHigh = ceilDiv(ceilDiv(int64_t{image.height} * c.v, layout.vMax), 8);
+        c.samplesWide = ceilDiv(int64_t{image.width} * c.h, layout.hMax);
+        c.samplesHigh = ceilDiv(int64_t{image.height} * c.v, layout.vMax);
+        c.ownBlocksWide = ceilDiv(c.samplesWide, 8);
+        c.ownBlocksHigh = ceilDiv(c.samplesHigh, 8);
     }
     return layout;
 }

@@ -13,6 +13,9 @@ struct FrameComponent {
     // ...and the blocks its own samples fill, which a scan of it alone
     // covers (T.81 A.2.2).
     int32_t ownBlocksWide = 0, ownBlocksHigh = 0;
+    // Its samples: the picture's size scaled by h / hMax and v / vMax,
+    // rounded up (T.81 A.1.1).
+    int32_t samplesWide = 0, samplesHigh = 0;
 };
 
 // Block geometry of a frame of one to four components, each sampled one to

@@ -10,6 +10,7 @@
 #include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
 #include "jpeg/scan_bands.h"
+#include "jpeg/transform_comparison.h"
 #include "support/memory_files.h"
 
 namespace {
@@ -64,6 +65,10 @@ void runDecodeInput(const uint8_t* data, size_t size)
                 continue;
             subImageIndex = index;
             decodeImage(0);
+        }
+        if (jpgFile.mainImage >= 0 && smallEnough(jpgFile.images[jpgFile.mainImage])) {
+            pctr difference;
+            compareWithExact(jpgFile.mainImage, idctIndex, &difference);
         }
     }
     picture.clear();

@@ -10,7 +10,8 @@
 
 // Byte 0 picks the inverse-DCT family and the threads, the rest is the
 // file: parseFile and decodeImage of the main picture and the last, the
-// first and the second image.
+// first and the second image, then the main picture's comparison of that
+// family with the exact transform.
 void runDecodeInput(const uint8_t* data, size_t size);
 // The whole input is a file for the BMP loader.
 void runBmpInput(const uint8_t* data, size_t size);
