@@ -57,8 +57,8 @@ constexpr std::array<std::string_view, 1> bmpExtensions{"bmp"};
 
 // JPEG takes every name the others leave.
 const std::array<FileKind, 2> fileKinds{{
-    {"JPEG", "", jpegExtensions, loadJpeg, explainJpegFailure, explainLoadWarning, true},
-    {"BMP", "bB", bmpExtensions, loadBmpImage, explainBmpFailure, noWarning, false},
+    {"JPEG", "", jpegExtensions, loadJpeg, explainJpegFailure, explainLoadWarning, true, true},
+    {"BMP", "bB", bmpExtensions, loadBmpImage, explainBmpFailure, noWarning, false, false},
 }};
 const FileKind& anyOtherName = fileKinds[0];
 

@@ -31,6 +31,9 @@ struct FileKind {
     std::string (*warning)();
     // Whether S can step through images embedded in one file.
     bool holdsSeveralImages;
+    // Whether its pictures come out of the inverse DCTs, which the
+    // difference view and the tools compare.
+    bool transformCoded;
 };
 
 // The first letter of the extension (after the name's last dot, never in a

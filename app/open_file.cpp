@@ -1,6 +1,10 @@
 #include "app/open_file.h"
 
+#include <chrono>
+
+#include "app/difference_view.h"
 #include "app/interaction.h"
+#include "app/load_record.h"
 #include "app/shell_platform.h"
 #include "jpeg/container.h"
 #include "jpeg/decode_choice.h"
@@ -27,7 +31,14 @@ int32_t loadChosenFile(const std::string& path)
 
 int32_t loadImageFile(const std::string& path, int32_t image, Orientation orientation)
 {
-    return fileKindOf(path).load(path, image, orientation);
+    giveBackDecodedPicture();
+    const FileKind& kind = fileKindOf(path);
+    const auto start = std::chrono::steady_clock::now();
+    const int32_t count = kind.load(path, image, orientation);
+    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+    recordLoad(path, kind, count, orientation, took.count());
+    showDifferenceOfLoad();
+    return count;
 }
 
 // A picture that cannot be turned (no memory for the spare plane) is shown
@@ -35,9 +46,15 @@ int32_t loadImageFile(const std::string& path, int32_t image, Orientation orient
 int32_t decodeImageUpright(uint32_t start)
 {
     const int32_t count = decodeImage(start);
-    if (count > 0 && subImageIndex == jpgFile.mainImage)
-        turnUpright(picture, exifOrientation(jpgFile.fileData.data(), jpgFile.fileData.size()));
+    if (count > 0)
+        turnUprightAsLoaded(picture, Orientation::upright);
     return count;
+}
+
+void turnUprightAsLoaded(pctr& target, Orientation orientation)
+{
+    if (orientation == Orientation::upright && subImageIndex == jpgFile.mainImage)
+        turnUpright(target, exifOrientation(jpgFile.fileData.data(), jpgFile.fileData.size()));
 }
 
 std::string explainFailedLoad(const std::string& path) { return fileKindOf(path).explainFailure(path); }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/file_kinds.h"
+#include "jpeg/picture.h"
 
 // The open-file command: asks for a file in the platform's dialog and loads
 // it. Returns the number of images in the loaded file, 0 when it did not
@@ -24,6 +25,10 @@ int32_t loadImageFile(const std::string& path, int32_t image, Orientation orient
 // decodeImage(start) of the parsed jpgFile; the main picture then stands
 // upright in picture, as the viewer shows it.
 int32_t decodeImageUpright(uint32_t start);
+
+// Turns target, a picture of the image the last decode took, as that
+// decode's picture was turned when it was loaded with orientation.
+void turnUprightAsLoaded(pctr& target, Orientation orientation);
 
 // Why the last loadImageFile(path) failed, in words a user understands.
 std::string explainFailedLoad(const std::string& path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -9,14 +10,16 @@
 extern int32_t idctIndex;      // 0 Feig-Winograd, 1 AAN, 2 AAN second form
 extern int32_t subImageIndex;  // embedded image to decode; -1 = the main picture
 
-// The family a command line names: "fw", "aan" or "aan2".
+// The names command lines give the families, in idctIndex order.
+inline constexpr std::array<std::string_view, 3> idctFamilyNames{"fw", "aan", "aan2"};
+
 inline std::optional<int32_t> idctFamilyNamed(std::string_view name)
 {
-    if (name == "fw")
-        return 0;
-    if (name == "aan")
-        return 1;
-    if (name == "aan2")
-        return 2;
+    for (size_t family = 0; family < idctFamilyNames.size(); ++family)
+        if (name == idctFamilyNames[family])
+            return int32_t(family);
     return std::nullopt;
 }
+
+// The name of the family idctIndex selects: anything but 0 and 1 is aan2.
+inline std::string_view idctFamilyName(int32_t index) { return idctFamilyNames[index == 0 || index == 1 ? index : 2]; }

@@ -1,12 +1,18 @@
 // Decodes one file the way the viewer does and reports on it:
 //   viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] [--threads 1|2]
-//                 [--upright] FILE
+//                 [--upright] [--compare [--out-diff DIFF.ppm]] FILE
 // --threads 1 keeps the whole decode on one thread, for comparison.
+// --compare decodes with every inverse-DCT family and prints, for each, how
+// far its samples are from the exact transform's (PSNR, largest error, mean
+// error) and its median decode time over --repeat runs (5 unless given),
+// split into stages. --out-diff writes the --idct family's difference from
+// the exact transform, amplified, as the viewer's C key shows it.
 // --upright turns the main picture as its EXIF Orientation tag asks, as the
 // viewer shows it; otherwise it is written as the file stores it.
 // Exit status: 0 decoded, 1 the file did not load, 2 bad usage.
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -20,6 +26,10 @@
 #include "jpeg/colour.h"
 #include "jpeg/container.h"
 #include "jpeg/disk_file.h"
+#include "jpeg/decode_choice.h"
+#include "jpeg/transform_comparison.h"
+#include "jpeg/decode_stages.h"
+#include "jpeg/image_description.h"
 #include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
 
@@ -27,14 +37,19 @@ namespace {
 
 const char* const usageLine =
     "usage: viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] [--threads 1|2] "
-    "[--upright] FILE\n";
+    "[--upright] [--compare [--out-diff DIFF.ppm]] FILE\n";
+
+// Decodes per family in --compare when --repeat does not say.
+constexpr int compareRepeats = 5;
 
 struct Options {
     int32_t family = 0;
     int32_t image = -1;
     bool info = false;
     bool upright = false;
+    bool compare = false;
     std::string out;
+    std::string outDiff;
     int repeat = 0;
     int32_t threads = decodeThreads;
     std::string file;
@@ -59,6 +74,10 @@ std::optional<Options> parseArguments(const std::vector<std::string>& arguments)
             options.info = true;
         } else if (arg == "--upright") {
             options.upright = true;
+        } else if (arg == "--compare") {
+            options.compare = true;
+        } else if (arg == "--out-diff" && hasValue) {
+            options.outDiff = arguments[++i];
         } else if (arg == "--idct" && hasValue) {
             const auto family = idctFamilyNamed(arguments[++i]);
             if (!family)
@@ -87,34 +106,11 @@ std::optional<Options> parseArguments(const std::vector<std::string>& arguments)
             options.file = arg;
         }
     }
-    if (options.file.empty())
+    // --compare decodes with every family: a picture of one is --out-diff's.
+    if (options.file.empty() || (!options.outDiff.empty() && !options.compare) ||
+        (options.compare && !options.out.empty()))
         return std::nullopt;
     return options;
-}
-
-const char* frameKind(const tjpgel& image)
-{
-    if (!image.hasFrameHeader)
-        return image.frameMarker != 0 ? "unsupported frame" : "no frame header";
-    switch (image.frameMarker) {
-    case 0xC1: return "extended";
-    case 0xC2: return "progressive";
-    default: return "baseline";
-    }
-}
-
-const char* colourName(ColourModel model)
-{
-    switch (model) {
-    case ColourModel::grey: return "grey";
-    case ColourModel::ycbcr: return "YCbCr";
-    case ColourModel::rgb: return "RGB";
-    case ColourModel::cmyk: return "CMYK";
-    case ColourModel::invertedCmyk: return "CMYK, inverted";
-    case ColourModel::ycck: return "YCCK";
-    case ColourModel::unknown: break;
-    }
-    return "unknown colours";
 }
 
 // One line per image (a frame and its scans); the main picture, the one
@@ -123,19 +119,19 @@ void printInfo()
 {
     for (int32_t n = 0; n < jpgFile.count; ++n) {
         const tjpgel& image = jpgFile.images[n];
-        std::printf("image %d: %s, %dx%d, components", n, frameKind(image), image.width, image.height);
+        std::printf("image %d: %s, %dx%d, components", n, frameKindName(image), image.width, image.height);
         for (const ComponentSpec& c : image.component)
             if (c.hSampling > 0)
                 std::printf(" %d:%dx%d", c.id, c.hSampling, c.vSampling);
         if (image.hasFrameHeader)
-            std::printf(" (%s)", colourName(colourModelOf(image)));
+            std::printf(" (%s)", colourModelName(colourModelOf(image)));
         std::printf(", %d scan%s, restart interval %d%s\n", 1 + image.laterScanCount,
                     image.laterScanCount > 0 ? "s" : "", image.restartInterval,
                     n == jpgFile.mainImage ? ", main picture" : "");
     }
 }
 
-bool writePlanesAsPpm(const std::string& path)
+bool writePlanesAsPpm(const std::string& path, const pctr& picture)
 {
     FILE* file = createDiskFile(path);
     if (!file)
@@ -152,28 +148,99 @@ bool writePlanesAsPpm(const std::string& path)
     return std::fclose(file) == 0;
 }
 
-int32_t loadOnce(const Options& options)
+Orientation orientationOf(const Options& options)
 {
-    return loadImageFile(options.file, options.image, options.upright ? Orientation::upright : Orientation::stored);
+    return options.upright ? Orientation::upright : Orientation::stored;
+}
+
+int32_t loadOnce(const Options& options) { return loadImageFile(options.file, options.image, orientationOf(options)); }
+
+struct TimedLoad {
+    double milliseconds = 0;
+    StageSplit stages;
+};
+
+// `count` loads with the family idctIndex selects, each timed; empty when one
+// fails.
+std::vector<TimedLoad> timedLoads(const Options& options, int count)
+{
+    std::vector<TimedLoad> loads;
+    for (int n = 0; n < count; ++n) {
+        const auto start = std::chrono::steady_clock::now();
+        if (loadOnce(options) == 0)
+            return {};
+        const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+        loads.push_back({took.count(), lastStageSplit()});
+    }
+    return loads;
+}
+
+TimedLoad medianLoad(std::vector<TimedLoad> loads)
+{
+    const auto middle = loads.begin() + std::ptrdiff_t(loads.size() / 2);
+    std::nth_element(loads.begin(), middle, loads.end(),
+                     [](const TimedLoad& a, const TimedLoad& b) { return a.milliseconds < b.milliseconds; });
+    return *middle;
 }
 
 int32_t loadRepeatedly(const Options& options)
 {
-    std::vector<double> millis;
-    int32_t count = 0;
-    for (int n = 0; n < options.repeat; ++n) {
-        const auto start = std::chrono::steady_clock::now();
-        count = loadOnce(options);
-        millis.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-        if (count == 0)
-            return 0;
-    }
-    std::sort(millis.begin(), millis.end());
-    const double median = millis[millis.size() / 2];
+    const std::vector<TimedLoad> loads = timedLoads(options, options.repeat);
+    if (loads.empty())
+        return 0;
+    const double median = medianLoad(loads).milliseconds;
     const double megapixels = double(picture.width[0]) * picture.height[0] / 1e6;
     std::printf("\nmedian %.3f ms over %d decodes, %.1f megapixels/s\n", median, options.repeat,
                 megapixels / (median / 1000.0));
-    return count;
+    return jpgFile.count;
+}
+
+std::string psnrText(double psnr)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, std::isinf(psnr) ? "  inf dB" : "%5.1f dB", psnr);
+    return text;
+}
+
+// The family's line of --compare; its difference picture into `difference`
+// when one is asked for. Empty when the image does not decode.
+std::string compareFamily(const Options& options, int32_t family, pctr* difference)
+{
+    idctIndex = family;
+    const std::vector<TimedLoad> loads = timedLoads(options, options.repeat > 0 ? options.repeat : compareRepeats);
+    const std::optional<SampleError> error =
+        loads.empty() ? std::nullopt : compareWithExact(subImageIndex, family, difference);
+    if (!error)
+        return "";
+    if (difference)
+        turnUprightAsLoaded(*difference, orientationOf(options));
+    const TimedLoad median = medianLoad(loads);
+    char line[200];
+    std::snprintf(line, sizeof line, "%-5s %s  max %d  mean %.2f  %.1f ms (%s)\n",
+                  std::string(idctFamilyName(family)).c_str(), psnrText(error->psnr()).c_str(), error->largest,
+                  error->mean(), median.milliseconds, describeStages(median.stages).text);
+    return line;
+}
+
+// Every family against the exact transform, one line each once all have
+// decoded. Returns the image count, 0 when the file does not load.
+int32_t compareFamilies(const Options& options)
+{
+    pctr difference;
+    std::string lines;
+    for (int32_t family = 0; family < int32_t(idctFamilyNames.size()); ++family) {
+        const bool wanted = family == options.family && !options.outDiff.empty();
+        const std::string line = compareFamily(options, family, wanted ? &difference : nullptr);
+        if (line.empty())
+            return 0;
+        lines += line;
+    }
+    std::printf("\n%s", lines.c_str());
+    if (!options.outDiff.empty() && !writePlanesAsPpm(options.outDiff, difference)) {
+        std::fprintf(stderr, "viewer-decode: cannot write %s\n", options.outDiff.c_str());
+        return 0;
+    }
+    return jpgFile.count;
 }
 
 }  // namespace
@@ -187,7 +254,13 @@ int main(int argc, char** argv)
     }
     idctIndex = options->family;
     decodeThreads = options->threads;
-    const int32_t count = options->repeat > 0 ? loadRepeatedly(*options) : loadOnce(*options);
+    if (options->compare && !fileKindOf(options->file).transformCoded) {
+        std::fprintf(stderr, "viewer-decode: %s: --compare takes a JPEG file\n", options->file.c_str());
+        return 2;
+    }
+    const int32_t count = options->compare      ? compareFamilies(*options)
+                          : options->repeat > 0 ? loadRepeatedly(*options)
+                                                : loadOnce(*options);
     if (options->info && jpgFile.error == 0 && fileKindOf(options->file).holdsSeveralImages) {
         std::printf("\n");
         printInfo();
@@ -200,7 +273,7 @@ int main(int argc, char** argv)
     if (const std::string warning = loadWarning(options->file); !warning.empty())
         std::fprintf(stderr, "viewer-decode: %s: warning: %s\n", options->file.c_str(), warning.c_str());
     std::printf("\n");
-    if (!options->out.empty() && !writePlanesAsPpm(options->out)) {
+    if (!options->out.empty() && !writePlanesAsPpm(options->out, picture)) {
         std::fprintf(stderr, "viewer-decode: cannot write %s\n", options->out.c_str());
         return 1;
     }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
 #include "support/reference_codec.h"
 #include "support/run_tool.h"
 
@@ -46,6 +50,54 @@ TEST_F(ViewerDecodeTool, RepeatReportsMedianAndThroughput)
     EXPECT_NE(run.out.find("megapixels/s"), std::string::npos);
 }
 
+struct CompareLine {
+    std::string family;
+    double psnr = 0;
+    int largest = 0;
+    double mean = 0;
+};
+
+// The lines of --compare, in the order printed.
+std::vector<CompareLine> compareLines(const std::string& out)
+{
+    std::vector<CompareLine> lines;
+    std::istringstream in(out);
+    for (std::string text; std::getline(in, text);) {
+        CompareLine line;
+        char family[8] = {};
+        if (std::sscanf(text.c_str(), "%7s %lf dB  max %d  mean %lf", family, &line.psnr, &line.largest,
+                        &line.mean) == 4) {
+            line.family = family;
+            lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+// A picture of photograph-like detail, where the AAN family's 7-bit
+// constants cost it what the two 9-bit families keep; every family's
+// shifts floor, so all of them come out darker than the exact transform.
+TEST_F(ViewerDecodeTool, CompareMeasuresEveryFamilyAgainstTheExactTransform)
+{
+    const auto jpeg = encodeJpeg(makePhotoLike(96, 64, 3), {90, Subsampling::s420});
+    writeFile(path("detail.jpg"), std::string(jpeg.begin(), jpeg.end()));
+    const ToolRun run = runTool("viewer-decode", "--compare --repeat 1 --idct aan --out-diff " + path("diff.ppm") +
+                                                     " " + path("detail.jpg"));
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::vector<CompareLine> lines = compareLines(run.out);
+    ASSERT_EQ(lines.size(), 3u) << run.out;
+    EXPECT_EQ(lines[0].family, "fw");
+    EXPECT_EQ(lines[1].family, "aan");
+    EXPECT_EQ(lines[2].family, "aan2");
+    EXPECT_LT(lines[1].psnr, std::min(lines[0].psnr, lines[2].psnr));
+    for (const CompareLine& line : lines) {
+        EXPECT_LT(line.mean, 0) << line.family;
+        EXPECT_GE(line.largest, 1) << line.family;
+    }
+    EXPECT_NE(run.out.find(" ms (parse "), std::string::npos) << run.out;
+    EXPECT_EQ(readFile(path("diff.ppm")).size(), std::string("P6\n96 64\n255\n").size() + 96 * 64 * 3);
+}
+
 struct FailureCase {
     const char* name;
     std::string arguments;
@@ -71,6 +123,8 @@ TEST_F(ViewerDecodeTool, FailuresExplainThemselves)
         {"UnknownFamily", "--idct dct " + path("photo.jpg"), 2, "usage: viewer-decode"},
         {"NoFile", "--info", 2, "usage: viewer-decode"},
         {"TwoFiles", path("photo.jpg") + " " + path("photo.jpg"), 2, "usage: viewer-decode"},
+        {"DifferenceWithoutCompare", "--out-diff d.ppm " + path("photo.jpg"), 2, "usage: viewer-decode"},
+        {"PictureWithCompare", "--compare --out p.ppm " + path("photo.jpg"), 2, "usage: viewer-decode"},
     };
     for (const FailureCase& c : cases) {
         const ToolRun run = runTool("viewer-decode", c.arguments);
@@ -125,6 +179,9 @@ TEST(ViewerDecodeBmp, FilesWithBExtensionGoThroughTheBmpLoader)
     EXPECT_EQ(good.exitCode, 0);
     EXPECT_NE(good.out.find("\n BMP load time = "), std::string::npos);
     EXPECT_EQ(readFile(dir + "/p.ppm").size(), std::string("P6\n3 2\n255\n").size() + 18);
+    const ToolRun compared = runTool("viewer-decode", "--compare " + dir + "/p.bmp");
+    EXPECT_EQ(compared.exitCode, 2);
+    EXPECT_NE(compared.err.find("--compare takes a JPEG file"), std::string::npos) << compared.err;
     const ToolRun bad = runTool("viewer-decode", dir + "/jpeg-named.bmp");
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_NE(bad.err.find("BMP"), std::string::npos);
