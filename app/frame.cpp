@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "app/info_line.h"
 #include "app/interaction.h"
 #include "app/viewer_state.h"
 #include "jpeg/tick_clock.h"
@@ -105,11 +106,20 @@ void drawColourProbe()
     drawFrameText(probePosition, formatProbeText(pixel).view());
 }
 
+void drawInfoLines()
+{
+    const InfoLines info = formatInfoLines();
+    for (size_t line = 0; line < info.count; ++line)
+        drawFrameText(infoLinePosition(line, info.count, viewerState->clientHeight), info.line[line].view());
+}
+
 void drawOverlays()
 {
     if (showHelp)
         drawHelp();
     drawFrameText(subImagePosition(showHelp != 0), formatSubImageText(subImageIndex, imageCount).view());
+    if (showInfo)
+        drawInfoLines();
     if (showRgb)
         drawColourProbe();
 }

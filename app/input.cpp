@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "app/difference_view.h"
 #include "app/file_kinds.h"
 #include "app/folder_files.h"
 #include "app/interaction.h"
@@ -75,6 +76,18 @@ void nextEmbeddedImage()
     showWindowTitle();
 }
 
+// Decodes the shown image again, with the family D chose since: D then F5
+// compares two families on one picture. The view stays as it is, and a
+// fitted one fits what came.
+void reload()
+{
+    if (imagePath.empty())
+        return;
+    reportLoad(loadImageFile(imagePath, subImageIndex, Orientation::upright));
+    if (viewFitted && imageCount > 0)
+        fitView();
+}
+
 // Escape first leaves fullscreen; otherwise it quits.
 void escape()
 {
@@ -101,6 +114,9 @@ void handleKey(uint64_t key)
     case 'D':
     case '7': idctIndex = nextInCycle(idctIndex); break;
     case 'S': nextEmbeddedImage(); break;
+    case VK_F5: reload(); break;
+    case 'I': showInfo = !showInfo; break;
+    case 'C': toggleDifferenceView(); break;
     case VK_RIGHT:
     case VK_NEXT:
     case VK_SPACE: openNeighbour(1); break;

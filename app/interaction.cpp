@@ -1,9 +1,12 @@
 #include "app/interaction.h"
 
+#include "app/difference_view.h"
 #include "app/folder_files.h"
+#include "app/load_record.h"
 
 int32_t showHelp = 1;
 int32_t showRgb = 1;
+bool showInfo = false;
 int32_t filterIndex = 0;
 int32_t imageCount = 0;
 int32_t dragTarget = 0;
@@ -18,6 +21,7 @@ void resetInteraction()
 {
     showHelp = 1;
     showRgb = 1;
+    showInfo = false;
     filterIndex = 0;
     idctIndex = 0;
     subImageIndex = -1;
@@ -30,4 +34,6 @@ void resetInteraction()
     fileKindLetter = 0;
     viewFitted = false;
     givenFiles.clear();
+    resetDifferenceView();
+    forgetLoad();
 }

@@ -12,6 +12,7 @@
 // lowest users.
 extern int32_t showHelp;     // draw the help text
 extern int32_t showRgb;      // draw the colour of the frame pixel under the mouse
+extern bool showInfo;        // draw the information lines
 extern int32_t filterIndex;  // 0 Nearest, 1 Bilinear, 2 SmoothBilinear
 extern int32_t imageCount;   // images in the file loaded last; 0 = failed load
 extern int32_t dragTarget;   // 0 idle, -1 dragging the picture, 1..4 a control point

@@ -39,6 +39,7 @@ enum VirtualKey : uint32_t {
     VK_ADD = 0x6B,       // keypad +
     VK_SUBTRACT = 0x6D,  // keypad -
     VK_F1 = 0x70,
+    VK_F5 = 0x74,
     VK_F11 = 0x7A,
     VK_OEM_PLUS = 0xBB,   // the key of + and =, whatever the layout puts on it
     VK_OEM_MINUS = 0xBD,  // the key of -

@@ -12,9 +12,21 @@ std::string_view idctLabel(int32_t idctIndex)
     }
 }
 
+std::string_view idctName(int32_t idctIndex)
+{
+    constexpr std::string_view labelKey = "D - ";
+    return idctLabel(idctIndex).substr(labelKey.size());
+}
+
 TextPosition helpLinePosition(size_t line) { return {10, 35 + helpLinePitch * static_cast<int32_t>(line)}; }
 
 TextPosition subImagePosition(bool helpShown) { return {10, helpShown ? 255 : 55}; }
+
+TextPosition infoLinePosition(size_t line, size_t count, int32_t clientHeight)
+{
+    const auto linesBelow = static_cast<int32_t>(count - line);
+    return {10, clientHeight - 10 - helpLinePitch * linesBelow};
+}
 
 OverlayText formatSubImageText(int32_t subImageIndex, int32_t imageCount)
 {

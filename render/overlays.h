@@ -16,6 +16,8 @@ inline constexpr std::array<std::string_view, 10> helpLines{
 // The inverse transform the next decode uses; anything but 0 and 1 is the
 // second AAN form.
 std::string_view idctLabel(int32_t idctIndex);
+// The family's name alone, as the label gives it after "D - ".
+std::string_view idctName(int32_t idctIndex);
 
 struct TextPosition {
     int32_t x;
@@ -28,6 +30,9 @@ inline constexpr int32_t helpLinePitch = 20;
 TextPosition helpLinePosition(size_t line);  // line 0..9
 inline constexpr TextPosition idctLabelPosition{10, 235};
 TextPosition subImagePosition(bool helpShown);
+// Line `line` of `count` information lines, which end 10 pixels above the
+// bottom of the client area, clear of the overlays at the top.
+TextPosition infoLinePosition(size_t line, size_t count, int32_t clientHeight);
 
 // Fixed-size text, formatted without allocating.
 struct OverlayText {

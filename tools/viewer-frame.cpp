@@ -2,7 +2,9 @@
 // (FILE is a JPEG, or a BMP when its extension starts with b or B):
 //   viewer-frame [--client WxH] [--filter 0|1|2] [--idct fw|aan|aan2] [--image N]
 //                [--points x1,y1,x2,y2,x3,y3,x4,y4] [--help 0|1] [--rgb 0|1] [--fps 0|1]
-//                [--mouse X,Y] --out FRAME.ppm FILE
+//                [--mouse X,Y] [--info 0|1] [--difference 0|1] --out FRAME.ppm FILE
+// --info 1 draws the information lines (the I key); --difference 1 shows the
+// difference view (the C key) in place of the picture.
 // Point 3 is completed from points 1, 2 and 4 as in every frame.
 // Exit status: 0 composed with the picture; 1 the file did not load (the
 // frame is still written, without a picture) or the frame could not be
@@ -18,6 +20,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/difference_view.h"
 #include "app/frame.h"
 #include "app/interaction.h"
 #include "app/open_file.h"
@@ -34,7 +37,7 @@ namespace {
 
 const char* const usageLine = "usage: viewer-frame [--client WxH] [--filter 0|1|2] [--idct fw|aan|aan2] [--image N]"
                               " [--points x1,y1,x2,y2,x3,y3,x4,y4] [--help 0|1] [--rgb 0|1] [--fps 0|1] [--mouse X,Y]"
-                              " --out FRAME.ppm FILE\n";
+                              " [--info 0|1] [--difference 0|1] --out FRAME.ppm FILE\n";
 
 constexpr int32_t largestClientSide = 16384;
 
@@ -48,6 +51,8 @@ struct Options {
     int32_t help = 1;
     int32_t rgb = 1;
     int32_t fps = 0;
+    int32_t info = 0;
+    int32_t difference = 0;
     int32_t mouseX = 0;
     int32_t mouseY = 0;
     std::string out;
@@ -147,6 +152,10 @@ bool parseOption(const std::string& name, const std::string& value, Options& opt
         return assign(parseInt(value, 0, 1), options.fps);
     if (name == "--mouse")
         return parseMouse(value, options);
+    if (name == "--info")
+        return assign(parseInt(value, 0, 1), options.info);
+    if (name == "--difference")
+        return assign(parseInt(value, 0, 1), options.difference);
     if (name == "--out") {
         options.out = value;
         return !value.empty();
@@ -199,6 +208,7 @@ bool composeFrame(const Options& options)
     filterIndex = options.filter;
     showHelp = options.help;
     showRgb = options.rgb;
+    showInfo = options.info != 0;
     mouseX = options.mouseX;
     mouseY = options.mouseY;
     renderFrame();
@@ -218,6 +228,8 @@ int main(int argc, char** argv)
     }
     idctIndex = options->family;
     imageCount = loadImageFile(options->file, options->image, Orientation::upright);
+    if (options->difference)
+        toggleDifferenceView();
     std::printf("\n");
     if (imageCount == 0) {
         std::fprintf(stderr, "viewer-frame: %s: %s\n", options->file.c_str(), explainFailedLoad(options->file).c_str());

@@ -122,6 +122,43 @@ TEST_F(ViewerFrameTool, DrawsTheOverlayTextWhenAFontIsThere)
     EXPECT_GT(dark, 20);
 }
 
+// The I and C views are off unless asked for, so every frame composed
+// without them stays as it was; C puts the amplified difference from the
+// exact transform in the picture's place, and I writes its lines along the
+// bottom, clear of the picture here.
+TEST_F(ViewerFrameTool, InformationAndDifferenceViewsShowOnlyWhenAsked)
+{
+    const std::string common = "--client 320x240 --help 0 --rgb 0 --idct aan --points 150,20,300,20,0,0,150,100 ";
+    const auto compose = [&](const std::string& views, const std::string& name) {
+        const ToolRun run = runTool("viewer-frame", common + views + " --out " + path(name) + " " + path("flat.jpg"));
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        return run;
+    };
+    compose("", "plain.ppm");
+    compose("--info 0 --difference 0", "off.ppm");
+    EXPECT_EQ(readFile(path("off.ppm")), readFile(path("plain.ppm")));
+
+    compose("--difference 1", "difference.ppm");
+    const uint32_t difference = Ppm::read(readFile(path("difference.ppm"))).at(220, 60);
+    const uint32_t level = difference & 0xFF;
+    EXPECT_EQ(difference, level * 0x010101u) << std::hex << difference;
+    EXPECT_TRUE(level > 0 && level % 48 == 0) << level;
+
+    const ToolRun info = compose("--info 1", "info.ppm");
+    const Ppm plain = Ppm::read(readFile(path("plain.ppm")));
+    const Ppm withInfo = Ppm::read(readFile(path("info.ppm")));
+    int dark = 0;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) {
+            const bool atTheBottom = y >= 240 - 80;
+            dark += atTheBottom && withInfo.at(x, y) < 0x404040;
+            EXPECT_TRUE(atTheBottom || withInfo.at(x, y) == plain.at(x, y)) << x << "," << y;
+        }
+    if (info.err.find("warning") == std::string::npos) {
+        EXPECT_GT(dark, 50);
+    }
+}
+
 TEST_F(ViewerFrameTool, WithoutAnyFontWarnsOnceAndDrawsNoText)
 {
     writeFile(path("fonts.conf"), "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
