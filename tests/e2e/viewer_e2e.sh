@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Starts the viewer on a copy of the sample in an empty folder under Xvfb,
 # checks the first frame (picture, markers, white background), then that
-# B, D, S, 1, R, a drag of point 1, a drag released outside the window, a
-# wheel turn and Escape each show, and that the program ends with code 0
-# after printing its load time.
+# B, D, F5 (a second load time), I, C, S, 1, R, a drag of point 1, a drag
+# released outside the window, a wheel turn and Escape each show, and that
+# the program ends with code 0 after printing its load time.
 # Usage: viewer_e2e.sh VIEWER SMALL_JPG. Exit code 77: Xvfb is missing.
 set -euo pipefail
 
@@ -29,6 +29,23 @@ wait_until "B changes the filter" region_changed 300 300 200 200 "$picture"
 label=$(region 10 235 200 20)
 xdotool key d
 wait_until "D changes the transform label" region_changed 10 235 200 20 "$label"
+
+# D then F5 decodes the picture again with the new transform; I shows the
+# lines that say what the load was, along the bottom left of the picture,
+# and C the transform's difference from the exact one in its place.
+load_times() { [ "$(grep -c "JPG load time = " out.txt)" = "$1" ]; }
+xdotool key F5
+wait_until "F5 prints a second load time" load_times 2
+region_white 10 600 80 36 || fail "information lines before I"
+xdotool key i
+wait_until "I shows the information lines" region_not_white 10 600 80 36
+picture=$(region 300 300 200 200)
+xdotool key c
+wait_until "C shows the difference view" region_changed 300 300 200 200 "$picture"
+xdotool key c
+wait_until "C again gives the picture back" eval '! region_changed 300 300 200 200 "$picture"'
+xdotool key i
+wait_until "I hides the information lines" region_white 10 600 80 36
 
 screenshot
 picture=$(region 300 300 200 200)

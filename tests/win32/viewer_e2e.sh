@@ -2,8 +2,9 @@
 # The Windows viewer under Wine: asked for its version with standard output
 # redirected, it writes it there; started in a folder holding the sample, it
 # shows the start-up square (picture, blue and red markers, white
-# background) and writes its load time into the console it opened; Escape
-# ends it with exit code 0.
+# background) and writes its load time into the console it opened; D then
+# F5 decodes the picture again, a second load time; Escape ends it with exit
+# code 0.
 # Usage: viewer_e2e.sh VIEWER.EXE CONSOLE-TEXT.EXE SMALL_JPG. Needs $DISPLAY
 # and a booted $WINEPREFIX (scripts/test-windows.sh); exit code 77 without.
 set -euo pipefail
@@ -30,6 +31,14 @@ check_startup_square 615
 
 "$wine" "$console_text" viewer.exe > console.txt 2>/dev/null || fail "the viewer's console cannot be read"
 grep -Eq "^ JPG load time = [0-9]+ ms" console.txt || fail "no load time in the console: $(cat console.txt)"
+
+load_times() { "$wine" "$console_text" viewer.exe 2>/dev/null | grep -Ec "^ JPG load time = [0-9]+ ms" || true; }
+xdotool key --window "$window" d F5 2>/dev/null
+deadline=$((SECONDS + 20))
+until [ "$(load_times)" = 2 ]; do
+  [ $SECONDS -lt $deadline ] || fail "D then F5 gave no second load time: $("$wine" "$console_text" viewer.exe)"
+  sleep 0.5
+done
 
 key_ends_viewer "$window" Escape
 echo "passed"
