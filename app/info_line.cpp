@@ -46,14 +46,23 @@ void formatDecodeLine(InfoText& out)
     }
 }
 
+// Why no difference shows, when none does.
+const char* noDifferenceReason(const LoadRecord& load)
+{
+    if (!load.loaded)
+        return "nothing decoded";
+    return load.transformCoded ? "too large to compare" : "no transform in this kind of file";
+}
+
 void formatDifferenceLine(InfoText& out)
 {
     const std::optional<SampleError>& error = shownDifference();
+    const LoadRecord& load = lastLoad();
     if (!error) {
-        std::snprintf(out.text, sizeof out.text, "C - no difference: the picture has no transform to compare");
+        std::snprintf(out.text, sizeof out.text, "C - no difference: %s", noDifferenceReason(load));
         return;
     }
-    const std::string_view family = idctName(lastLoad().family);
+    const std::string_view family = idctName(load.family);
     std::snprintf(out.text, sizeof out.text, "C - %.*s against the exact transform: %.1f dB, max %d, mean %.2f",
                   int(family.size()), family.data(), error->psnr(), error->largest, error->mean());
 }
