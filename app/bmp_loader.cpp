@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "jpeg/file_reader.h"
+#include "base/file_reader.h"
 #include "jpeg/picture.h"
-#include "jpeg/tick_clock.h"
+#include "base/tick_clock.h"
 
 namespace {
 

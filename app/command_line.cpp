@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "jpeg/utf16.h"
+#include "base/utf16.h"
 
 const char* const usageText =
     "usage: viewer [FILE|FOLDER]...\n"

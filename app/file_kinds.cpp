@@ -9,9 +9,9 @@
 #include "jpeg/decode_stages.h"
 #include "jpeg/diagnosis.h"
 #include "jpeg/driver.h"
-#include "jpeg/file_reader.h"
+#include "base/file_reader.h"
 #include "jpeg/result_codes.h"
-#include "jpeg/tick_clock.h"
+#include "base/tick_clock.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "app/info_line.h"
 #include "app/interaction.h"
 #include "app/viewer_state.h"
-#include "jpeg/tick_clock.h"
+#include "base/tick_clock.h"
 #include "render/frame_platform.h"
 #include "render/geometry.h"
 #include "render/overlays.h"

@@ -1,6 +1,6 @@
 #include "app/viewer_state.h"
 
-#include "jpeg/tick_clock.h"
+#include "base/tick_clock.h"
 
 ViewerState::ViewerState() : fpsTick(tickClock().tickCount()) {}
 

@@ -35,7 +35,7 @@
 #include "jpeg/container.h"
 #include "jpeg/decode_choice.h"
 #include "jpeg/driver.h"
-#include "jpeg/file_reader.h"
+#include "base/file_reader.h"
 #include "jpeg/mcu_loop.h"
 #include "support/reference_codec.h"
 

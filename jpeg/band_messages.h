@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "jpeg/wait_word.h"
+#include "base/wait_word.h"
 
 // What the two readers of a scan split into bands (scan_bands.cpp) tell
 // each other. Every message is about one band and fits one 64-bit word, so

@@ -8,7 +8,7 @@
 
 #include "jpeg/decode_workspace.h"
 #include "jpeg/mcu_rows.h"
-#include "jpeg/wait_word.h"
+#include "base/wait_word.h"
 
 namespace bands {
 

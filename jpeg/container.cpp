@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "jpeg/file_reader.h"
+#include "base/file_reader.h"
 #include "jpeg/file_walk.h"
 #include "jpeg/markers.h"
 #include "jpeg/result_codes.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <new>
 
-#include "jpeg/large_pages.h"
+#include "base/large_pages.h"
 
 DecodeWorkspace decodeWorkspace;
 

@@ -18,7 +18,7 @@
 #include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
 #include "jpeg/result_codes.h"
-#include "jpeg/tick_clock.h"
+#include "base/tick_clock.h"
 #include "jpeg/zigzag.h"
 
 namespace {

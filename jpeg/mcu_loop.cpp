@@ -10,7 +10,7 @@
 #include "jpeg/entropy.h"
 #include "jpeg/mcu_rows.h"
 #include "jpeg/scan_bands.h"
-#include "jpeg/wait_word.h"
+#include "base/wait_word.h"
 
 int32_t decodeThreads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
 DecodePath lastDecodePath = DecodePath::none;

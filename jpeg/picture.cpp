@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <new>
 
-#include "jpeg/large_pages.h"
+#include "base/large_pages.h"
 
 pctr::~pctr() { clear(); }
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "jpeg/disk_file.h"
+#include "base/disk_file.h"
 
 bool writePpm(const std::string& path, const uint32_t* pixels, int32_t width, int32_t height)
 {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <thread>
 
-#include "jpeg/parallel.h"
+#include "base/parallel.h"
 #include "jpeg/picture.h"
 #include "render/row_kernels.h"
 #include "render/truncate.h"

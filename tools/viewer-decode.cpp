@@ -25,7 +25,7 @@
 #include "app/open_file.h"
 #include "jpeg/colour.h"
 #include "jpeg/container.h"
-#include "jpeg/disk_file.h"
+#include "base/disk_file.h"
 #include "jpeg/decode_choice.h"
 #include "jpeg/transform_comparison.h"
 #include "jpeg/decode_stages.h"

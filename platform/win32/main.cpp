@@ -8,7 +8,7 @@
 #include "app/run.h"
 #include "app/startup.h"
 #include "app/viewer_state.h"
-#include "jpeg/utf16.h"
+#include "base/utf16.h"
 #include "platform/win32/win32_messages.h"
 #include "platform/win32/win32_platform.h"
 

@@ -8,7 +8,7 @@
 
 #include <cstdio>
 
-#include "jpeg/utf16.h"
+#include "base/utf16.h"
 #include "platform/win32/win32_messages.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "app/file_kinds.h"
-#include "jpeg/utf16.h"
+#include "base/utf16.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <climits>
 
 #include "app/viewer_state.h"
-#include "jpeg/utf16.h"
+#include "base/utf16.h"
 #include "platform/win32/win32_messages.h"
 
 namespace {

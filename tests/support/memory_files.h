@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/file_reader.h"
-#include "jpeg/tick_clock.h"
+#include "base/file_reader.h"
+#include "base/tick_clock.h"
 
 // In-memory files, installed for the whole program while the object lives.
 class MemoryFiles final : public FileReader {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "app/open_file.h"
-#include "jpeg/file_reader.h"
+#include "base/file_reader.h"
 #include "jpeg/picture.h"
-#include "jpeg/utf16.h"
+#include "base/utf16.h"
 #include "support/bmp_builder.h"
 
 namespace {

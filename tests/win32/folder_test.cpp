@@ -8,7 +8,7 @@
 
 #include "app/folder_files.h"
 #include "app/shell_platform.h"
-#include "jpeg/utf16.h"
+#include "base/utf16.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {

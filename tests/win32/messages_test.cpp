@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "jpeg/utf16.h"
+#include "base/utf16.h"
 #include "platform/win32/win32_messages.h"
 
 TEST(RouteMessage, EraseAndDestroyAreTheShellsAloneSoTheSystemNeverPaintsTheBackground)

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "jpeg/utf16.h"
+#include "base/utf16.h"
 
 namespace {
 

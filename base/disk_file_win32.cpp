@@ -5,8 +5,8 @@
 #include <climits>
 #include <new>
 
-#include "jpeg/disk_file.h"
-#include "jpeg/utf16.h"
+#include "base/disk_file.h"
+#include "base/utf16.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <climits>
 #include <new>
 
-#include "jpeg/disk_file.h"
+#include "base/disk_file.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/file_reader.h"
+#include "base/file_reader.h"
 
 namespace {
 

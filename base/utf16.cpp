@@ -1,6 +1,6 @@
 #ifdef _WIN32
 
-#include "jpeg/utf16.h"
+#include "base/utf16.h"
 
 #include <windows.h>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/file_reader.h"
+#include "base/file_reader.h"
 
 // Reads a whole file from the disk into bytes, which hold what was read so
 // far when the result is not ok. Paths are UTF-8; each system's file

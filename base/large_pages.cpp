@@ -1,4 +1,4 @@
-#include "jpeg/large_pages.h"
+#include "base/large_pages.h"
 
 #include <cstdint>
 

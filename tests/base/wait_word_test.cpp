@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <thread>
 
-#include "jpeg/wait_word.h"
+#include "base/wait_word.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "jpeg/tick_clock.h"
+#include "base/tick_clock.h"
 
 #include <chrono>
 

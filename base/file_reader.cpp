@@ -1,6 +1,6 @@
-#include "jpeg/file_reader.h"
+#include "base/file_reader.h"
 
-#include "jpeg/disk_file.h"
+#include "base/disk_file.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "jpeg/wait_word.h"
+#include "base/wait_word.h"
 
 namespace system_wait {
 
