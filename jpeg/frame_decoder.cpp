@@ -14,12 +14,11 @@
 #include "jpeg/driver.h"
 #include "jpeg/entropy.h"
 #include "jpeg/frame_layout.h"
-#include "jpeg/huffman.h"
 #include "jpeg/markers.h"
 #include "jpeg/mcu_loop.h"
 #include "jpeg/picture.h"
 #include "jpeg/result_codes.h"
-#include "jpeg/scan_coefficients.h"
+#include "jpeg/scan_decoder.h"
 #include "jpeg/zigzag.h"
 
 namespace {
@@ -72,7 +71,10 @@ ScanShape shapeOf(const tjpgel& image, const FrameLayout& layout)
 
 class FrameDecode {
 public:
-    explicit FrameDecode(const tjpgel& record) : record_(record), layout_(FrameLayout::of(record)) {}
+    explicit FrameDecode(const tjpgel& record)
+        : record_(record), layout_(FrameLayout::of(record)), scans_(scanDecoderFor(record.frameMarker, decoder))
+    {
+    }
 
     bool run()
     {
@@ -177,13 +179,9 @@ private:
             return first ? ScanOutcome::failed : ScanOutcome::dataEnded;
         }
         latchTables(image, shape);
-        buildHuffmanCodes(image);
-        splitRunSize(image);
         image.scanLength = jpgFile.scanLength;
-        decoder.buildLookahead();
-        decoder.startScan(jpgFile.scan(), image.scanLength);
-        const ScanOutcome outcome =
-            decodeScanCoefficients(decoder, layout_, shape, coefficients_, jpgFile.scanTruncated);
+        const ExtractedScan scan{jpgFile.scan(), jpgFile.scanLength, jpgFile.restartStarts, jpgFile.scanTruncated};
+        const ScanOutcome outcome = scans_->decode(layout_, shape, coefficients_, scan);
         return jpgFile.scanTruncated && outcome == ScanOutcome::decoded ? ScanOutcome::dataEnded : outcome;
     }
 
@@ -292,6 +290,7 @@ private:
 
     const tjpgel& record_;
     const FrameLayout layout_;
+    const std::unique_ptr<ScanDecoder> scans_;
     int16_t* coefficients_[4] = {};
     std::array<int32_t, 64> quant_[4] = {};
     bool latched_[4] = {};

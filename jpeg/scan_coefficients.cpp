@@ -8,14 +8,10 @@
 #endif
 
 #include "jpeg/bit_reader.h"
+#include "jpeg/coefficient_arithmetic.h"
 #include "jpeg/huffman.h"
 
 namespace {
-
-// Garbage data can drive a coefficient out of 16 bits; it wraps instead.
-int16_t narrow(int32_t value) { return static_cast<int16_t>(static_cast<uint32_t>(value)); }
-int32_t shifted(int32_t value, int32_t bits) { return static_cast<int32_t>(static_cast<uint32_t>(value) << bits); }
-int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) + uint32_t(b)); }
 
 // The kind of a scan, fixed for all its blocks: the block loop is compiled
 // once for each, without a choice per block.
@@ -373,3 +369,27 @@ ScanOutcome decodeScanCoefficients(tdec& reader, const FrameLayout& layout, cons
 {
     return ScanCoefficients(reader, layout, shape, coefficients).run(cutShort);
 }
+
+namespace {
+
+class HuffmanScanDecoder final : public ScanDecoder {
+public:
+    explicit HuffmanScanDecoder(tdec& reader) : reader_(reader) {}
+
+    ScanOutcome decode(const FrameLayout& layout, const ScanShape& shape, int16_t* const* coefficients,
+                       const ExtractedScan& scan) override
+    {
+        buildHuffmanCodes(reader_.image);
+        splitRunSize(reader_.image);
+        reader_.buildLookahead();
+        reader_.startScan(scan.data, scan.length);
+        return decodeScanCoefficients(reader_, layout, shape, coefficients, scan.cutShort);
+    }
+
+private:
+    tdec& reader_;
+};
+
+}  // namespace
+
+std::unique_ptr<ScanDecoder> huffmanScanDecoder(tdec& reader) { return std::make_unique<HuffmanScanDecoder>(reader); }

@@ -3,24 +3,9 @@
 #include <cstdint>
 
 #include "jpeg/frame_layout.h"
+#include "jpeg/scan_decoder.h"
 
 struct tdec;
-
-// One scan of a frame: which components it codes, in the order its
-// header names them (numbers of FrameLayout), and which coefficients and
-// bits. A sequential scan codes every coefficient whole: Ss 0, Se 63,
-// Ah 0, Al 0.
-struct ScanShape {
-    int32_t count = 0;
-    int32_t component[4] = {};
-    int32_t ss = 0, se = 63, ah = 0, al = 0;
-};
-
-enum class ScanOutcome {
-    decoded,
-    dataEnded,  // the data ran out: what it held is kept, the rest left as it was
-    failed,     // no code matched while data remained
-};
 
 // Decodes the scan that reader has started, whose header and tables are in
 // reader.image, into the frame's coefficients: per component, 64 per block
@@ -31,3 +16,6 @@ enum class ScanOutcome {
 // from zeros; the rest are left as they were.
 ScanOutcome decodeScanCoefficients(tdec& reader, const FrameLayout& layout, const ScanShape& shape,
                                    int16_t* const* coefficients, bool cutShort);
+
+// The scans of Huffman-coded frames, through decodeScanCoefficients.
+std::unique_ptr<ScanDecoder> huffmanScanDecoder(tdec& reader);
