@@ -20,9 +20,7 @@ const char* unsupportedFrameKind(int32_t marker)
     case 0xC5:
     case 0xC6:
     case 0xC7: return "hierarchical JPEG (SOF5-SOF7)";
-    case 0xC9:
-    case 0xCA:
-    case 0xCB: return "arithmetic-coded JPEG (SOF9-SOF11)";
+    case 0xCB: return "lossless arithmetic-coded JPEG (SOF11)";
     case 0xCD:
     case 0xCE:
     case 0xCF: return "hierarchical arithmetic-coded JPEG (SOF13-SOF15)";
@@ -58,6 +56,8 @@ std::string entropyMessage(const tjpgel& image)
     } catch (const JpegError& failure) {
         return withCode(describeResultCode(failure.code), failure.code);
     }
+    if (isArithmeticFrameMarker(uint8_t(image.frameMarker)))
+        return "the entropy-coded data is corrupt (a run or magnitude past what arithmetic coding allows)";
     return "the entropy-coded data is corrupt (no Huffman code matches)";
 }
 

@@ -31,6 +31,12 @@ bool usableRatio(int32_t luma, int32_t chroma)
     return ratio == 1 || ratio == 2 || ratio == 4;
 }
 
+bool huffmanSequential(int32_t frameMarker)
+{
+    const auto marker = uint8_t(frameMarker);
+    return !isProgressiveFrameMarker(marker) && !isArithmeticFrameMarker(marker);
+}
+
 int32_t resolveImageIndex()
 {
     if (jpgFile.count == 0 || subImageIndex < -1 || subImageIndex >= jpgFile.count)
@@ -95,12 +101,12 @@ void printLoadTime(uint32_t startTick, const StageSplit& stages)
 
 }  // namespace
 
-// The row decoder takes a sequential frame of one scan that codes every
-// component: three of Y/Cb/Cr or RGB with ratios 1, 2 or 4 to the first,
-// or one of grey.
+// The row decoder takes a sequential Huffman-coded frame of one scan that
+// codes every component: three of Y/Cb/Cr or RGB with ratios 1, 2 or 4 to
+// the first, or one of grey.
 bool rowDecodable(const tjpgel& image)
 {
-    if (image.failure != 0 || !image.hasFrameHeader || image.scanStart < 0 || image.frameMarker == markerSof2 ||
+    if (image.failure != 0 || !image.hasFrameHeader || image.scanStart < 0 || !huffmanSequential(image.frameMarker) ||
         image.laterScanCount > 0 || image.scanComponentCount != image.componentCount)
         return false;
     if (int64_t{image.width} * image.height > pctr::maxSamples)

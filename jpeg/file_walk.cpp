@@ -33,7 +33,10 @@ bool carriesLength(uint8_t code) { return code >= 0xC0 && code != 0xFF && (code 
 // decoder go over a large frame without end.
 constexpr int32_t maxLaterScans = 1000;
 
-bool isTableSegment(uint8_t code) { return code == markerDht || code == markerDqt || code == markerDri; }
+bool isTableSegment(uint8_t code)
+{
+    return code == markerDht || code == markerDqt || code == markerDri || code == markerDac;
+}
 
 bool startsWith(const uint8_t* at, int32_t available, const char* text, int32_t length)
 {
@@ -116,7 +119,7 @@ private:
         return stream.end;
     }
 
-    // Reads one of the five segments the decoder uses. A segment that
+    // Reads one of the six segments the decoder uses. A segment that
     // cannot be read spoils the image to come, and is stepped over by its
     // length; a scan header that cannot be read ends a nested stream.
     // Returns false when the stream ends so.
@@ -176,13 +179,11 @@ private:
         }
         tjpgel& image = *stream.next;
         switch (file_[pos + 1]) {
-        case markerSof0:
-        case markerSof1:
-        case markerSof2: readFrameHeader(file_, pos, image); break;
-        case markerDht: readHuffmanTables(file_, pos, image); break;
-        case markerDqt: readQuantTables(file_, pos, image); break;
-        case markerDri: readRestartInterval(file_, pos, image); break;
-        default:
+        case markerDht:
+        case markerDqt:
+        case markerDri:
+        case markerDac: readDefinitionSegment(file_, pos, image); break;
+        case markerSos: {
             // In the file's own stream an image whose segments failed fails
             // the file, as its scan would be decoded with the wrong tables.
             if (stream.own && stream.pendingFailure != 0)
@@ -200,6 +201,9 @@ private:
             addImage(stream);
             if (framed)
                 continueFrame(stream);
+            break;
+        }
+        default: readFrameHeader(file_, pos, image);
         }
     }
 
@@ -219,12 +223,8 @@ private:
                 images_.at(stream.frameImage).failure = stream.pendingFailure;
             }
             readScanHeader(file_, pos, scratch);
-        } else if (code == markerDht) {
-            readHuffmanTables(file_, pos, scratch);
-        } else if (code == markerDqt) {
-            readQuantTables(file_, pos, scratch);
         } else {
-            readRestartInterval(file_, pos, scratch);
+            readDefinitionSegment(file_, pos, scratch);
         }
         tjpgel& frame = images_.at(stream.frameImage);
         if (frame.laterScanCount < maxLaterScans) {

@@ -39,7 +39,7 @@ constexpr int64_t maxBlockVisitsPerBlock = 32;
 int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) + uint32_t(b)); }
 int32_t wrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) * uint32_t(b)); }
 
-bool progressive(const tjpgel& image) { return image.frameMarker == markerSof2; }
+bool progressive(const tjpgel& image) { return isProgressiveFrameMarker(uint8_t(image.frameMarker)); }
 
 // The scan decoder's view of the scan header in image; nullopt-like count
 // 0 when the header names components the frame lacks, twice, or coefficient
@@ -154,8 +154,7 @@ private:
             int32_t pos = record_.laterSegments[next++];
             if (readScanHeader(file, pos, image))
                 return pos;
-            readHuffmanTables(file, pos, image) || readQuantTables(file, pos, image) ||
-                readRestartInterval(file, pos, image);
+            readDefinitionSegment(file, pos, image);
         }
         return -1;
     }

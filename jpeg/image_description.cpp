@@ -35,6 +35,8 @@ const char* frameKindName(const tjpgel& image)
     switch (image.frameMarker) {
     case markerSof1: return "extended";
     case markerSof2: return "progressive";
+    case markerSof9: return "arithmetic";
+    case markerSof10: return "progressive arithmetic";
     default: return "baseline";
     }
 }

@@ -31,6 +31,7 @@ void tjpgel::clear()
     }
     componentCount = 0;
     scanComponentCount = 0;
+    conditioning = {};
     restartInterval = 0;
     laterSegments.clear();
     laterScanCount = 0;
@@ -63,6 +64,7 @@ void tjpgel::assign(const tjpgel& other)
         huffValues[t] = copyArray(other.huffValues[t], static_cast<size_t>(other.huffCount[t]));
         huffRunSize[t] = copyArray(other.huffRunSize[t], static_cast<size_t>(other.huffCount[t]));
     }
+    conditioning = other.conditioning;
     restartInterval = other.restartInterval;
     scanLength = other.scanLength;
     scanStart = other.scanStart;

@@ -30,6 +30,15 @@ struct RunSize {
     int16_t size;
 };
 
+// How arithmetic-coded scans condition their statistics, per table
+// (T.81 F.1.4.4): the bounds L and U on DC differences, the Kx that splits
+// AC bands; T.81's defaults until a DAC segment sets them.
+struct ArithmeticConditioning {
+    int32_t dcLower[4] = {0, 0, 0, 0};
+    int32_t dcUpper[4] = {1, 1, 1, 1};
+    int32_t acLimit[4] = {5, 5, 5, 5};
+};
+
 // Everything one embedded image needs for decoding. An image is a frame:
 // its frame header and every scan that belongs to it. The record holds what
 // the segments between the previous frame's scans (or the file start) and
@@ -61,11 +70,12 @@ struct tjpgel {
     // are final.
     std::unique_ptr<RunSize[]> huffRunSize[8];
     HuffmanCodeRange huffCode[8][16];
+    ArithmeticConditioning conditioning;
     int32_t restartInterval = 0;
     int32_t scanLength = 0;
     int32_t scanStart = -1;  // -1 until the walk reads this image's SOS
     int32_t fileSize = 0;
-    bool hasFrameHeader = false;  // an SOF0 segment was read for this image
+    bool hasFrameHeader = false;  // a frame header was read for this image
     // Where the stream holding this image ends: the file's end, or the end
     // of the segment a nested stream (a thumbnail) lies in. No reader and no
     // scan extraction goes past it.
@@ -78,7 +88,7 @@ struct tjpgel {
     // The code of a segment of this image that could not be read, 0 if none:
     // such an image is kept in the index, in its place, but cannot be decoded.
     int32_t failure = 0;
-    // The DHT, DQT, DRI and SOS segments of the frame after its first scan
+    // The DHT, DAC, DQT, DRI and SOS segments of the frame after its first scan
     // header, by the offsets of their markers, in file order: a
     // progressive or non-interleaved frame's later scans and their tables.
     std::vector<int32_t> laterSegments;

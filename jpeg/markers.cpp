@@ -62,7 +62,14 @@ int32_t componentPlace(const tjpgel& image, int32_t id)
 
 }  // namespace
 
-bool isReadableFrameMarker(uint8_t code) { return code == markerSof0 || code == markerSof1 || code == markerSof2; }
+bool isReadableFrameMarker(uint8_t code)
+{
+    return code == markerSof0 || code == markerSof1 || code == markerSof2 || isArithmeticFrameMarker(code);
+}
+
+bool isProgressiveFrameMarker(uint8_t code) { return code == markerSof2 || code == markerSof10; }
+
+bool isArithmeticFrameMarker(uint8_t code) { return code == markerSof9 || code == markerSof10; }
 
 bool readFrameHeader(const uint8_t* file, int32_t& pos, tjpgel& image)
 {
@@ -134,20 +141,21 @@ bool readScanHeader(const uint8_t* file, int32_t& pos, tjpgel& image)
 
 namespace {
 
-// DQT and DHT segments hold tables back to back. The loop bound m + length
-// stops two bytes short of the segment's end, which still covers every
-// table of a well-formed segment; a segment cut off by the end of the file
-// between two tables simply ends.
+// DQT, DHT and DAC segments hold tables back to back. The loop bound
+// m + length stops two bytes short of the segment's end, which still
+// covers every table of a well-formed DQT or DHT segment; a DAC table is
+// two bytes, so its segments pass those two as tail. A segment cut off by
+// the end of the file between two tables simply ends.
 template <typename ReadTable>
 bool readTableSegment(const uint8_t* file, int32_t& pos, tjpgel& image, uint8_t marker, int32_t tooShort,
-                      ReadTable readTable)
+                      ReadTable readTable, int32_t tail = 0)
 {
     if (!markerAt(file, pos, image, marker))
         return false;
     const int32_t m = pos;
     if (pastEnd(int64_t{m} + 3, image))
         raiseCode(tooShort);
-    const int64_t end = int64_t{m} + readWord(file, m + 2);
+    const int64_t end = int64_t{m} + readWord(file, m + 2) + tail;
     pos = m + 4;
     while (pos < end && !pastEnd(pos, image)) {
         const int32_t high = file[pos] >> 4, low = file[pos] & 0x0F;
@@ -216,4 +224,32 @@ bool readRestartInterval(const uint8_t* file, int32_t& pos, tjpgel& image)
     image.restartInterval = readWord(file, m + 4);
     pos = m + 6;
     return true;
+}
+
+// T.81 B.2.4.3. A DC table's byte holds its bounds L (low nibble) and U,
+// an AC table's its Kx.
+bool readArithmeticConditioning(const uint8_t* file, int32_t& pos, tjpgel& image)
+{
+    const auto readTable = [&](int32_t tableClass, int32_t id) {
+        const int32_t value = nextByte(file, pos, image, conditioningValueTruncated);
+        ArithmeticConditioning& conditioning = image.conditioning;
+        const int32_t lower = value & 0x0F, upper = value >> 4;
+        const bool dcValid = tableClass == 0 && lower <= upper;
+        const bool acValid = tableClass == 1 && value >= 1 && value <= 63;
+        if (id > 3 || !(dcValid || acValid))
+            raiseCode(conditioningInvalid);
+        if (tableClass == 0) {
+            conditioning.dcLower[id] = lower;
+            conditioning.dcUpper[id] = upper;
+        } else {
+            conditioning.acLimit[id] = value;
+        }
+    };
+    return readTableSegment(file, pos, image, markerDac, conditioningHeaderTooShort, readTable, 2);
+}
+
+bool readDefinitionSegment(const uint8_t* file, int32_t& pos, tjpgel& image)
+{
+    return readHuffmanTables(file, pos, image) || readQuantTables(file, pos, image) ||
+           readRestartInterval(file, pos, image) || readArithmeticConditioning(file, pos, image);
 }

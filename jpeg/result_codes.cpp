@@ -25,6 +25,12 @@ const char* describeResultCode(int32_t code)
     case huffmanValuesTruncated: return "Huffman symbol values (DHT) run past the end of the file";
     case scanWithoutEndOfImage: return "unexpected end of file before the end-of-image marker";
     case restartIntervalTooShort: return "the restart interval segment (DRI) is cut off by the end of the file";
+    case conditioningHeaderTooShort:
+        return "the arithmetic conditioning segment (DAC) is cut off by the end of the file";
+    case conditioningInvalid:
+        return "an arithmetic conditioning table (DAC) has a class above 1, an identifier above 3, "
+               "a DC lower bound above its upper bound, or an AC limit outside 1..63";
+    case conditioningValueTruncated: return "an arithmetic conditioning value (DAC) runs past the end of the file";
     default: return "unknown error";
     }
 }

@@ -25,6 +25,9 @@ enum ResultCode : int32_t {
     huffmanValuesTruncated = 504,
     scanWithoutEndOfImage = 601,
     restartIntervalTooShort = 750,
+    conditioningHeaderTooShort = 801,
+    conditioningInvalid = 802,
+    conditioningValueTruncated = 803,
 };
 
 // What the readers throw; never escapes parseFile or decodeImage.
