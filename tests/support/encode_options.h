@@ -49,4 +49,9 @@ struct EncodeOptions {
     // false lets quantisation values above 255 stand: a low quality then
     // writes 16-bit tables, under SOF1 when sequential.
     bool forceBaseline = true;
+    // Arithmetic coding instead of Huffman's: SOF9, or SOF10 when
+    // progressive. Its DAC conditioning per table (T.81 F.1.4.4): the DC
+    // bounds L and U and the AC limit Kx.
+    bool arithmetic = false;
+    int dcLower = 0, dcUpper = 1, acLimit = 5;
 };

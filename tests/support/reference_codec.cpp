@@ -370,6 +370,16 @@ void countWarning(j_common_ptr info, int level)
         ++info->err->num_warnings;
 }
 
+void setArithmeticCoding(jpeg_compress_struct& info, const EncodeOptions& options)
+{
+    info.arith_code = options.arithmetic ? TRUE : FALSE;
+    for (int t = 0; t < NUM_ARITH_TBLS; ++t) {
+        info.arith_dc_L[t] = static_cast<UINT8>(options.dcLower);
+        info.arith_dc_U[t] = static_cast<UINT8>(options.dcUpper);
+        info.arith_ac_K[t] = static_cast<UINT8>(options.acLimit);
+    }
+}
+
 }  // namespace
 
 std::vector<uint8_t> encodeJpeg(const RgbImage& image, const EncodeOptions& options)
@@ -403,6 +413,7 @@ std::vector<uint8_t> encodeJpeg(const RgbImage& image, const EncodeOptions& opti
         jpeg_simple_progression(&info);
     }
     info.optimize_coding = options.optimizeTables;
+    setArithmeticCoding(info, options);
     info.restart_interval = static_cast<unsigned>(options.restartInterval);
     jpeg_start_compress(&info, TRUE);
     writeRows(info, image, options.colourSpace);
