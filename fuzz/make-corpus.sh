@@ -3,7 +3,8 @@
 # /tmp/viewer-fuzz-corpus): DIR/decode, DIR/bmp, DIR/view, DIR/input.
 # Small JPEGs of each layout made with cjpeg (libjpeg-turbo-progs): sampling
 # factors, restarts, greyscale, progressive and custom scan scripts, one scan
-# per component, RGB, 16-bit tables, a progressive file cut short; CMYK as
+# per component, RGB, 16-bit tables, arithmetic coding sequential and
+# progressive, a progressive file cut short; CMYK as
 # ImageMagick writes it; BMPs made with ImageMagick, and a few fixed byte
 # patterns. A decode seed starts with one byte that selects the inverse-DCT
 # family. With VIEWER_CAMERA_FILES naming a built write_camera_files
@@ -40,6 +41,12 @@ jpegs=(
   "mixed-sampling:-sample 2x2,1x2,2x1"
   "rgb:-rgb"
   "sixteen-bit-tables:-quality 5"
+  "arithmetic:-arithmetic -sample 2x2"
+  "arithmetic-restart:-arithmetic -sample 1x1 -restart 1B"
+  "arithmetic-grey:-arithmetic -grayscale"
+  "arithmetic-rgb:-arithmetic -rgb"
+  "arithmetic-progressive:-arithmetic -progressive -restart 2B"
+  "arithmetic-approximation:-arithmetic -scans $work/approximation.scans"
 )
 
 # Successive approximation on luma and chroma, DC refined in steps, each AC
