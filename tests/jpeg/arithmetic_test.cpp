@@ -22,7 +22,7 @@ namespace {
 
 using jpegbytes::Bytes;
 
-constexpr uint8_t sof9 = 0xC9, sof10 = 0xCA, sos = 0xDA, dac = 0xCC;
+constexpr uint8_t sof9 = 0xC9, sof10 = 0xCA, dac = 0xCC;
 
 struct ArithmeticCase {
     const char* name;
@@ -147,16 +147,6 @@ Bytes flippedFrom(Bytes bytes, size_t from)
     return bytes;
 }
 
-Bytes withRestartMarkerLost(Bytes bytes, size_t from)
-{
-    for (size_t n = from; n + 1 < bytes.size(); ++n)
-        if (bytes[n] == 0xFF && bytes[n + 1] >= 0xD0 && bytes[n + 1] <= 0xD7) {
-            bytes.erase(bytes.begin() + std::ptrdiff_t(n), bytes.begin() + std::ptrdiff_t(n) + 2);
-            break;
-        }
-    return bytes;
-}
-
 Bytes damaged(const Bytes& whole, const DamageCase& c)
 {
     const auto at = size_t(double(whole.size()) * c.at);
@@ -164,7 +154,7 @@ Bytes damaged(const Bytes& whole, const DamageCase& c)
     case Damage::cutShort: return Bytes(whole.begin(), whole.begin() + std::ptrdiff_t(at - (whole[at - 1] == 0xFF)));
     case Damage::bytesFlipped: return flippedFrom(whole, at);
     case Damage::stuffedBytes: return damagedAt(whole, c.at);
-    case Damage::restartMarkerLost: return withRestartMarkerLost(whole, at);
+    case Damage::restartMarkerLost: return withRestartMarkerLost(whole, c.at);
     }
     return whole;
 }

@@ -11,3 +11,13 @@ std::vector<uint8_t> damagedAt(std::vector<uint8_t> bytes, double at)
     }
     return bytes;
 }
+
+std::vector<uint8_t> withRestartMarkerLost(std::vector<uint8_t> bytes, double at)
+{
+    for (auto n = size_t(double(bytes.size()) * at); n + 1 < bytes.size(); ++n)
+        if (bytes[n] == 0xFF && bytes[n + 1] >= 0xD0 && bytes[n + 1] <= 0xD7) {
+            bytes.erase(bytes.begin() + std::ptrdiff_t(n), bytes.begin() + std::ptrdiff_t(n) + 2);
+            break;
+        }
+    return bytes;
+}

@@ -7,3 +7,8 @@
 // `at` of the way into the file (0 to 1): a scan damaged there fails to
 // decode from that point.
 std::vector<uint8_t> damagedAt(std::vector<uint8_t> bytes, double at);
+
+// Bytes without the first restart marker from `at` of the way into the
+// file (0 to 1): a reader that counts markers to know its MCU counts one
+// short from there on.
+std::vector<uint8_t> withRestartMarkerLost(std::vector<uint8_t> bytes, double at);
