@@ -85,7 +85,7 @@ void drawPicture()
     completeParallelogram();
     buildSpanBreaks(viewerState->clientRect);
     const InverseMap map = computeInverseMap(filterIndex);
-    rasterizePicture(map, clientSurface(), filterIndex);
+    rasterizePicture(map, clientSurface(), filterIndex, viewerState->render);
 }
 
 void drawHelp()

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "render/rect.h"
+#include "render/resample.h"
 
 // How the frame buffer was made: the layout of a 40-byte device-independent
 // bitmap header. A negative height means rows run top-down. The buffer's
@@ -56,6 +57,7 @@ struct ViewerState {
     FrameInfo frameInfo;
     uint32_t* framePixels = nullptr;  // 0x00RRGGBB, top row first
     int32_t frameStride = 0;          // pixels per frame row
+    RenderOptions render;             // how frames draw the picture
 
     ViewerState();
 };

@@ -105,23 +105,21 @@ private:
 void rasterize(benchmark::State& state)
 {
     const BenchWindow window(static_cast<Scene>(state.range(0)), static_cast<int32_t>(state.range(1)));
-    renderThreads = static_cast<int32_t>(state.range(2));
-    renderWideVectors = state.range(3) != 0;
+    const RenderOptions options{static_cast<int32_t>(state.range(2)), state.range(3) != 0};
     const int64_t pixels = window.pixelsDrawn();
     const FrameSurface frame = window.client();
     for (auto _ : state) {
-        rasterizePicture(window.map(), frame, filterIndex);
+        rasterizePicture(window.map(), frame, filterIndex, options);
         benchmark::ClobberMemory();
     }
     state.counters["MP/s"] =
         benchmark::Counter(static_cast<double>(pixels) * 1e-6 * state.iterations(), benchmark::Counter::kIsRate);
-    renderWideVectors = true;
 }
 
 void wholeFrame(benchmark::State& state)
 {
     const BenchWindow window(static_cast<Scene>(state.range(0)), static_cast<int32_t>(state.range(1)));
-    renderThreads = static_cast<int32_t>(state.range(2));
+    viewerState->render.threads = static_cast<int32_t>(state.range(2));
     viewerState->showFps = 1;
     for (auto _ : state) {
         renderFrame();

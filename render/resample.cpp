@@ -9,8 +9,7 @@
 #include "render/row_kernels.h"
 #include "render/truncate.h"
 
-int32_t renderThreads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
-bool renderWideVectors = true;
+int32_t RenderOptions::defaultRenderThreads() { return std::thread::hardware_concurrency() > 1 ? 2 : 1; }
 
 PictureView viewOfPicture()
 {
@@ -112,10 +111,11 @@ constexpr int64_t parallelMinimumPixels = 1 << 17;
 // Every row is drawn from the map and the borders alone, so the rows split
 // between two threads come out exactly as on one. Both walk the borders
 // from the top break, so they move them by the same additions.
-void rasterizeWith(const InverseMap& map, const FrameSurface& frame, const PictureView& view, RowKernel kernel)
+void rasterizeWith(const InverseMap& map, const FrameSurface& frame, const PictureView& view, RowKernel kernel,
+                   int32_t threads)
 {
     const int64_t pixels = int64_t{frame.width} * frame.height;
-    if (renderThreads < 2 || pixels < parallelMinimumPixels) {
+    if (threads < 2 || pixels < parallelMinimumPixels) {
         SpanRasterizer(map, frame, view, kernel, 0, frame.height).drawSpans();
         return;
     }
@@ -131,13 +131,14 @@ void rasterizeWith(const InverseMap& map, const FrameSurface& frame, const Pictu
 
 }  // namespace
 
-void rasterizePicture(const InverseMap& map, const FrameSurface& frame, int32_t filter)
+void rasterizePicture(const InverseMap& map, const FrameSurface& frame, int32_t filter, const RenderOptions& options)
 {
     const PictureView view = viewOfPicture();
     if (!frame.pixels || view.samples == 0 || !isFinite(map))
         return;
     rasterizeWith(map, frame, view,
-                  rowKernelFor(filter, renderWideVectors ? VectorBuild::avx512 : VectorBuild::portable));
+                  rowKernelFor(filter, options.wideVectors ? VectorBuild::avx512 : VectorBuild::portable),
+                  options.threads);
 }
 
 uint32_t samplePicture(int32_t filter, int64_t s, double u, double v, int32_t pc, int32_t pr)

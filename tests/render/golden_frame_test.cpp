@@ -87,13 +87,12 @@ TEST(RasterizeThreads, TwoThreadsDrawTheSameFrameAsOne)
         filterIndex = filter;
         uint64_t hashes[2];
         for (int32_t threads : {1, 2}) {
-            renderThreads = threads;
+            viewerState->render.threads = threads;
             scene.render();
             hashes[threads - 1] = frameHash(scene.platform.presented());
         }
         EXPECT_EQ(hashes[0], hashes[1]) << "filter " << filter;
     }
-    renderThreads = 2;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/interaction.h"
+#include "app/viewer_state.h"
 #include "jpeg/picture.h"
 #include "render/resample.h"
 #include "render/row_kernels.h"
@@ -124,7 +125,7 @@ TEST(RowKernelBuilds, PortableAndWideBuildsDrawTheSameFrames)
             for (bool wide : {false, true}) {
                 controlPoints = layout;
                 filterIndex = filter;
-                renderWideVectors = wide;
+                viewerState->render.wideVectors = wide;
                 scene.render();
                 const std::vector<uint32_t>& frame = scene.platform.presented();
                 hashes[wide] = fnv1a(reinterpret_cast<const uint8_t*>(frame.data()), frame.size() * sizeof(uint32_t));
@@ -132,7 +133,6 @@ TEST(RowKernelBuilds, PortableAndWideBuildsDrawTheSameFrames)
             EXPECT_EQ(hashes[0], hashes[1]) << "filter " << filter;
         }
     }
-    renderWideVectors = true;
 }
 
 }  // namespace
