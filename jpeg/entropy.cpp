@@ -5,24 +5,42 @@
 #include <cstring>
 
 #include "idct/tidct.h"
-#include "jpeg/bit_reader.h"
+#include "jpeg/block_reader.h"
 #include "jpeg/container.h"
-#include "jpeg/zigzag.h"
+
+using block_reader::naturalOrder;
+using block_reader::readFirstPass;
+using block_reader::readTerm;
+using block_reader::sequentialBand;
+using block_reader::Term;
 
 namespace {
 
-// naturalOrder[k]: the natural position of zig-zag position k.
-constexpr auto naturalOrder = [] {
-    std::array<uint8_t, 64> table{};
-    for (int n = 0; n < 64; ++n)
-        table[zigzag[n]] = static_cast<uint8_t>(n);
-    return table;
-}();
-
 // Garbage data can drive the DC sums past 32 bits; they wrap as two's
 // complement instead of overflowing.
-int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) + uint32_t(b)); }
 int32_t wrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) * uint32_t(b)); }
+
+// The row decoder's block: natural order, 32 bits, cleared before; AC terms
+// stay quantised, as the inverse DCT takes them.
+struct NaturalBlock {
+    int32_t* out;
+
+    [[gnu::always_inline]] void store(int32_t k, int32_t value) const { out[naturalOrder[k]] = value; }
+    [[gnu::always_inline]] void dc(int32_t difference) const { out[0] = difference; }
+};
+
+// The same, with the DC term dequantised, predicted and level-shifted:
+// ready for the inverse DCT.
+struct PreparedBlock : NaturalBlock {
+    int32_t& predictor;
+    int32_t dcQuant;
+
+    [[gnu::always_inline]] void dc(int32_t difference) const
+    {
+        predictor = wrapAdd(predictor, wrapMul(difference, dcQuant));
+        out[0] = wrapAdd(predictor, tdec::levelShift);
+    }
+};
 
 }  // namespace
 
@@ -59,100 +77,31 @@ void tdec::alignToByte()
     }
 }
 
-// The table comes as an argument rather than from the member, which every
-// coefficient store might alias as far as the compiler knows.
-[[gnu::always_inline]] inline int tdec::decodeNextSymbol(BitReader& reader, int t, int32_t& k, int32_t* out)
+void tdec::restart()
 {
-    const uint16_t entry = prefixes.lookahead[t][reader.held() >> (64 - lookaheadBits)];
-    reader.refill();
-    const uint64_t bits = reader.held();
-    LookaheadEntry code = LookaheadEntry::unpack(entry);
-    if (entry == LookaheadEntry::none) {
-        code = findCode(image, t, static_cast<uint32_t>(bits >> 32), lookaheadBits + 1);
-        if (code.length == 0)
-            return -1;
-    }
-    const auto [length, symbol] = code;
-    if (symbol.size == 0) {
-        reader.skip(length);
-        if (symbol.run == 0)
-            return 1;  // end of block
-        if (symbol.run == 15)
-            k += 16;  // ZRL: sixteen zeros, already in the cleared block
-        return 0;
-    }
-    const auto raw = static_cast<uint32_t>((bits << length) >> (64 - symbol.size));
-    reader.skip(length + symbol.size);
-    k += symbol.run;
-    if (k < 64)
-        out[naturalOrder[k]] = extend(raw, symbol.size);
-    ++k;
-    return 0;
+    alignToByte();
+    resetPredictions();
 }
 
-// Decodes the next symbol if it has a fast entry; false, with nothing
-// consumed, if not. The caller picks the table's row once per block: found
-// here from the table's number, it was worked out again for every symbol,
-// in registers the loop needs, and decodes took a tenth longer.
-[[gnu::always_inline]] inline bool tdec::decodeFastSymbol(BitReader& reader, const int32_t* table, int32_t& k,
-                                                          int32_t* out)
+void tdec::resetPredictions()
 {
-    const int32_t entry = table[reader.held() >> (64 - lookaheadBits)];
-    reader.refill();
-    if (entry == FastSymbol::none)
-        return false;
-    const FastSymbol symbol = FastSymbol::unpack(entry);
-    reader.skip(symbol.taken);
-    k += symbol.run;
-    if (k < 64) [[likely]]
-        out[naturalOrder[k]] = symbol.value;
-    ++k;
-    return true;
-}
-
-// out must hold zeros.
-[[gnu::always_inline]] inline int tdec::decodeBlockInto(BitReader& reader, int i, int32_t* out)
-{
-    int32_t k = 0;
-    const int dcTable = image.component[i].dcTable;
-    if (!decodeFastSymbol(reader, prefixes.fast[dcTable], k, out) && decodeNextSymbol(reader, dcTable, k, out) == -1)
-        return 1;
-    if (k == 0)
-        k = 1;  // a DC difference of 0 comes as end of block
-    const int acTable = 4 + image.component[i].acTable;
-    const int32_t* const fastAc = prefixes.fast[acTable];
-    // Every symbol a valid encoder writes moves k on, so 63 of them fill a
-    // block. The ones T.81 leaves unused (run 1..14 with size 0) do not, and
-    // decoded from the zeros past the end of the data they would repeat
-    // forever: a block that needs more symbols fails.
-    for (int32_t symbols = 0; k < 64; ++symbols) {
-        if (symbols == 63)
-            return 1;
-        if (decodeFastSymbol(reader, fastAc, k, out))
-            continue;
-        const int result = decodeNextSymbol(reader, acTable, k, out);
-        if (result == -1)
-            return 1;
-        if (result == 1)
-            break;
-    }
-    return 0;
-}
-
-[[gnu::always_inline]] inline int tdec::prepareBlockInto(BitReader& reader, int i, int32_t* out)
-{
-    if (decodeBlockInto(reader, i, out) != 0)
-        return 1;
-    const int32_t quantTable = image.component[i].quantTable;
-    dcPred[i] = wrapAdd(dcPred[i], wrapMul(out[0], image.quant[quantTable][0]));
-    out[0] = wrapAdd(dcPred[i], levelShift);
-    return 0;
+    std::fill(std::begin(dcPred), std::end(dcPred), 0);
+    endOfBandRun = 0;
 }
 
 int tdec::decodeSymbol(int32_t& k)
 {
     BitReader reader(*this);
-    return decodeNextSymbol(reader, table, k, block.get());
+    NaturalBlock into{block.get()};
+    switch (readTerm(reader, *this, table, sequentialBand, k, into, endOfBandRun)) {
+    case Term::stored:
+        return 0;
+    case Term::endOfBand:
+        return 1;
+    case Term::noCode:
+        break;
+    }
+    return -1;
 }
 
 // Every position the symbols do not set stays zero: runs, end of block and
@@ -161,7 +110,7 @@ int tdec::decodeBlock(int i)
 {
     std::memset(block.get(), 0, 64 * sizeof(int32_t));
     BitReader reader(*this);
-    return decodeBlockInto(reader, i, block.get());
+    return readFirstPass(reader, *this, image.component[i], sequentialBand, NaturalBlock{block.get()}) ? 0 : 1;
 }
 
 int tdec::prepareMcu(const int* component, int count, int32_t* out)
@@ -170,9 +119,12 @@ int tdec::prepareMcu(const int* component, int count, int32_t* out)
     // this core's cache when they are written.
     std::memset(out, 0, size_t(count) * 64 * sizeof(int32_t));
     BitReader reader(*this);
-    for (int n = 0; n < count; ++n)
-        if (prepareBlockInto(reader, component[n], out + 64 * n) != 0)
+    for (int n = 0; n < count; ++n) {
+        const int i = component[n];
+        const PreparedBlock into{{out + 64 * n}, dcPred[i], image.quant[image.component[i].quantTable][0]};
+        if (!readFirstPass(reader, *this, image.component[i], sequentialBand, into))
             return n;
+    }
     return count;
 }
 

@@ -14,15 +14,19 @@ struct ScanPosition {
 };
 
 // Decoder state: the working copy of the image being decoded, the bit
-// reader over the reversed scan data, the DC predictors and the block
-// handed to the inverse DCT.
+// reader over the reversed scan data, the DC predictors, the end-of-band
+// run and the block handed to the inverse DCT. The blocks themselves are
+// read by jpeg/block_reader.h.
 struct tdec {
     // Added to every DC term before the transform: 128, the samples' offset
     // (T.81 A.3.1), times 8, the transforms' DC scale.
     static constexpr int32_t levelShift = 1024;
 
     tjpgel image;
-    int32_t dcPred[3] = {};
+    // One per component: dequantised for the row decoder, as coded for the
+    // frame decoder.
+    int32_t dcPred[4] = {};
+    int32_t endOfBandRun = 0;  // bands still to skip in a progressive scan
     // The block in natural (row-major) order: decoded into, then handed to
     // the inverse DCT and transformed in place.
     std::unique_ptr<int32_t[]> block = std::make_unique<int32_t[]>(64);
@@ -71,6 +75,10 @@ struct tdec {
     void copyTables(const tdec& other);
     // Moves to the next byte boundary at a restart point.
     void alignToByte();
+    // At a restart point: the markers were dropped with the stuffing, so
+    // the reader realigns, and predictions and runs start afresh.
+    void restart();
+    void resetPredictions();
 
     // Reads the scan through decoder's position, which it takes on
     // construction and gives back on destruction (jpeg/bit_reader.h).
@@ -82,11 +90,6 @@ private:
     // scan is stored last byte first, so this moves downwards.
     int32_t current_ = 0;
     int32_t bitPos_ = 0;  // bits 0..7 already consumed of the current byte
-
-    int decodeNextSymbol(BitReader& reader, int t, int32_t& k, int32_t* out);
-    int decodeBlockInto(BitReader& reader, int i, int32_t* out);
-    int prepareBlockInto(BitReader& reader, int i, int32_t* out);
-    bool decodeFastSymbol(BitReader& reader, const int32_t* table, int32_t& k, int32_t* out);
 };
 
 extern tdec decoder;

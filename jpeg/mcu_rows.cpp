@@ -49,15 +49,12 @@ McuRows::McuRows(const McuLayout& layout, RowColour colour)
 int McuRows::decodeMcu(tdec& reader, int32_t* blocks) const
 {
     const int decoded = reader.prepareMcu(components_.data(), layout_.blocksPerMcu, blocks);
-    // Restart intervals count MCUs; the markers themselves were removed
-    // with the stuffing, so the reader realigns and the predictors reset
-    // here.
+    // Restart intervals count MCUs.
     const int32_t interval = reader.image.restartInterval;
     if (decoded < layout_.blocksPerMcu || interval == 0 || --reader.restartCountdown > 0)
         return decoded;
     reader.restartCountdown = interval;
-    reader.alignToByte();
-    reader.dcPred[0] = reader.dcPred[1] = reader.dcPred[2] = 0;
+    reader.restart();
     return decoded;
 }
 

@@ -305,7 +305,7 @@ int64_t BandDecoder::followerStart(int32_t band)
 void BandDecoder::startReadingAt(int64_t byte)
 {
     follower_->startScan(scan_, length_, int32_t(byte));
-    follower_->dcPred[0] = follower_->dcPred[1] = follower_->dcPred[2] = 0;
+    follower_->resetPredictions();
 }
 
 void BandDecoder::noteMcuStart(int32_t band, int64_t n)
