@@ -63,7 +63,7 @@ inline constexpr Band sequentialBand{};
     return value;
 }
 
-enum class Term { stored, endOfBand, noCode };
+enum class Term { read, endOfBand, noCode };
 
 // One symbol of table t and its value bits, the term stored at k + run
 // when that lies in the band; k moves past it. End of band in a progressive
@@ -80,13 +80,13 @@ template <class Block>
         bits.skip(length);
         if (symbol.run == 15) {
             k += 16;  // ZRL: sixteen zeros, already in the block
-            return Term::stored;
+            return Term::read;
         }
         if (band.progressive) {
             endOfBandRun = (1 << symbol.run) - 1 + int32_t(take(bits, symbol.run));
             return Term::endOfBand;
         }
-        return symbol.run == 0 ? Term::endOfBand : Term::stored;
+        return symbol.run == 0 ? Term::endOfBand : Term::read;
     }
     const auto raw = static_cast<uint32_t>((bits.held() << length) >> (64 - symbol.size));
     bits.skip(length + symbol.size);
@@ -94,7 +94,7 @@ template <class Block>
     if (k <= band.se)
         block.store(k, extend(raw, symbol.size));
     ++k;
-    return Term::stored;
+    return Term::read;
 }
 
 // The next term if the fast table (one row, picked once per block) has an

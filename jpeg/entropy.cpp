@@ -94,7 +94,7 @@ int tdec::decodeSymbol(int32_t& k)
     BitReader reader(*this);
     NaturalBlock into{block.get()};
     switch (readTerm(reader, *this, table, sequentialBand, k, into, endOfBandRun)) {
-    case Term::stored:
+    case Term::read:
         return 0;
     case Term::endOfBand:
         return 1;
