@@ -18,7 +18,6 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using Planes = std::vector<std::vector<uint8_t>>;
 
 struct Decoded {
     int32_t result = 0;
@@ -26,14 +25,6 @@ struct Decoded {
     DecodePath path = DecodePath::none;
     Planes planes;
 };
-
-Planes picturePlanes()
-{
-    Planes planes;
-    for (int k = 0; k < 3; ++k)
-        planes.emplace_back(picture.plane[k].get(), picture.plane[k].get() + picture.size[k]);
-    return planes;
-}
 
 // Decodes after decoding `primer`, a file of the same size, on one thread:
 // the planes are reused, so what a failed decode leaves unwritten is known.
@@ -50,18 +41,6 @@ Decoded decodeAfter(const Bytes& primer, const Bytes& bytes, int32_t threads, in
     decoded.path = lastDecodePath;
     decoded.planes = picturePlanes();
     return decoded;
-}
-
-// Bytes that decode as nothing the picture needs between the last MCU's
-// data and the end-of-image marker: the reader from the last band's middle
-// runs into them.
-Bytes withTrailingJunk(Bytes bytes)
-{
-    Bytes junk(3000);
-    for (size_t n = 0; n < junk.size(); ++n)
-        junk[n] = static_cast<uint8_t>((n * 131 + 7) % 255);  // never 0xFF
-    bytes.insert(bytes.end() - 2, junk.begin(), junk.end());
-    return bytes;
 }
 
 enum class Alteration { none, trailingJunk, restartMarkerLost };

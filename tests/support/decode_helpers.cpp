@@ -16,6 +16,14 @@ RgbImage pictureAsRgb()
     return image;
 }
 
+Planes picturePlanes()
+{
+    Planes planes;
+    for (int k = 0; k < 3; ++k)
+        planes.emplace_back(picture.plane[k].get(), picture.plane[k].get() + picture.size[k]);
+    return planes;
+}
+
 void expectNearReference(const RgbImage& ours, const RgbImage& reference, int32_t family, const std::string& name,
                          std::span<const double, 3> floors)
 {

@@ -21,3 +21,12 @@ std::vector<uint8_t> withRestartMarkerLost(std::vector<uint8_t> bytes, double at
         }
     return bytes;
 }
+
+std::vector<uint8_t> withTrailingJunk(std::vector<uint8_t> bytes)
+{
+    std::vector<uint8_t> junk(3000);
+    for (size_t n = 0; n < junk.size(); ++n)
+        junk[n] = static_cast<uint8_t>((n * 131 + 7) % 255);  // never 0xFF
+    bytes.insert(bytes.end() - 2, junk.begin(), junk.end());
+    return bytes;
+}
