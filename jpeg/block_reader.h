@@ -140,7 +140,7 @@ struct DcTerm {
 // writes moves k on, but ignored ones do not, and decoded from the zeros
 // past the end of the data they would repeat forever.
 template <class Block>
-[[gnu::always_inline]] inline bool readFirstPass(BitReader& bits, tdec& decoder, const ComponentSpec& spec,
+[[gnu::always_inline]] inline bool readFirstPass(BitReader& bits, tdec& decoder, const ComponentSpec& component,
                                                  const Band& band, Block block)
 {
     int32_t& endOfBandRun = decoder.endOfBandRun;
@@ -148,8 +148,8 @@ template <class Block>
     if (band.ss == 0) {
         DcTerm<Block> dc{block};
         const Band dcBand{0, band.se, band.al, false};
-        if (!readFastTerm(bits, decoder.prefixes.fast[spec.dcTable], dcBand, k, dc) &&
-            readTerm(bits, decoder, spec.dcTable, dcBand, k, dc, endOfBandRun) == Term::noCode)
+        if (!readFastTerm(bits, decoder.prefixes.fast[component.dcTable], dcBand, k, dc) &&
+            readTerm(bits, decoder, component.dcTable, dcBand, k, dc, endOfBandRun) == Term::noCode)
             return false;
         if (k == 0)
             k = 1;  // a DC difference of 0 comes as end of block
@@ -159,7 +159,7 @@ template <class Block>
         --endOfBandRun;
         return true;
     }
-    const int acTable = 4 + spec.acTable;
+    const int acTable = 4 + component.acTable;
     const int32_t* const fastAc = decoder.prefixes.fast[acTable];
     for (int32_t symbols = 0; k <= band.se; ++symbols) {
         if (symbols == 63)

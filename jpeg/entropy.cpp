@@ -94,12 +94,9 @@ int tdec::decodeSymbol(int32_t& k)
     BitReader reader(*this);
     NaturalBlock into{block.get()};
     switch (readTerm(reader, *this, table, sequentialBand, k, into, endOfBandRun)) {
-    case Term::read:
-        return 0;
-    case Term::endOfBand:
-        return 1;
-    case Term::noCode:
-        break;
+    case Term::read: return 0;
+    case Term::endOfBand: return 1;
+    case Term::noCode: break;
     }
     return -1;
 }

@@ -34,8 +34,8 @@ enum class ScanKind { first, refineDc, refineAc };
 class ScanCoefficients {
 public:
     ScanCoefficients(tdec& reader, const FrameLayout& layout, const ScanShape& shape, int16_t* const* coefficients)
-        : reader_(reader), layout_(layout), shape_(shape), coefficients_(coefficients),
-          band_{shape.ss, shape.se, shape.al, shape.ss > 0}
+        : reader_(reader), layout_(layout), shape_(shape),
+          coefficients_(coefficients), band_{shape.ss, shape.se, shape.al, shape.ss > 0}
     {
     }
 
@@ -96,10 +96,10 @@ private:
             // One component: its blocks in rows, one MCU each.
             const int32_t n = shape_.component[0];
             const FrameComponent& c = layout_.component[n];
-            const ComponentSpec& spec = reader_.image.component[c.place];
+            const ComponentSpec& coding = reader_.image.component[c.place];
             for (int64_t mcu = from; mcu < to; ++mcu) {
                 const int64_t by = mcu / mcusWide_, bx = mcu % mcusWide_;
-                if (!decodeBlock<kind>(bits, n, spec, coefficients_[n] + (by * c.blocksWide + bx) * 64))
+                if (!decodeBlock<kind>(bits, n, coding, coefficients_[n] + (by * c.blocksWide + bx) * 64))
                     return false;
             }
             return true;
@@ -116,11 +116,11 @@ private:
         for (int32_t s = 0; s < shape_.count; ++s) {
             const int32_t n = shape_.component[s];
             const FrameComponent& c = layout_.component[n];
-            const ComponentSpec& spec = reader_.image.component[c.place];
+            const ComponentSpec& coding = reader_.image.component[c.place];
             for (int32_t y = 0; y < c.v; ++y) {
                 int16_t* block = coefficients_[n] + (int64_t{row * c.v + y} * c.blocksWide + column * c.h) * 64;
                 for (int32_t x = 0; x < c.h; ++x, block += 64)
-                    if (!decodeBlock<kind>(bits, n, spec, block))
+                    if (!decodeBlock<kind>(bits, n, coding, block))
                         return false;
             }
         }
@@ -128,16 +128,16 @@ private:
     }
 
     template <ScanKind kind>
-    [[gnu::always_inline]] bool decodeBlock(BitReader& bits, int32_t n, const ComponentSpec& spec, int16_t* block)
+    [[gnu::always_inline]] bool decodeBlock(BitReader& bits, int32_t n, const ComponentSpec& coding, int16_t* block)
     {
         if constexpr (kind == ScanKind::first) {
-            return block_reader::readFirstPass(bits, reader_, spec, band_,
+            return block_reader::readFirstPass(bits, reader_, coding, band_,
                                                ZigzagBlock{block, shape_.al, reader_.dcPred[n]});
         } else if constexpr (kind == ScanKind::refineDc) {
             block_reader::Refinement(bits, reader_, band_).refineDc(block);
             return true;
         } else {
-            return block_reader::Refinement(bits, reader_, band_).refineAc(4 + spec.acTable, block);
+            return block_reader::Refinement(bits, reader_, band_).refineAc(4 + coding.acTable, block);
         }
     }
 
