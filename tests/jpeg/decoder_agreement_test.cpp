@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <array>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -70,17 +69,24 @@ Decoded byFrame(const Bytes& bytes)
     return {decoded, picturePlanes()};
 }
 
-// The scan read as the row decoder reads it, MCU by MCU: every block's
-// terms up to the first block that fails.
-std::vector<Terms> rowBlocks()
+// Both readers read the main picture's scan as the row decoder extracts
+// it: only the bytes of a whole scan.
+void startMainScan()
 {
     decoder.image.assign(mainImage());
     jpgFile.extractScan(decoder.image.scanStart, decoder.image.streamEnd);
     decoder.image.scanLength = jpgFile.scanLength;
     decoder.buildLookahead();
+    decoder.startScan(jpgFile.scan(), decoder.image.scanLength);
+}
+
+// The scan read as the row decoder reads it, MCU by MCU: every block's
+// terms up to the first block that fails.
+std::vector<Terms> rowBlocks()
+{
+    startMainScan();
     decoder.resetPredictions();
     decoder.restartCountdown = decoder.image.restartInterval;
-    decoder.startScan(jpgFile.scan(), decoder.image.scanLength);
     const McuLayout layout = McuLayout::of(decoder.image);
     const McuRows rows(layout, RowColour::ycbcr);
     std::vector<Terms> blocks;
@@ -99,11 +105,7 @@ std::vector<Terms> rowBlocks()
 // the order the scan codes them, and how the scan ended.
 std::vector<Terms> frameBlocks(ScanOutcome& outcome)
 {
-    decoder.image.assign(mainImage());
-    jpgFile.extractScan(decoder.image.scanStart, decoder.image.streamEnd);
-    decoder.image.scanLength = jpgFile.scanLength;
-    decoder.buildLookahead();
-    decoder.startScan(jpgFile.scan(), decoder.image.scanLength);
+    startMainScan();
     const FrameLayout layout = FrameLayout::of(decoder.image);
     ScanShape shape;
     shape.count = layout.count;
@@ -138,24 +140,9 @@ std::vector<Terms> frameBlocks(ScanOutcome& outcome)
     return blocks;
 }
 
-struct AgreementCase {
-    std::string name;
-    std::function<Bytes()> file;
-};
-
-Bytes photo(EncodeOptions options) { return encodeJpeg(makePhotoLike(203, 117, 23), options); }
-
-Bytes grey()
-{
-    EncodeOptions options;
-    options.greyscale = true;
-    return photo(options);
-}
-
 // A few bits of the scan data flipped, as random as seed makes them.
-Bytes withScanBitsFlipped(uint32_t seed)
+Bytes withScanBitsFlipped(Bytes bytes, uint32_t seed)
 {
-    Bytes bytes = photo({75, Subsampling::s422, 3});
     parse(bytes);
     const auto scan = size_t(mainImage().scanStart);
     std::mt19937 random(seed);
@@ -185,40 +172,74 @@ Bytes withOnlyUnusedAcSymbols()
     return join({soi(), sof0Colour(8, 8), tables, sosColour(), Bytes(4, 0), eoi()});
 }
 
+enum class Alteration { none, stuffedOnes, trailingJunk, restartMarkerLost, bitsFlipped, cutShort };
+
+struct AgreementCase {
+    std::string name;
+    EncodeOptions options{};
+    Alteration alteration = Alteration::none;
+    // stuffedOnes: where, as a share of the file; bitsFlipped: the seed;
+    // cutShort: the percentage of the scan kept.
+    double at = 0;
+    Bytes (*handMade)() = nullptr;  // in place of an encoded photo
+};
+
+Bytes fileFor(const AgreementCase& c)
+{
+    if (c.handMade)
+        return c.handMade();
+    Bytes bytes = encodeJpeg(makePhotoLike(203, 117, 23), c.options);
+    switch (c.alteration) {
+    case Alteration::none: return bytes;
+    case Alteration::stuffedOnes: return damagedAt(std::move(bytes), c.at);
+    case Alteration::trailingJunk: return withTrailingJunk(std::move(bytes));
+    case Alteration::restartMarkerLost: return withRestartMarkerLost(std::move(bytes), 0.5);
+    case Alteration::bitsFlipped: return withScanBitsFlipped(std::move(bytes), uint32_t(c.at));
+    case Alteration::cutShort: return camerafiles::truncatedScan(bytes, int(c.at));
+    }
+    return bytes;
+}
+
+constexpr EncodeOptions greyscale{90, Subsampling::s444, 0, false, true};
+
 // Every sequential layout the row decoder takes, good and damaged, each
 // scan whole.
 const AgreementCase wholeScans[] = {
-    {"Photo420", [] { return photo({90, Subsampling::s420}); }},
-    {"Photo422", [] { return photo({90, Subsampling::s422}); }},
-    {"Photo444", [] { return photo({90, Subsampling::s444}); }},
-    {"Photo422LowQuality", [] { return photo({20, Subsampling::s422}); }},
-    {"Grey", grey},
-    {"Restarts420", [] { return photo({90, Subsampling::s420, 13}); }},
-    {"Restarts444", [] { return photo({90, Subsampling::s444, 7}); }},
-    {"DamagedNearTheStart", [] { return damagedAt(photo({90, Subsampling::s420}), 0.2); }},
-    {"DamagedInTheMiddle", [] { return damagedAt(photo({90, Subsampling::s420}), 0.5); }},
-    {"DamagedNearTheEnd", [] { return damagedAt(photo({90, Subsampling::s420}), 0.97); }},
-    {"Damaged444InTheMiddle", [] { return damagedAt(photo({95, Subsampling::s444}), 0.5); }},
-    {"DamagedWithRestarts422", [] { return damagedAt(photo({95, Subsampling::s422, 16}), 0.5); }},
-    {"TrailingJunk", [] { return withTrailingJunk(photo({90, Subsampling::s420})); }},
-    {"RestartMarkerLost", [] { return withRestartMarkerLost(photo({95, Subsampling::s422, 16}), 0.5); }},
-    {"UnusedAcSymbols", withUnusedAcSymbols},
+    {"Photo420", {90, Subsampling::s420}},
+    {"Photo422", {90, Subsampling::s422}},
+    {"Photo444", {90, Subsampling::s444}},
+    {"Photo422LowQuality", {20, Subsampling::s422}},
+    {"Grey", greyscale},
+    {"Restarts420", {90, Subsampling::s420, 13}},
+    {"Restarts444", {90, Subsampling::s444, 7}},
+    {"DamagedNearTheStart", {90, Subsampling::s420}, Alteration::stuffedOnes, 0.2},
+    {"DamagedInTheMiddle", {90, Subsampling::s420}, Alteration::stuffedOnes, 0.5},
+    {"DamagedNearTheEnd", {90, Subsampling::s420}, Alteration::stuffedOnes, 0.97},
+    {"Damaged444InTheMiddle", {95, Subsampling::s444}, Alteration::stuffedOnes, 0.5},
+    {"DamagedWithRestarts422", {95, Subsampling::s422, 16}, Alteration::stuffedOnes, 0.5},
+    {"DamagedGrey", greyscale, Alteration::stuffedOnes, 0.6},
+    {"TrailingJunk", {90, Subsampling::s420}, Alteration::trailingJunk},
+    {"RestartMarkerLost", {95, Subsampling::s422, 16}, Alteration::restartMarkerLost},
+    {"UnusedAcSymbols", {}, Alteration::none, 0, withUnusedAcSymbols},
 };
 
 // Damage that may make a marker or run the data out early.
 std::vector<AgreementCase> scanEndDamage()
 {
-    std::vector<AgreementCase> cases = {{"OnlyUnusedAcSymbols", withOnlyUnusedAcSymbols}};
-    for (uint32_t seed = 1; seed <= 12; ++seed)
-        cases.push_back({"ScanBitsFlipped" + std::to_string(seed), [seed] { return withScanBitsFlipped(seed); }});
+    std::vector<AgreementCase> cases = {{"OnlyUnusedAcSymbols", {}, Alteration::none, 0, withOnlyUnusedAcSymbols}};
+    for (int seed = 1; seed <= 12; ++seed)
+        cases.push_back({"ScanBitsFlipped" + std::to_string(seed),
+                         {75, Subsampling::s422, 3},
+                         Alteration::bitsFlipped,
+                         double(seed)});
     return cases;
 }
 
 // Scans the file's end cuts short, which each decoder finishes its own
 // way: only their planes are compared.
 const AgreementCase cutScans[] = {
-    {"ScanCutShort", [] { return camerafiles::truncatedScan(photo({90, Subsampling::s420}), 60); }},
-    {"ScanCutShortWithRestarts", [] { return camerafiles::truncatedScan(photo({90, Subsampling::s444, 5}), 30); }},
+    {"ScanCutShort", {90, Subsampling::s420}, Alteration::cutShort, 60},
+    {"ScanCutShortWithRestarts", {90, Subsampling::s444, 5}, Alteration::cutShort, 30},
 };
 
 std::string caseName(const testing::TestParamInfo<AgreementCase>& info) { return info.param.name; }
@@ -234,7 +255,7 @@ protected:
 
 TEST_P(DecoderAgreementTest, RowsAndFrameLeaveTheSamePlanes)
 {
-    const Bytes bytes = GetParam().file();
+    const Bytes bytes = fileFor(GetParam());
     const Decoded rows = byRows(bytes);
     const Decoded frame = byFrame(bytes);
     EXPECT_EQ(rows.decoded, frame.decoded);
@@ -261,7 +282,7 @@ constexpr Terms untouched = [] {
 // and stores nothing past it.
 TEST_P(BlockTermsTest, EveryBlockGetsTheSameTermsUpToTheSameFailure)
 {
-    ASSERT_TRUE(parse(GetParam().file()));
+    ASSERT_TRUE(parse(fileFor(GetParam())));
     const std::vector<Terms> rows = rowBlocks();
     ScanOutcome outcome = ScanOutcome::decoded;
     const std::vector<Terms> frame = frameBlocks(outcome);
