@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "base/file_reader.h"
-#include "jpeg/picture.h"
 #include "base/tick_clock.h"
+#include "jpeg/output/picture.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "app/load_record.h"
 #include "app/open_file.h"
 #include "jpeg/decode_choice.h"
-#include "jpeg/picture.h"
+#include "jpeg/output/picture.h"
 
 namespace {
 

@@ -4,14 +4,14 @@
 
 #include "app/bmp_loader.h"
 #include "app/open_file.h"
-#include "jpeg/container.h"
+#include "base/file_reader.h"
+#include "base/tick_clock.h"
 #include "jpeg/decode_choice.h"
 #include "jpeg/decode_stages.h"
-#include "jpeg/diagnosis.h"
 #include "jpeg/driver.h"
-#include "base/file_reader.h"
-#include "jpeg/result_codes.h"
-#include "base/tick_clock.h"
+#include "jpeg/file/container.h"
+#include "jpeg/file/diagnosis.h"
+#include "jpeg/file/result_codes.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "app/difference_view.h"
 #include "app/load_record.h"
 #include "jpeg/decode_choice.h"
-#include "jpeg/picture.h"
+#include "jpeg/output/picture.h"
 #include "render/geometry.h"
 #include "render/overlays.h"
 
@@ -37,8 +37,8 @@ void formatDecodeLine(InfoText& out)
         return;
     }
     const std::string_view family = idctName(load.family);
-    const int written = std::snprintf(out.text, sizeof out.text, "%.*s  %.1f ms: %s", int(family.size()),
-                                      family.data(), load.stages.total(), describeStages(load.stages).text);
+    const int written = std::snprintf(out.text, sizeof out.text, "%.*s  %.1f ms: %s", int(family.size()), family.data(),
+                                      load.stages.total(), describeStages(load.stages).text);
     if (idctName(idctIndex) != family && written > 0 && size_t(written) < sizeof out.text) {
         const std::string_view next = idctName(idctIndex);
         std::snprintf(out.text + written, sizeof out.text - size_t(written), "  (F5: %.*s)", int(next.size()),

@@ -1,9 +1,9 @@
 #include "app/load_record.h"
 
-#include "jpeg/colour.h"
-#include "jpeg/container.h"
 #include "jpeg/decode_choice.h"
-#include "jpeg/image_description.h"
+#include "jpeg/file/container.h"
+#include "jpeg/file/image_description.h"
+#include "jpeg/output/colour.h"
 
 namespace {
 

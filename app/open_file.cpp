@@ -6,12 +6,12 @@
 #include "app/interaction.h"
 #include "app/load_record.h"
 #include "app/shell_platform.h"
-#include "jpeg/container.h"
 #include "jpeg/decode_choice.h"
 #include "jpeg/driver.h"
-#include "jpeg/exif_orientation.h"
-#include "jpeg/picture.h"
-#include "jpeg/upright.h"
+#include "jpeg/file/container.h"
+#include "jpeg/file/exif_orientation.h"
+#include "jpeg/output/picture.h"
+#include "jpeg/output/upright.h"
 
 std::optional<int32_t> openFileCommand()
 {

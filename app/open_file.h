@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/file_kinds.h"
-#include "jpeg/picture.h"
+#include "jpeg/output/picture.h"
 
 // The open-file command: asks for a file in the platform's dialog and loads
 // it. Returns the number of images in the loaded file, 0 when it did not

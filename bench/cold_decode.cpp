@@ -31,12 +31,12 @@
 #include <string>
 #include <vector>
 
-#include "libjpeg_rgb.h"
-#include "jpeg/container.h"
+#include "base/file_reader.h"
 #include "jpeg/decode_choice.h"
 #include "jpeg/driver.h"
-#include "base/file_reader.h"
-#include "jpeg/mcu_loop.h"
+#include "jpeg/file/container.h"
+#include "jpeg/rows/row_decoder.h"
+#include "libjpeg_rgb.h"
 #include "support/reference_codec.h"
 
 namespace {

@@ -23,12 +23,12 @@
 #include <string>
 #include <vector>
 
-#include "libjpeg_rgb.h"
-#include "jpeg/container.h"
 #include "jpeg/decode_choice.h"
 #include "jpeg/driver.h"
-#include "jpeg/mcu_loop.h"
-#include "jpeg/picture.h"
+#include "jpeg/file/container.h"
+#include "jpeg/output/picture.h"
+#include "jpeg/rows/row_decoder.h"
+#include "libjpeg_rgb.h"
 #include "support/memory_files.h"
 #include "support/reference_codec.h"
 

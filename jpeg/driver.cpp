@@ -5,21 +5,21 @@
 #include <memory>
 #include <new>
 
+#include "base/tick_clock.h"
 #include "idct/aan.h"
 #include "idct/aan2.h"
 #include "idct/feig_winograd.h"
-#include "jpeg/colour.h"
-#include "jpeg/container.h"
 #include "jpeg/decode_choice.h"
 #include "jpeg/decode_stages.h"
-#include "jpeg/entropy.h"
-#include "jpeg/frame_decoder.h"
-#include "jpeg/markers.h"
-#include "jpeg/mcu_loop.h"
-#include "jpeg/picture.h"
-#include "jpeg/result_codes.h"
-#include "base/tick_clock.h"
-#include "jpeg/zigzag.h"
+#include "jpeg/entropy/entropy.h"
+#include "jpeg/entropy/zigzag.h"
+#include "jpeg/file/container.h"
+#include "jpeg/file/markers.h"
+#include "jpeg/file/result_codes.h"
+#include "jpeg/frame/frame_decoder.h"
+#include "jpeg/output/colour.h"
+#include "jpeg/output/picture.h"
+#include "jpeg/rows/row_decoder.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 #include <new>
 
 #include "idct/exact_idct.h"
-#include "jpeg/block_store.h"
-#include "jpeg/container.h"
 #include "jpeg/decode_workspace.h"
 #include "jpeg/driver.h"
-#include "jpeg/frame_decoder.h"
+#include "jpeg/file/container.h"
+#include "jpeg/frame/frame_decoder.h"
+#include "jpeg/output/block_store.h"
 
 double SampleError::psnr() const
 {

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "jpeg/picture.h"
+#include "jpeg/output/picture.h"
 
 // How one family's samples differ from the exact transform's.
 struct SampleError {

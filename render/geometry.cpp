@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "jpeg/picture.h"
+#include "jpeg/output/picture.h"
 
 std::array<ControlPoint, 4> controlPoints{};
 int32_t point3Dragged = 0;

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "base/parallel.h"
-#include "jpeg/picture.h"
+#include "jpeg/output/picture.h"
 #include "render/row_kernels.h"
 #include "render/truncate.h"
 

@@ -23,15 +23,15 @@
 #include "app/file_kinds.h"
 #include "app/interaction.h"
 #include "app/open_file.h"
-#include "jpeg/colour.h"
-#include "jpeg/container.h"
 #include "base/disk_file.h"
 #include "jpeg/decode_choice.h"
-#include "jpeg/transform_comparison.h"
 #include "jpeg/decode_stages.h"
-#include "jpeg/image_description.h"
-#include "jpeg/mcu_loop.h"
-#include "jpeg/picture.h"
+#include "jpeg/file/container.h"
+#include "jpeg/file/image_description.h"
+#include "jpeg/output/colour.h"
+#include "jpeg/output/picture.h"
+#include "jpeg/rows/row_decoder.h"
+#include "jpeg/transform_comparison.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/bmp_loader.h"
-#include "jpeg/picture.h"
+#include "jpeg/output/picture.h"
 #include "support/memory_files.h"
 
 void runBmpInput(const uint8_t* data, size_t size)

@@ -4,12 +4,12 @@
 #include <vector>
 
 #include "app/interaction.h"
-#include "jpeg/container.h"
 #include "jpeg/decode_workspace.h"
 #include "jpeg/driver.h"
-#include "jpeg/mcu_loop.h"
-#include "jpeg/picture.h"
-#include "jpeg/scan_bands.h"
+#include "jpeg/file/container.h"
+#include "jpeg/output/picture.h"
+#include "jpeg/rows/row_decoder.h"
+#include "jpeg/rows/scan_bands.h"
 #include "jpeg/transform_comparison.h"
 #include "support/memory_files.h"
 

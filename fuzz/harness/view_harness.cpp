@@ -8,7 +8,7 @@
 #include "app/frame.h"
 #include "app/interaction.h"
 #include "app/viewer_state.h"
-#include "jpeg/picture.h"
+#include "jpeg/output/picture.h"
 #include "render/geometry.h"
 #include "render/memory_platform.h"
 #include "support/render_text_double.h"

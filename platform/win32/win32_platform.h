@@ -78,7 +78,7 @@ private:
     std::optional<MSG> taken_;  // the message last handed to the shell, for dispatch
     int modalDepth_ = 0;        // dialogs and boxes open: input waits
     bool consoleOpen_ = false;
-    bool errorsInConsole_ = false;  // standard error reopened on the console too
+    bool errorsInConsole_ = false;                   // standard error reopened on the console too
     std::optional<WINDOWPLACEMENT> savedPlacement_;  // where the window was before fullscreen
     std::string droppedFile_;
 };

@@ -11,7 +11,8 @@
 namespace {
 
 template <class T>
-class WaitWordTest : public testing::Test {};
+class WaitWordTest : public testing::Test {
+};
 
 using WordTypes = testing::Types<int32_t, int64_t, uint64_t>;
 TYPED_TEST_SUITE(WaitWordTest, WordTypes);

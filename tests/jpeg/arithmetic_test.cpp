@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/container.h"
-#include "jpeg/diagnosis.h"
-#include "jpeg/mcu_loop.h"
-#include "jpeg/picture.h"
+#include "jpeg/file/container.h"
+#include "jpeg/file/diagnosis.h"
+#include "jpeg/output/picture.h"
+#include "jpeg/rows/row_decoder.h"
 #include "support/decode_helpers.h"
 #include "support/memory_files.h"
 #include "support/scan_damage.h"

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "idct/aan2.h"
-#include "jpeg/block_store.h"
-#include "jpeg/picture.h"
+#include "jpeg/output/block_store.h"
+#include "jpeg/output/picture.h"
 
 namespace {
 

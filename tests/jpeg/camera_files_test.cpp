@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/interaction.h"
-#include "jpeg/container.h"
+#include "jpeg/file/container.h"
 #include "support/camera_files.h"
 #include "support/decode_helpers.h"
 #include "support/memory_files.h"

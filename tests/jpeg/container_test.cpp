@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "jpeg/container.h"
-#include "jpeg/result_codes.h"
+#include "jpeg/file/container.h"
+#include "jpeg/file/result_codes.h"
 #include "support/jpeg_builder.h"
 #include "support/memory_files.h"
 

@@ -6,8 +6,8 @@
 #include <chrono>
 
 #include "jpeg/decode_stages.h"
-#include "jpeg/mcu_loop.h"
-#include "jpeg/scan_bands.h"
+#include "jpeg/rows/row_decoder.h"
+#include "jpeg/rows/scan_bands.h"
 #include "support/decode_helpers.h"
 
 namespace {

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "app/interaction.h"
-#include "jpeg/colour.h"
-#include "jpeg/container.h"
 #include "jpeg/driver.h"
-#include "jpeg/picture.h"
+#include "jpeg/file/container.h"
+#include "jpeg/output/colour.h"
+#include "jpeg/output/picture.h"
 #include "support/decode_helpers.h"
 #include "support/jpeg_builder.h"
 #include "support/memory_files.h"
@@ -244,7 +244,7 @@ TEST(ConvertColour, HalfWidthChromaGivesTheBytesOfReplicatedChroma)
 
 }  // namespace
 
-#include "jpeg/mcu_loop.h"
+#include "jpeg/rows/row_decoder.h"
 
 namespace {
 

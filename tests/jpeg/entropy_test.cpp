@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "idct/tidct.h"
-#include "jpeg/container.h"
-#include "jpeg/entropy.h"
-#include "jpeg/markers.h"
-#include "jpeg/zigzag.h"
+#include "jpeg/entropy/entropy.h"
+#include "jpeg/entropy/zigzag.h"
+#include "jpeg/file/container.h"
+#include "jpeg/file/markers.h"
 #include "support/jpeg_builder.h"
 
 using namespace jpegbytes;

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "jpeg/container.h"
-#include "jpeg/picture.h"
+#include "jpeg/file/container.h"
+#include "jpeg/output/picture.h"
 #include "support/camera_segments.h"
 #include "support/decode_helpers.h"
 #include "support/memory_files.h"

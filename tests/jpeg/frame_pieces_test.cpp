@@ -7,10 +7,10 @@
 #include <array>
 #include <string>
 
-#include "jpeg/block_store.h"
-#include "jpeg/colour.h"
-#include "jpeg/container.h"
-#include "jpeg/picture.h"
+#include "jpeg/file/container.h"
+#include "jpeg/output/block_store.h"
+#include "jpeg/output/colour.h"
+#include "jpeg/output/picture.h"
 #include "support/decode_helpers.h"
 #include "support/jpeg_builder.h"
 

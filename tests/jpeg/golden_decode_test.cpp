@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <string_view>
 
-#include "jpeg/mcu_loop.h"
-#include "jpeg/picture.h"
+#include "jpeg/output/picture.h"
+#include "jpeg/rows/row_decoder.h"
 #include "support/decode_bytes.h"
 #include "support/encode_options.h"
 #include "support/fnv_hash.h"

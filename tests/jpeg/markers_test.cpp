@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "jpeg/huffman.h"
-#include "jpeg/markers.h"
-#include "jpeg/result_codes.h"
+#include "jpeg/entropy/huffman.h"
+#include "jpeg/file/markers.h"
+#include "jpeg/file/result_codes.h"
 #include "support/jpeg_builder.h"
 
 using namespace jpegbytes;

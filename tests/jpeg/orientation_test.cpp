@@ -2,8 +2,8 @@
 
 #include <numeric>
 
-#include "jpeg/exif_orientation.h"
-#include "jpeg/upright.h"
+#include "jpeg/file/exif_orientation.h"
+#include "jpeg/output/upright.h"
 #include "support/camera_segments.h"
 #include "support/jpeg_builder.h"
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "jpeg/picture.h"
+#include "jpeg/output/picture.h"
 #include "support/decode_helpers.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <ostream>
 #include <vector>
 
-#include "jpeg/container.h"
-#include "jpeg/picture.h"
+#include "jpeg/file/container.h"
+#include "jpeg/output/picture.h"
 #include "jpeg/transform_comparison.h"
 #include "support/memory_files.h"
 #include "support/reference_codec.h"

@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "jpeg/container.h"
-#include "jpeg/picture.h"
+#include "jpeg/file/container.h"
+#include "jpeg/output/picture.h"
 #include "jpeg/transform_comparison.h"
 #include "support/decode_bytes.h"
 #include "support/jpeg_builder.h"

@@ -14,7 +14,7 @@ compiles() {
 }
 
 compiles base/parallel.h || { cat "$work/errors.txt"; echo "FAILED: base/ does not see its own header"; exit 1; }
-for higher in jpeg/picture.h app/interaction.h idct/tidct.h render/geometry.h; do
+for higher in jpeg/output/picture.h app/interaction.h idct/tidct.h render/geometry.h; do
   if compiles "$higher"; then
     echo "FAILED: base/ sees $higher"
     exit 1

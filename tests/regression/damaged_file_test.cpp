@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <random>
 
-#include "jpeg/container.h"
-#include "jpeg/picture.h"
+#include "jpeg/file/container.h"
+#include "jpeg/output/picture.h"
 #include "support/decode_helpers.h"
 #include "support/jpeg_builder.h"
 #include "support/reference_codec.h"

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "harness/harness.h"
-#include "jpeg/container.h"
+#include "jpeg/file/container.h"
 #include "support/decode_helpers.h"
 
 namespace {

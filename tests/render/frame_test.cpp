@@ -5,7 +5,7 @@
 #include "app/frame.h"
 #include "app/interaction.h"
 #include "app/viewer_state.h"
-#include "jpeg/picture.h"
+#include "jpeg/output/picture.h"
 #include "render/geometry.h"
 #include "support/memory_files.h"
 #include "support/render_scene.h"

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/interaction.h"
-#include "jpeg/picture.h"
+#include "jpeg/output/picture.h"
 #include "render/geometry.h"
 #include "support/render_scene.h"
 

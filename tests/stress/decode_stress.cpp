@@ -25,9 +25,9 @@
 #include <vector>
 
 #include "jpeg/decode_workspace.h"
-#include "jpeg/mcu_loop.h"
-#include "jpeg/picture.h"
-#include "jpeg/scan_bands.h"
+#include "jpeg/output/picture.h"
+#include "jpeg/rows/row_decoder.h"
+#include "jpeg/rows/scan_bands.h"
 #include "support/decode_bytes.h"
 
 namespace {

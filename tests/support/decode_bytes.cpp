@@ -3,9 +3,9 @@
 #include <ostream>
 
 #include "app/interaction.h"
-#include "jpeg/container.h"
 #include "jpeg/driver.h"
-#include "jpeg/picture.h"
+#include "jpeg/file/container.h"
+#include "jpeg/output/picture.h"
 #include "support/fnv_hash.h"
 #include "support/memory_files.h"
 

@@ -4,7 +4,7 @@
 #include <iosfwd>
 #include <vector>
 
-#include "jpeg/mcu_loop.h"
+#include "jpeg/rows/row_decoder.h"
 
 // Decodes through the viewer's own calls only, so that the programs built
 // for a target without libjpeg-turbo use them too.

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "jpeg/picture.h"
+#include "jpeg/output/picture.h"
 
 RgbImage pictureAsRgb()
 {

@@ -3,7 +3,7 @@
 #include "app/frame.h"
 #include "app/interaction.h"
 #include "app/viewer_state.h"
-#include "jpeg/picture.h"
+#include "jpeg/output/picture.h"
 #include "render/geometry.h"
 
 RenderScene::RenderScene(int32_t clientWidth, int32_t clientHeight, int32_t desktopWidth, int32_t desktopHeight)

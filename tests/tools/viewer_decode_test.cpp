@@ -37,8 +37,9 @@ TEST_F(ViewerDecodeTool, InfoDescribesEveryImage)
 {
     const ToolRun run = runTool("viewer-decode", "--info " + path("photo.jpg"));
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_NE(run.out.find("image 0: baseline, 24x16, components 1:2x1 2:1x1 3:1x1 (YCbCr), 1 scan, restart interval 2"),
-              std::string::npos)
+    EXPECT_NE(
+        run.out.find("image 0: baseline, 24x16, components 1:2x1 2:1x1 3:1x1 (YCbCr), 1 scan, restart interval 2"),
+        std::string::npos)
         << run.out;
 }
 
@@ -65,8 +66,8 @@ std::vector<CompareLine> compareLines(const std::string& out)
     for (std::string text; std::getline(in, text);) {
         CompareLine line;
         char family[8] = {};
-        if (std::sscanf(text.c_str(), "%7s %lf dB  max %d  mean %lf", family, &line.psnr, &line.largest,
-                        &line.mean) == 4) {
+        if (std::sscanf(text.c_str(), "%7s %lf dB  max %d  mean %lf", family, &line.psnr, &line.largest, &line.mean) ==
+            4) {
             line.family = family;
             lines.push_back(line);
         }

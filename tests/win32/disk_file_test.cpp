@@ -11,8 +11,8 @@
 
 #include "app/open_file.h"
 #include "base/file_reader.h"
-#include "jpeg/picture.h"
 #include "base/utf16.h"
+#include "jpeg/output/picture.h"
 #include "support/bmp_builder.h"
 
 namespace {
