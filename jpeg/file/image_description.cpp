@@ -64,7 +64,11 @@ std::string samplingName(const tjpgel& image)
     std::string factors;
     for (int32_t n = 0; n < image.componentCount && n < 4; ++n) {
         const ComponentSpec& c = image.component[n];
-        factors += (n > 0 ? " " : "") + std::to_string(c.hSampling) + "x" + std::to_string(c.vSampling);
+        if (n > 0)
+            factors += ' ';
+        factors += std::to_string(c.hSampling);
+        factors += 'x';
+        factors += std::to_string(c.vSampling);
     }
     return factors;
 }
