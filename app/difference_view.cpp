@@ -1,7 +1,5 @@
 #include "app/difference_view.h"
 
-#include <utility>
-
 #include "app/load_record.h"
 #include "app/open_file.h"
 #include "jpeg/decode_choice.h"
@@ -12,17 +10,6 @@ namespace {
 bool viewOn = false;
 pctr decoded;  // the decoded picture while its difference is shown
 std::optional<SampleError> shownError;
-
-void swapPictures(pctr& a, pctr& b)
-{
-    for (int k = 0; k < 3; ++k) {
-        std::swap(a.width[k], b.width[k]);
-        std::swap(a.height[k], b.height[k]);
-        std::swap(a.size[k], b.size[k]);
-        std::swap(a.plane[k], b.plane[k]);
-    }
-    std::swap(a.colourState, b.colourState);
-}
 
 }  // namespace
 
@@ -47,7 +34,7 @@ void giveBackDecodedPicture()
 {
     if (!shownError)
         return;
-    swapPictures(picture, decoded);
+    picture.swap(decoded);
     decoded.clear();
     shownError.reset();
 }
@@ -62,8 +49,8 @@ void showDifferenceOfLoad()
     if (!shownError)
         return;
     turnUprightAsLoaded(difference, load.orientation);
-    swapPictures(decoded, picture);
-    swapPictures(picture, difference);
+    decoded.swap(picture);
+    picture.swap(difference);
 }
 
 const std::optional<SampleError>& shownDifference() { return shownError; }

@@ -2,10 +2,22 @@
 
 #include <cstdint>
 #include <new>
+#include <utility>
 
 #include "base/large_pages.h"
 
 pctr::~pctr() { clear(); }
+
+void pctr::swap(pctr& other)
+{
+    for (int k = 0; k < 3; ++k) {
+        std::swap(width[k], other.width[k]);
+        std::swap(height[k], other.height[k]);
+        std::swap(size[k], other.size[k]);
+        std::swap(plane[k], other.plane[k]);
+    }
+    std::swap(colourState, other.colourState);
+}
 
 void pctr::clear()
 {

@@ -23,6 +23,8 @@ struct pctr {
     virtual ~pctr();
 
     void clear();
+    // Exchanges everything with other, planes and all, copying no sample.
+    void swap(pctr& other);
 
     // Replaces the planes by three new ones of width x height samples whose
     // contents are undefined until written. Returns false, with the record
