@@ -5,6 +5,7 @@
 
 #include "base/file_reader.h"
 #include "base/tick_clock.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 
 namespace {

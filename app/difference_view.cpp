@@ -3,6 +3,7 @@
 #include "app/load_record.h"
 #include "app/open_file.h"
 #include "jpeg/decode_choice.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 
 namespace {
@@ -45,7 +46,7 @@ void showDifferenceOfLoad()
     if (!viewOn || shownError || !load.loaded || !load.transformCoded)
         return;
     pctr difference;
-    shownError = compareWithExact(subImageIndex, load.family, &difference);
+    shownError = compareWithExact(jpgFile, subImageIndex, load.family, &difference);
     if (!shownError)
         return;
     turnUprightAsLoaded(difference, load.orientation);

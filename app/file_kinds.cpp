@@ -8,10 +8,12 @@
 #include "base/tick_clock.h"
 #include "jpeg/decode_choice.h"
 #include "jpeg/decode_stages.h"
+#include "jpeg/decode_workspace.h"
 #include "jpeg/driver.h"
 #include "jpeg/file/container.h"
 #include "jpeg/file/diagnosis.h"
 #include "jpeg/file/result_codes.h"
+#include "jpeg/globals.h"
 
 namespace {
 
@@ -26,7 +28,8 @@ int32_t loadJpeg(const std::string& path, int32_t image, Orientation orientation
     jpgFile.parseFile(path);
     if (jpgFile.error != 0)
         return 0;
-    return orientation == Orientation::upright ? decodeImageUpright(start) : decodeImage(start);
+    const DecodeOptions& options = viewerDecodeOptions();
+    return orientation == Orientation::upright ? decodeImageUpright(start, options) : decodeImage(start, options);
 }
 
 // The container keeps only the code of a file it could not read; the reader,
@@ -45,8 +48,10 @@ std::string explainJpegFailure(const std::string& path)
         return explainUnreadable(path);
     if (jpgFile.error == 0 && jpgFile.count == 0 && !startsLikeJpeg(jpgFile.fileData))
         return "not a JPEG file: it does not begin with a start-of-image marker";
-    return explainLoadFailure();
+    return explainLoadFailure(jpgFile, subImageIndex);
 }
+
+std::string explainJpegWarning() { return explainLoadWarning(jpgFile); }
 
 int32_t loadBmpImage(const std::string& path, int32_t, Orientation) { return loadBmp(path); }
 
@@ -57,12 +62,19 @@ constexpr std::array<std::string_view, 1> bmpExtensions{"bmp"};
 
 // JPEG takes every name the others leave.
 const std::array<FileKind, 2> fileKinds{{
-    {"JPEG", "", jpegExtensions, loadJpeg, explainJpegFailure, explainLoadWarning, true, true},
+    {"JPEG", "", jpegExtensions, loadJpeg, explainJpegFailure, explainJpegWarning, true, true},
     {"BMP", "bB", bmpExtensions, loadBmpImage, explainBmpFailure, noWarning, false, false},
 }};
 const FileKind& anyOtherName = fileKinds[0];
 
 }  // namespace
+
+DecodeOptions& viewerDecodeOptions()
+{
+    static DecodeWorkspace workspace;
+    static DecodeOptions options{.workspace = &workspace};
+    return options;
+}
 
 char extensionLetter(const std::string& path)
 {

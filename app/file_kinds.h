@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "jpeg/decode_options.h"
+
 // How a JPEG's main picture is handed over: as its file stores it, or
 // turned upright as its EXIF Orientation tag asks. Other images of the file
 // are always as stored.
@@ -43,6 +45,11 @@ char extensionLetter(const std::string& path);
 // The kind that files whose extension begins with letter are.
 const FileKind& fileKindFor(char letter);
 const FileKind& fileKindOf(const std::string& path);
+
+// How the viewer's JPEG loads decode: the tools set the threads. The
+// workspace is kept from one load to the next, since a re-decode of the
+// same size then maps no fresh pages.
+DecodeOptions& viewerDecodeOptions();
 
 // Every extension of every kind, as the open dialog and the folder keys offer them.
 std::vector<std::string_view> pictureExtensions();

@@ -7,6 +7,7 @@
 #include "app/interaction.h"
 #include "app/viewer_state.h"
 #include "base/tick_clock.h"
+#include "jpeg/globals.h"
 #include "render/frame_platform.h"
 #include "render/geometry.h"
 #include "render/overlays.h"

@@ -7,6 +7,7 @@
 #include "app/difference_view.h"
 #include "app/load_record.h"
 #include "jpeg/decode_choice.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "render/geometry.h"
 #include "render/overlays.h"

@@ -14,6 +14,7 @@
 #include "app/viewer_state.h"
 #include "app/window_title.h"
 #include "jpeg/decode_choice.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "render/geometry.h"
 

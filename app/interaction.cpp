@@ -3,6 +3,7 @@
 #include "app/difference_view.h"
 #include "app/folder_files.h"
 #include "app/load_record.h"
+#include "jpeg/globals.h"
 
 int32_t showHelp = 1;
 int32_t showRgb = 1;

@@ -3,6 +3,7 @@
 #include "jpeg/decode_choice.h"
 #include "jpeg/file/container.h"
 #include "jpeg/file/image_description.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/colour.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include "jpeg/driver.h"
 #include "jpeg/file/container.h"
 #include "jpeg/file/exif_orientation.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "jpeg/output/upright.h"
 
@@ -43,9 +44,9 @@ int32_t loadImageFile(const std::string& path, int32_t image, Orientation orient
 
 // A picture that cannot be turned (no memory for the spare plane) is shown
 // as stored rather than not at all.
-int32_t decodeImageUpright(uint32_t start)
+int32_t decodeImageUpright(uint32_t start, const DecodeOptions& options)
 {
-    const int32_t count = decodeImage(start);
+    const int32_t count = decodeImage(start, options);
     if (count > 0)
         turnUprightAsLoaded(picture, Orientation::upright);
     return count;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/file_kinds.h"
+#include "jpeg/decode_options.h"
 #include "jpeg/output/picture.h"
 
 // The open-file command: asks for a file in the platform's dialog and loads
@@ -22,9 +23,9 @@ int32_t loadChosenFile(const std::string& path);
 // the image count, 0 on failure.
 int32_t loadImageFile(const std::string& path, int32_t image, Orientation orientation);
 
-// decodeImage(start) of the parsed jpgFile; the main picture then stands
-// upright in picture, as the viewer shows it.
-int32_t decodeImageUpright(uint32_t start);
+// decodeImage(start, options) of the parsed jpgFile; the main picture then
+// stands upright in picture, as the viewer shows it.
+int32_t decodeImageUpright(uint32_t start, const DecodeOptions& options);
 
 // Turns target, a picture of the image the last decode took, as that
 // decode's picture was turned when it was loaded with orientation.

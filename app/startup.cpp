@@ -10,6 +10,7 @@
 #include "app/viewer_state.h"
 #include "app/window_title.h"
 #include "jpeg/decode_choice.h"
+#include "jpeg/globals.h"
 #include "render/geometry.h"
 
 std::vector<std::string> commandLineFiles;

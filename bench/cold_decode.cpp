@@ -35,7 +35,7 @@
 #include "jpeg/decode_choice.h"
 #include "jpeg/driver.h"
 #include "jpeg/file/container.h"
-#include "jpeg/rows/row_decoder.h"
+#include "jpeg/globals.h"
 #include "libjpeg_rgb.h"
 #include "support/reference_codec.h"
 
@@ -68,11 +68,10 @@ std::vector<uint8_t> readWholeFile(const std::string& path)
 std::optional<double> decodeWithOurs(int32_t family, int32_t threads, const char* path)
 {
     idctIndex = family;
-    decodeThreads = threads;
     subImageIndex = -1;
     const Clock::time_point start = Clock::now();
     jpgFile.parseFile(path);
-    if (jpgFile.error != 0 || decodeImage(0) == 0)
+    if (jpgFile.error != 0 || decodeImage(0, {.threads = threads}) == 0)
         return std::nullopt;
     return millisecondsSince(start);
 }

@@ -24,10 +24,11 @@
 #include <vector>
 
 #include "jpeg/decode_choice.h"
+#include "jpeg/decode_workspace.h"
 #include "jpeg/driver.h"
 #include "jpeg/file/container.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
-#include "jpeg/rows/row_decoder.h"
 #include "libjpeg_rgb.h"
 #include "support/memory_files.h"
 #include "support/reference_codec.h"
@@ -114,11 +115,12 @@ void decodeOurs(benchmark::State& state, const Row& row, int32_t family, int32_t
     MemoryFiles memory;
     memory.add("bench.jpg", encoded(row));
     idctIndex = family;
-    decodeThreads = threads;
-    const auto decode = [] {
+    DecodeWorkspace workspace;
+    const DecodeOptions options{.threads = threads, .workspace = &workspace};
+    const auto decode = [&options] {
         subImageIndex = -1;
         jpgFile.parseFile("bench.jpg");
-        return jpgFile.error == 0 && decodeImage(0) != 0;
+        return jpgFile.error == 0 && decodeImage(0, options) != 0;
     };
     // Untimed: the first decode of a process faults its buffers in, which
     // cold_decode measures; with a few slow decodes per benchmark it would

@@ -1,7 +1,4 @@
-#include "idct/aan.h"
-#include "idct/aan2.h"
-#include "idct/feig_winograd.h"
-#include "idct/tidct.h"
+#include "idct/idct_slots.h"
 
 std::unique_ptr<ifwi> idctFw[4];
 std::unique_ptr<taanidct> idctAan[4];

@@ -21,14 +21,3 @@ public:
     virtual int32_t flatSample(int32_t dc) const = 0;
     virtual ~tidct() = default;
 };
-
-class ifwi;
-class taanidct;
-class taanidct2;
-
-// One slot per quantisation table 0..3. The decode driver is the only code
-// that creates, replaces and selects these objects.
-extern std::unique_ptr<ifwi> idctFw[4];
-extern std::unique_ptr<taanidct> idctAan[4];
-extern std::unique_ptr<taanidct2> idctAan2[4];
-extern tidct* idctActive[4];  // the selected family; owns nothing

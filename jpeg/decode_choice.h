@@ -5,11 +5,6 @@
 #include <optional>
 #include <string_view>
 
-// What the next decode takes. The shell sets them at the user's commands;
-// decodeImage reads them, and writes back the image it resolved.
-extern int32_t idctIndex;      // 0 Feig-Winograd, 1 AAN, 2 AAN second form
-extern int32_t subImageIndex;  // embedded image to decode; -1 = the main picture
-
 // The names command lines give the families, in idctIndex order.
 inline constexpr std::array<std::string_view, 3> idctFamilyNames{"fw", "aan", "aan2"};
 

@@ -6,8 +6,6 @@
 
 #include "base/large_pages.h"
 
-DecodeWorkspace decodeWorkspace;
-
 int32_t* DecodeWorkspace::coefficientRows(int64_t rows, int64_t blocksPerRow)
 {
     coefficientRows_.resize(size_t(rows * blocksPerRow * 64));

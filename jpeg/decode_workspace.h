@@ -5,6 +5,16 @@
 #include <memory>
 #include <vector>
 
+// The way a decode went, which the decoder records for the tests to see.
+enum class DecodePath {
+    none,         // no scan decoded yet
+    oneThread,    // on the calling thread alone
+    cutScan,      // a scan cut short, on the calling thread
+    rowPipeline,  // the calling thread entropy-decodes rows, both threads finish them
+    bands,        // the scan cut into bands, both threads entropy-decode
+    frame,        // by the frame decoder, through coefficients of the whole frame
+};
+
 // Where one of the second reader's MCUs starts when two threads split a
 // scan into bands (scan_bands), and its predictors there.
 struct McuStart {
@@ -19,6 +29,9 @@ struct McuStart {
 // Used by one decode at a time.
 class DecodeWorkspace {
 public:
+    // The way the last decode in this workspace went.
+    DecodePath path = DecodePath::none;
+
     static constexpr int32_t bandBufferCount = 4;
 
     // Coefficients of `rows` MCU rows of blocksPerRow blocks each: one row
@@ -54,6 +67,3 @@ private:
     size_t frameCoefficientCount_ = 0;
     std::vector<uint8_t> fourthPlane_;
 };
-
-// The workspace every decode of the decoder works in.
-extern DecodeWorkspace decodeWorkspace;

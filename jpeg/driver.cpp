@@ -9,16 +9,20 @@
 #include "idct/aan.h"
 #include "idct/aan2.h"
 #include "idct/feig_winograd.h"
+#include "idct/idct_slots.h"
 #include "jpeg/decode_choice.h"
 #include "jpeg/decode_stages.h"
+#include "jpeg/decode_workspace.h"
 #include "jpeg/entropy/entropy.h"
 #include "jpeg/entropy/zigzag.h"
 #include "jpeg/file/container.h"
 #include "jpeg/file/markers.h"
 #include "jpeg/file/result_codes.h"
 #include "jpeg/frame/frame_decoder.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/colour.h"
 #include "jpeg/output/picture.h"
+#include "jpeg/rows/mcu_rows.h"
 #include "jpeg/rows/row_decoder.h"
 
 namespace {
@@ -44,14 +48,24 @@ int32_t resolveImageIndex()
     return subImageIndex == -1 ? jpgFile.mainImage : subImageIndex;
 }
 
-bool decodeScan(const McuLayout& layout, RowColour colour)
+std::array<tidct*, 3> activeTransforms(const tjpgel& image)
+{
+    std::array<tidct*, 3> transforms{};
+    for (int i = 0; i < 3; ++i)
+        transforms[i] = idctActive[image.component[i].quantTable];
+    return transforms;
+}
+
+bool decodeScan(const McuLayout& layout, RowColour colour, const DecodeOptions& options)
 {
     decoder.dcPred[0] = decoder.dcPred[1] = decoder.dcPred[2] = 0;
     decoder.startScan(jpgFile.scan(), decoder.image.scanLength);
-    return decodeMcus(layout, colour, jpgFile.scanTruncated ? ScanData::cutShort : ScanData::whole);
+    const McuRows rows(layout, colour, picture, activeTransforms(decoder.image));
+    const ScanData data = jpgFile.scanTruncated ? ScanData::cutShort : ScanData::whole;
+    return decodeMcus(decoder, rows, data, jpgFile.restartStarts, options);
 }
 
-bool decodeSelected(int32_t index)
+bool decodeSelected(int32_t index, const DecodeOptions& options)
 {
     decoder.image.assign(jpgFile.images[index]);
     subImageIndex = index;
@@ -70,7 +84,7 @@ bool decodeSelected(int32_t index)
 
     decoder.buildLookahead();
     const McuLayout layout = McuLayout::of(image);
-    if (decodeScan(layout, RowColour::converted)) {
+    if (decodeScan(layout, RowColour::converted, options)) {
         picture.colourState = 0;
         return true;
     }
@@ -78,15 +92,21 @@ bool decodeSelected(int32_t index)
     // Cr, but rows were converted on the way: the scan is decoded again, up
     // to the same block, without converting. Damaged files pay twice; good
     // ones get their rows converted while the rows are still in the cache.
-    decodeScan(layout, RowColour::ycbcr);
+    decodeScan(layout, RowColour::ycbcr, options);
     return false;
 }
 
-bool decodeSelectedFrame(int32_t index)
+bool decodeSelectedFrame(int32_t index, const DecodeOptions& options)
 {
     subImageIndex = index;
-    lastDecodePath = DecodePath::frame;
-    return decodeFrame(jpgFile.images[index]);
+    return decodeFrame(jpgFile.images[index], jpgFile, decoder, picture, options);
+}
+
+bool decodeResolved(int32_t index, const DecodeOptions& options)
+{
+    if (index < 0 || !decodableLayout(jpgFile.images[index]))
+        return false;
+    return rowDecodable(jpgFile.images[index]) ? decodeSelected(index, options) : decodeSelectedFrame(index, options);
 }
 
 // The stages' split follows the load time, for whoever compares the
@@ -165,17 +185,19 @@ void buildIdcts(const tjpgel& image)
     }
 }
 
-int32_t decodeImage(uint32_t startTick)
+int32_t decodeImage(uint32_t startTick, const DecodeOptions& options)
 {
     // A caller that read and parsed the file has started the clock for it.
     if (!stageClockRunning())
         startStageClock();
     lapStage(DecodeStage::parse);
-    const int32_t index = resolveImageIndex();
+    DecodeWorkspace ownWorkspace;
+    DecodeOptions decodeOptions = options;
+    if (!decodeOptions.workspace)
+        decodeOptions.workspace = &ownWorkspace;
     bool decoded = false;
     try {
-        if (index >= 0 && decodableLayout(jpgFile.images[index]))
-            decoded = rowDecodable(jpgFile.images[index]) ? decodeSelected(index) : decodeSelectedFrame(index);
+        decoded = decodeResolved(resolveImageIndex(), decodeOptions);
     } catch (const std::bad_alloc&) {
         picture.clear();
     }

@@ -5,14 +5,14 @@
 #include <memory>
 
 #include "idct/tidct.h"
-
+#include "jpeg/decode_options.h"
 #include "jpeg/file/image_record.h"
 
 // Decodes the image of jpgFile that subImageIndex selects (-1 = the main
 // picture, replaced by the index it resolves to) into picture with the inverse-DCT
 // family that idctIndex selects, and prints the load time measured from
 // startTick. Returns the number of images in the file, 0 on failure.
-int32_t decodeImage(uint32_t startTick);
+int32_t decodeImage(uint32_t startTick, const DecodeOptions& options = {});
 
 // Rebuilds all three inverse-DCT families for image's quantisation tables
 // and selects the family idctIndex names into idctActive.

@@ -40,7 +40,10 @@ struct TransformPair {
 
 class Comparison {
 public:
-    Comparison(int32_t family, pctr* difference) : family_(family), difference_(difference) {}
+    Comparison(int32_t family, pctr* difference, DecodeWorkspace& workspace)
+        : family_(family), difference_(difference), workspace_(workspace)
+    {
+    }
 
     void take(const FrameLayout& layout, const tjpgel& image, const FrameBlock& block)
     {
@@ -106,27 +109,29 @@ private:
     SamplePlane planeOf(int32_t n)
     {
         if (n == 3 && !fourth_)
-            fourth_ = decodeWorkspace.fourthPlane(size_t(difference_->size[0]));
+            fourth_ = workspace_.fourthPlane(size_t(difference_->size[0]));
         return {n < 3 ? difference_->plane[n].get() : fourth_, difference_->width[0], difference_->height[0]};
     }
 
     int32_t family_;
     pctr* difference_;
+    DecodeWorkspace& workspace_;
     uint8_t* fourth_ = nullptr;
     TransformPair pairs_[4];
     SampleError error_;
 };
 
-std::optional<SampleError> compareDecodable(int32_t index, int32_t family, pctr* difference)
+std::optional<SampleError> compareDecodable(tjpg& file, int32_t index, int32_t family, pctr* difference)
 {
-    const tjpgel& record = jpgFile.images[index];
+    const tjpgel& record = file.images[index];
     if (difference && !difference->allocate(record.width, record.height))
         return std::nullopt;
-    Comparison comparison(family, difference);
-    const bool visited =
-        visitFrameBlocks(index, [&](const FrameLayout& layout, const tjpgel& image, const FrameBlock& block) {
-            comparison.take(layout, image, block);
-        });
+    DecodeWorkspace workspace;
+    Comparison comparison(family, difference, workspace);
+    const bool visited = visitFrameBlocks(file, index, workspace,
+                                          [&](const FrameLayout& layout, const tjpgel& image, const FrameBlock& block) {
+                                              comparison.take(layout, image, block);
+                                          });
     if (!visited)
         return std::nullopt;
     comparison.finish(FrameLayout::of(record).count);
@@ -135,12 +140,12 @@ std::optional<SampleError> compareDecodable(int32_t index, int32_t family, pctr*
 
 }  // namespace
 
-std::optional<SampleError> compareWithExact(int32_t index, int32_t family, pctr* difference)
+std::optional<SampleError> compareWithExact(tjpg& file, int32_t index, int32_t family, pctr* difference)
 {
     std::optional<SampleError> error;
-    if (family >= 0 && family <= 2 && index >= 0 && index < jpgFile.count && frameDecodable(jpgFile.images[index])) {
+    if (family >= 0 && family <= 2 && index >= 0 && index < file.count && frameDecodable(file.images[index])) {
         try {
-            error = compareDecodable(index, family, difference);
+            error = compareDecodable(file, index, family, difference);
         } catch (const std::bad_alloc&) {
             error.reset();
         }

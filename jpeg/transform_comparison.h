@@ -5,6 +5,8 @@
 
 #include "jpeg/output/picture.h"
 
+struct tjpg;
+
 // How one family's samples differ from the exact transform's.
 struct SampleError {
     int64_t samples = 0;
@@ -27,7 +29,7 @@ struct SampleError {
 
 inline constexpr int32_t differenceGain = 48;  // how an error of 1 is made visible
 
-// Decodes image `index` of jpgFile (already parsed) into coefficients once
+// Decodes image `index` of file (already parsed) into coefficients once
 // and runs every block through family `family` (0 fw, 1 aan, 2 aan2) and
 // through the exact transform, both built from the block's table. Counts
 // only the samples inside each component's own size. When difference is
@@ -36,4 +38,4 @@ inline constexpr int32_t differenceGain = 48;  // how an error of 1 is made visi
 // (spread as the decoder upsamples them) times differenceGain, capped at
 // 255; colourState 0. nullopt when the image does not decode (difference
 // is then cleared).
-std::optional<SampleError> compareWithExact(int32_t index, int32_t family, pctr* difference);
+std::optional<SampleError> compareWithExact(tjpg& file, int32_t index, int32_t family, pctr* difference);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 
 std::array<ControlPoint, 4> controlPoints{};

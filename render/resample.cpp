@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "base/parallel.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "render/row_kernels.h"
 #include "render/truncate.h"

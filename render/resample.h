@@ -4,6 +4,7 @@
 
 #include "render/frame_surface.h"
 #include "render/geometry.h"
+#include "render/sample_filters.h"
 
 // How rasterizePicture may draw; the frame is the same whatever they say,
 // and tests and benchmarks change them to compare.
@@ -15,6 +16,10 @@ struct RenderOptions {
 
     static int32_t defaultRenderThreads();
 };
+
+// The global picture as the filters read it, or an empty view when it has
+// no complete planes.
+PictureView viewOfPicture();
 
 // Scan-converts the spans of spanBreaks, maps each covered pixel back into
 // the global picture through the map and writes the sample that

@@ -17,9 +17,6 @@ struct PictureView {
     const uint8_t* blue = nullptr;
 };
 
-// The global picture, or an empty view when it has no complete planes.
-PictureView viewOfPicture();
-
 inline uint32_t packPixel(uint32_t red, uint32_t green, uint32_t blue) { return (red << 16) | (green << 8) | blue; }
 
 struct Nearest {

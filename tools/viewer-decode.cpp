@@ -28,6 +28,7 @@
 #include "jpeg/decode_stages.h"
 #include "jpeg/file/container.h"
 #include "jpeg/file/image_description.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/colour.h"
 #include "jpeg/output/picture.h"
 #include "jpeg/rows/row_decoder.h"
@@ -51,7 +52,7 @@ struct Options {
     std::string out;
     std::string outDiff;
     int repeat = 0;
-    int32_t threads = decodeThreads;
+    int32_t threads = defaultDecodeThreads();
     std::string file;
 };
 
@@ -209,7 +210,7 @@ std::string compareFamily(const Options& options, int32_t family, pctr* differen
     idctIndex = family;
     const std::vector<TimedLoad> loads = timedLoads(options, options.repeat > 0 ? options.repeat : compareRepeats);
     const std::optional<SampleError> error =
-        loads.empty() ? std::nullopt : compareWithExact(subImageIndex, family, difference);
+        loads.empty() ? std::nullopt : compareWithExact(jpgFile, subImageIndex, family, difference);
     if (!error)
         return "";
     if (difference)
@@ -253,7 +254,7 @@ int main(int argc, char** argv)
         return 2;
     }
     idctIndex = options->family;
-    decodeThreads = options->threads;
+    viewerDecodeOptions().threads = options->threads;
     if (options->compare && !fileKindOf(options->file).transformCoded) {
         std::fprintf(stderr, "viewer-decode: %s: --compare takes a JPEG file\n", options->file.c_str());
         return 2;

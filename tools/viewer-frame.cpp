@@ -25,6 +25,7 @@
 #include "app/interaction.h"
 #include "app/open_file.h"
 #include "app/viewer_state.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "render/geometry.h"
 #include "render/memory_platform.h"

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/bmp_loader.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "support/memory_files.h"
 

@@ -10,6 +10,7 @@
 #include "app/run.h"
 #include "app/viewer_state.h"
 #include "jpeg/file/container.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "render/geometry.h"
 #include "render/memory_platform.h"

@@ -54,7 +54,7 @@ public:
                 startSegment(interval > 0 ? mcu / interval : 0);
             if (!decodeMcu(mcu))
                 return ScanOutcome::failed;
-            if (scan_.cutShort && lastSegment_ && coder_.zerosPastEnd() > registerBytes)
+            if (scan_.dataEnd == DataEnd::cutShort && lastSegment_ && coder_.zerosPastEnd() > registerBytes)
                 return ScanOutcome::dataEnded;
         }
         return ScanOutcome::decoded;

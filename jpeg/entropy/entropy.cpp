@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 
+#include "idct/idct_slots.h"
 #include "idct/tidct.h"
 #include "jpeg/entropy/block_reader.h"
 #include "jpeg/file/container.h"

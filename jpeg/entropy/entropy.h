@@ -91,5 +91,3 @@ private:
     int32_t current_ = 0;
     int32_t bitPos_ = 0;  // bits 0..7 already consumed of the current byte
 };
-
-extern tdec decoder;

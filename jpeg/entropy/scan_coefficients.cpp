@@ -39,25 +39,26 @@ public:
     {
     }
 
-    ScanOutcome run(bool cutShort)
+    ScanOutcome run(DataEnd dataEnd)
     {
         const bool single = shape_.count == 1;
         const FrameComponent& only = layout_.component[shape_.component[0]];
         mcusWide_ = single ? only.ownBlocksWide : layout_.mcusWide;
         const int64_t mcuCount = int64_t{mcusWide_} * (single ? only.ownBlocksHigh : layout_.mcusHigh);
-        const int64_t dataEnd = reader_.bitsRead() + 8 * int64_t{reader_.image.scanLength};
+        const int64_t dataEndBit = reader_.bitsRead() + 8 * int64_t{reader_.image.scanLength};
         const int32_t interval = reader_.image.restartInterval;
         // A reader lives while its bits run on, up to the next restart: one
         // MCU where the file ends inside the scan, so that the end is seen
         // where it falls, else one MCU row. Data that runs out early reads
         // as zeros, which may decode as the longest blocks there are: the
         // row bounds that work to one row past the end, not a whole frame.
-        const int64_t stride = cutShort ? 1 : mcusWide_;
+        const int64_t stride = dataEnd == DataEnd::cutShort ? 1 : mcusWide_;
+        const bool endsWithData = dataEnd != DataEnd::readOn;
         reader_.resetPredictions();
         for (int64_t mcu = 0; mcu < mcuCount;) {
             const int64_t end = readerEnd(mcu, stride, interval, mcuCount);
             const bool decoded = decodeMcus(mcu, end);
-            if (reader_.bitsRead() > dataEnd)
+            if (endsWithData && reader_.bitsRead() > dataEndBit)
                 return ScanOutcome::dataEnded;
             if (!decoded)
                 return ScanOutcome::failed;
@@ -152,9 +153,9 @@ private:
 }  // namespace
 
 ScanOutcome decodeScanCoefficients(tdec& reader, const FrameLayout& layout, const ScanShape& shape,
-                                   int16_t* const* coefficients, bool cutShort)
+                                   int16_t* const* coefficients, DataEnd dataEnd)
 {
-    return ScanCoefficients(reader, layout, shape, coefficients).run(cutShort);
+    return ScanCoefficients(reader, layout, shape, coefficients).run(dataEnd);
 }
 
 namespace {
@@ -170,7 +171,7 @@ public:
         splitRunSize(reader_.image);
         reader_.buildLookahead();
         reader_.startScan(scan.data, scan.length);
-        return decodeScanCoefficients(reader_, layout, shape, coefficients, scan.cutShort);
+        return decodeScanCoefficients(reader_, layout, shape, coefficients, scan.dataEnd);
     }
 
 private:

@@ -24,22 +24,32 @@ enum class ScanOutcome {
     failed,     // the data holds what no encoder writes
 };
 
+// What a scan decoder does where a scan's data runs out before its blocks
+// do. A frame of one scan is read as the row decoder reads it, so that
+// both decoders leave the same picture; a scan of several ends where its
+// data does.
+enum class DataEnd {
+    keep,      // the MCU row that needed bits past the end is decoded from zeros, the rest left as they were
+    cutShort,  // the file ends inside the scan: as keep, up to the end of the MCU that needed them
+    readOn,    // every block to the scan's end is decoded, from zeros past the end
+};
+
 // A scan's entropy-coded data as the container extracted it: stuffing and
 // markers removed, stored last byte first (data[length - 1] is the first),
-// with where each restart marker stood. cutShort says the file ends inside
-// the scan.
+// with where each restart marker stood.
 struct ExtractedScan {
     const uint8_t* data = nullptr;
     int32_t length = 0;
     const std::vector<int32_t>& restartStarts;
-    bool cutShort = false;
+    DataEnd dataEnd = DataEnd::keep;
 };
 
 // Decodes scans into the frame's coefficients: per component, 64 per block
 // in zig-zag order, blocks row by row over the component's padded grid.
 // DC values are kept whole, not as differences. Where the data runs out,
-// the blocks up to about where it ended are decoded from zeros; the rest
-// are left as they were. One implementation per entropy coding (T.81
+// the scan's DataEnd says what is decoded from zeros; arithmetic decoding
+// reads on to the end of a scan that is not cut short, its zeros coding
+// no change. One implementation per entropy coding (T.81
 // Annexes F and G: Huffman or arithmetic), chosen once per frame.
 class ScanDecoder {
 public:

@@ -89,5 +89,3 @@ private:
     // are fileData's and scanData's capacity, so a re-decode maps no new pages.
     std::vector<uint8_t> scanStream_;
 };
-
-extern tjpg jpgFile;

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "jpeg/decode_choice.h"
 #include "jpeg/driver.h"
 #include "jpeg/file/container.h"
 #include "jpeg/file/markers.h"
@@ -49,10 +48,10 @@ std::string layoutMessage(const tjpgel& image)
     return "the picture is too large, or a quantisation table it uses is not defined";
 }
 
-std::string entropyMessage(const tjpgel& image)
+std::string entropyMessage(tjpg& file, const tjpgel& image)
 {
     try {
-        jpgFile.extractScan(image.scanStart, image.streamEnd);
+        file.extractScan(image.scanStart, image.streamEnd);
     } catch (const JpegError& failure) {
         return withCode(describeResultCode(failure.code), failure.code);
     }
@@ -61,41 +60,40 @@ std::string entropyMessage(const tjpgel& image)
     return "the entropy-coded data is corrupt (no Huffman code matches)";
 }
 
-}  // namespace
-
-std::string noImageMessage()
+std::string noImageMessage(const tjpg& file)
 {
-    const std::string kind = frameKindMessage(jpgFile.streamFrameMarker, 0);
+    const std::string kind = frameKindMessage(file.streamFrameMarker, 0);
     if (!kind.empty())
         return kind;
-    if (jpgFile.trailingFailure != 0)
+    if (file.trailingFailure != 0)
         return "the file holds no complete JPEG image: " +
-               withCode(describeResultCode(jpgFile.trailingFailure), jpgFile.trailingFailure);
+               withCode(describeResultCode(file.trailingFailure), file.trailingFailure);
     return "the file holds no JPEG image (no SOS marker)";
 }
 
-std::string explainLoadFailure()
+}  // namespace
+
+std::string explainLoadFailure(tjpg& file, int32_t index)
 {
-    if (jpgFile.error != 0)
-        return withCode(describeResultCode(jpgFile.error), jpgFile.error);
-    if (jpgFile.count == 0)
-        return noImageMessage();
-    if (subImageIndex < -1 || subImageIndex >= jpgFile.count)
-        return "there is no image " + std::to_string(subImageIndex) + "; the file holds " +
-               std::to_string(jpgFile.count);
-    const tjpgel& image = jpgFile.images[subImageIndex == -1 ? jpgFile.mainImage : subImageIndex];
+    if (file.error != 0)
+        return withCode(describeResultCode(file.error), file.error);
+    if (file.count == 0)
+        return noImageMessage(file);
+    if (index < -1 || index >= file.count)
+        return "there is no image " + std::to_string(index) + "; the file holds " + std::to_string(file.count);
+    const tjpgel& image = file.images[index == -1 ? file.mainImage : index];
     if (image.failure != 0)
         return "the image is damaged: " + withCode(describeResultCode(image.failure), image.failure);
     if (!decodableLayout(image)) {
         const std::string kind = frameKindMessage(image.frameMarker, image.samplePrecision);
         return kind.empty() ? layoutMessage(image) : kind;
     }
-    return entropyMessage(image);
+    return entropyMessage(file, image);
 }
 
-std::string explainLoadWarning()
+std::string explainLoadWarning(const tjpg& file)
 {
-    if (!jpgFile.scanTruncated)
+    if (!file.scanTruncated)
         return "";
     return "the file ends before the end-of-image marker: the picture is incomplete (" +
            std::to_string(scanWithoutEndOfImage) + ")";

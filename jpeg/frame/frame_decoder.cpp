@@ -5,6 +5,7 @@
 #include <system_error>
 #include <thread>
 
+#include "idct/idct_slots.h"
 #include "idct/tidct.h"
 #include "jpeg/decode_stages.h"
 #include "jpeg/decode_workspace.h"
@@ -19,7 +20,6 @@
 #include "jpeg/output/block_store.h"
 #include "jpeg/output/colour.h"
 #include "jpeg/output/picture.h"
-#include "jpeg/rows/row_decoder.h"
 
 namespace {
 
@@ -69,23 +69,27 @@ ScanShape shapeOf(const tjpgel& image, const FrameLayout& layout)
     return shape;
 }
 
+// One decode of record, a frame of file, read through reader, which keeps
+// the working copy of record's tables.
 class FrameDecode {
 public:
-    explicit FrameDecode(const tjpgel& record)
-        : record_(record), layout_(FrameLayout::of(record)), scans_(scanDecoderFor(record.frameMarker, decoder))
+    FrameDecode(const tjpgel& record, tjpg& file, tdec& reader, DecodeWorkspace& workspace)
+        : record_(record), file_(file), reader_(reader), workspace_(workspace), layout_(FrameLayout::of(record)),
+          scans_(scanDecoderFor(record.frameMarker, reader))
     {
     }
 
-    bool run()
+    bool run(pctr& picture, int32_t threads)
     {
         if (!decodeCoefficients())
             return false;
-        buildIdcts(decoder.image);
+        buildIdcts(reader_.image);
         if (!picture.allocate(record_.width, record_.height))
             return false;
+        picture_ = &picture;
         if (layout_.count == 4)
-            fourth_ = decodeWorkspace.fourthPlane(size_t(picture.size[0]));
-        finishRows(colourModelOf(record_));
+            fourth_ = workspace_.fourthPlane(size_t(picture.size[0]));
+        finishRows(colourModelOf(record_), threads);
         picture.colourState = 0;
         return true;
     }
@@ -97,11 +101,11 @@ public:
         alignas(64) int32_t terms[64];
         for (int32_t n = 0; n < layout_.count; ++n) {
             const FrameComponent& c = layout_.component[n];
-            FrameBlock block{n, 0, 0, decoder.image.component[c.place].quantTable, terms};
+            FrameBlock block{n, 0, 0, reader_.image.component[c.place].quantTable, terms};
             for (block.row = 0; block.row < c.ownBlocksHigh; ++block.row)
                 for (block.column = 0; block.column < c.ownBlocksWide; ++block.column) {
                     prepareBlock(coefficientsOf(n, block.row, block.column), dcQuant_[n], terms);
-                    visit(layout_, decoder.image, block);
+                    visit(layout_, reader_.image, block);
                 }
         }
         return true;
@@ -109,13 +113,13 @@ public:
 
 private:
     // Every scan into the frame's coefficients, and the tables each
-    // component is dequantised with into decoder.image.
+    // component is dequantised with into the reader's image.
     bool decodeCoefficients()
     {
-        int16_t* all = decodeWorkspace.frameCoefficients(size_t(layout_.coefficientCount()));
+        int16_t* all = workspace_.frameCoefficients(size_t(layout_.coefficientCount()));
         for (int32_t n = 0, offset = 0; n < layout_.count; offset += int32_t(layout_.blockCount(n) * 64), ++n)
             coefficients_[n] = all + offset;
-        tjpgel& image = decoder.image;
+        tjpgel& image = reader_.image;
         image.assign(record_);
         return decodeScans(image) && latchMissingTables(image);
     }
@@ -149,7 +153,7 @@ private:
     // scan header; returns where that scan's data starts, -1 at the end.
     int32_t applyUntilScan(tjpgel& image, size_t& next)
     {
-        const uint8_t* file = jpgFile.fileData.data();
+        const uint8_t* file = file_.fileData.data();
         while (next < record_.laterSegments.size()) {
             int32_t pos = record_.laterSegments[next++];
             if (readScanHeader(file, pos, image))
@@ -170,7 +174,8 @@ private:
             return ScanOutcome::dataEnded;
         try {
             lapStage(DecodeStage::entropy);
-            jpgFile.extractScan(scanStart, record_.streamEnd, tjpg::ScanEnd::nextMarker);
+            file_.extractScan(scanStart, record_.streamEnd,
+                              onlyScan() ? tjpg::ScanEnd::endOfImage : tjpg::ScanEnd::nextMarker);
             lapStage(DecodeStage::parse);
         } catch (const JpegError&) {
             // No data at all: a first scan fails as any other would; a
@@ -178,10 +183,21 @@ private:
             return first ? ScanOutcome::failed : ScanOutcome::dataEnded;
         }
         latchTables(image, shape);
-        image.scanLength = jpgFile.scanLength;
-        const ExtractedScan scan{jpgFile.scan(), jpgFile.scanLength, jpgFile.restartStarts, jpgFile.scanTruncated};
+        image.scanLength = file_.scanLength;
+        const ExtractedScan scan{file_.scan(), file_.scanLength, file_.restartStarts, dataEndOf(file_.scanTruncated)};
         const ScanOutcome outcome = scans_->decode(layout_, shape, coefficients_, scan);
-        return jpgFile.scanTruncated && outcome == ScanOutcome::decoded ? ScanOutcome::dataEnded : outcome;
+        return file_.scanTruncated && outcome == ScanOutcome::decoded ? ScanOutcome::dataEnded : outcome;
+    }
+
+    // A frame of one scan ends as the row decoder ends it: stray markers
+    // are dropped up to the end of the image, and where the data runs out
+    // the scan is read on from zeros. Scans of several end at their next
+    // marker, keeping what their data held.
+    bool onlyScan() const { return record_.laterScanCount == 0; }
+
+    DataEnd dataEndOf(bool cutShort) const
+    {
+        return cutShort ? DataEnd::cutShort : onlyScan() ? DataEnd::readOn : DataEnd::keep;
     }
 
     // A component is dequantised with the table its first scan found
@@ -217,18 +233,18 @@ private:
 
     SamplePlane targetOf(int32_t n) const
     {
-        uint8_t* data = n < 3 ? picture.plane[n].get() : fourth_;
-        return {data, picture.width[0], picture.height[0]};
+        uint8_t* data = n < 3 ? picture_->plane[n].get() : fourth_;
+        return {data, picture_->width[0], picture_->height[0]};
     }
 
     // MCU row by MCU row, so that the rows each completes are converted
     // while they are in the cache.
     // With two threads each finishes half the MCU rows: their blocks and
     // picture rows are disjoint, and each block comes out as on one.
-    void finishRows(ColourModel model)
+    void finishRows(ColourModel model, int32_t threads)
     {
         const int32_t rows = layout_.mcusHigh;
-        if (decodeThreads < 2 || layout_.coefficientCount() / 64 < twoThreadMinimumBlocks || rows < 2) {
+        if (threads < 2 || layout_.coefficientCount() / 64 < twoThreadMinimumBlocks || rows < 2) {
             finishRows(model, 0, rows);
             return;
         }
@@ -256,7 +272,7 @@ private:
                 finishComponentRow(n, mr);
             lapStage(DecodeStage::transform);
             const int32_t first = mr * rowsPerMcu;
-            convertPictureRowsFrom(model, fourth_, first, std::min(rowsPerMcu, picture.height[0] - first));
+            convertPictureRowsFrom(*picture_, model, fourth_, first, std::min(rowsPerMcu, picture_->height[0] - first));
             lapStage(DecodeStage::colour);
         }
     }
@@ -266,7 +282,7 @@ private:
         const FrameComponent& c = layout_.component[n];
         const SamplePlane target = targetOf(n);
         const Upsampling up{c.h, layout_.hMax, c.v, layout_.vMax};
-        tidct* idct = idctActive[decoder.image.component[c.place].quantTable];
+        tidct* idct = idctActive[reader_.image.component[c.place].quantTable];
         alignas(64) int32_t block[64];
         const int32_t lastRow = std::min(c.ownBlocksHigh, (mr + 1) * c.v);
         for (int32_t by = mr * c.v; by < lastRow; ++by) {
@@ -288,6 +304,10 @@ private:
     }
 
     const tjpgel& record_;
+    tjpg& file_;
+    tdec& reader_;
+    DecodeWorkspace& workspace_;
+    pctr* picture_ = nullptr;  // once run allocates it
     const FrameLayout layout_;
     const std::unique_ptr<ScanDecoder> scans_;
     int16_t* coefficients_[4] = {};
@@ -314,11 +334,16 @@ bool frameDecodable(const tjpgel& image)
            layout.coefficientCount() <= maxFrameCoefficients;
 }
 
-bool decodeFrame(const tjpgel& image) { return FrameDecode(image).run(); }
-
-bool visitFrameBlocks(int32_t index, const FrameBlockVisitor& visit)
+bool decodeFrame(const tjpgel& image, tjpg& file, tdec& reader, pctr& picture, const DecodeOptions& options)
 {
-    if (index < 0 || index >= jpgFile.count || !frameDecodable(jpgFile.images[index]))
+    options.workspace->path = DecodePath::frame;
+    return FrameDecode(image, file, reader, *options.workspace).run(picture, options.threads);
+}
+
+bool visitFrameBlocks(tjpg& file, int32_t index, DecodeWorkspace& workspace, const FrameBlockVisitor& visit)
+{
+    if (index < 0 || index >= file.count || !frameDecodable(file.images[index]))
         return false;
-    return FrameDecode(jpgFile.images[index]).visitBlocks(visit);
+    tdec reader;
+    return FrameDecode(file.images[index], file, reader, workspace).visitBlocks(visit);
 }

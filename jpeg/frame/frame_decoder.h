@@ -3,8 +3,13 @@
 #include <cstdint>
 #include <functional>
 
+#include "jpeg/decode_options.h"
 #include "jpeg/file/image_record.h"
 #include "jpeg/frame/frame_layout.h"
+
+struct pctr;
+struct tdec;
+struct tjpg;
 
 // Frames of several scans (progressive, or one scan per component), of
 // four components, or sampled other than the row decoder takes: every scan
@@ -16,10 +21,11 @@
 // four components whose colours it knows, within the size limits.
 bool frameDecodable(const tjpgel& image);
 
-// Decodes image into picture, with the inverse DCTs built for its tables.
-// A file cut short inside a scan keeps what its data held. Returns false
-// when the image cannot be decoded.
-bool decodeFrame(const tjpgel& image);
+// Decodes image, one of file's, into picture through reader, with the
+// inverse DCTs built for its tables. A file cut short inside a scan keeps
+// what its data held. Returns false when the image cannot be decoded.
+// options' workspace must be given; it records the way the decode went.
+bool decodeFrame(const tjpgel& image, tjpg& file, tdec& reader, pctr& picture, const DecodeOptions& options);
 
 // One block of a decoded frame as the inverse DCTs take it.
 struct FrameBlock {
@@ -36,9 +42,9 @@ struct FrameBlock {
 // order) the block's AC terms are to be dequantised with.
 using FrameBlockVisitor = std::function<void(const FrameLayout&, const tjpgel&, const FrameBlock&)>;
 
-// Decodes image `index` of jpgFile into coefficients as decodeFrame does,
-// baseline frames too, and hands every block each component's samples
-// reach to visit: component by component, row by row. picture is left as
-// it is. Returns false, having visited nothing, when the image cannot be
-// decoded.
-bool visitFrameBlocks(int32_t index, const FrameBlockVisitor& visit);
+// Decodes image `index` of file into coefficients in workspace as
+// decodeFrame does, baseline frames too, and hands every block each
+// component's samples reach to visit: component by component, row by row.
+// No picture is touched. Returns false, having visited nothing, when the
+// image cannot be decoded.
+bool visitFrameBlocks(tjpg& file, int32_t index, DecodeWorkspace& workspace, const FrameBlockVisitor& visit);

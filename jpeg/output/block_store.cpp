@@ -140,7 +140,7 @@ bool storeFlatWholeBlock(int32_t sample, const SamplePlane& plane, int32_t by, i
 
 }  // namespace
 
-SamplePlane picturePlane(int i) { return {picture.plane[i].get(), picture.width[i], picture.height[i]}; }
+SamplePlane picturePlane(pctr& picture, int i) { return {picture.plane[i].get(), picture.width[i], picture.height[i]}; }
 
 void transformAndStore(tidct& idct, int32_t* block, const SamplePlane& plane, int32_t by, int32_t bx,
                        const Upsampling& up)
@@ -153,9 +153,9 @@ void transformAndStore(tidct& idct, int32_t* block, const SamplePlane& plane, in
     storeScaledBlock(block, plane, by, bx, up);
 }
 
-void storeBlock(const int32_t* block, int i, int32_t by, int32_t bx, int32_t sx, int32_t sy)
+void storeBlock(pctr& picture, const int32_t* block, int i, int32_t by, int32_t bx, int32_t sx, int32_t sy)
 {
-    storeReplicated(block, picturePlane(i), by, bx, sx, sy);
+    storeReplicated(block, picturePlane(picture, i), by, bx, sx, sy);
 }
 
 void storeScaledBlock(const int32_t* block, const SamplePlane& plane, int32_t by, int32_t bx, const Upsampling& up)

@@ -3,11 +3,12 @@
 #include <cstdint>
 
 class tidct;
+struct pctr;
 
 // Writes the 8x8 samples of block into plane i of picture as block (by, bx)
 // of that component, each sample replicated sx x sy times (1, 2 or 4) to
 // reach the picture's full size, clipped at the right and bottom edges.
-void storeBlock(const int32_t* block, int i, int32_t by, int32_t bx, int32_t sx, int32_t sy);
+void storeBlock(pctr& picture, const int32_t* block, int i, int32_t by, int32_t bx, int32_t sx, int32_t sy);
 
 // A plane of samples of the picture's full size: one of picture's, or the
 // frame decoder's fourth, for a fourth component.
@@ -35,4 +36,4 @@ void transformAndStore(tidct& idct, int32_t* block, const SamplePlane& plane, in
                        const Upsampling& up);
 
 // Plane i of picture.
-SamplePlane picturePlane(int i);
+SamplePlane picturePlane(pctr& picture, int i);

@@ -123,7 +123,7 @@ void convertHalfWidthChroma(uint8_t* y, const uint8_t* cb, const uint8_t* cr, ui
     convertRun<1>(y, cb, cr, y, green, blue, count, wide);
 }
 
-int32_t convertColour()
+int32_t convertColour(pctr& picture)
 {
     if (picture.colourState != 1 || picture.size[0] != picture.size[1] || picture.size[0] != picture.size[2] ||
         !picture.plane[0] || !picture.plane[1] || !picture.plane[2])
@@ -176,7 +176,7 @@ ColourModel colourModelOf(const tjpgel& image)
     }
 }
 
-void convertPictureRowsFrom(ColourModel model, const uint8_t* fourth, int32_t first, int32_t count)
+void convertPictureRowsFrom(pctr& picture, ColourModel model, const uint8_t* fourth, int32_t first, int32_t count)
 {
     const int64_t start = int64_t{first} * picture.width[0];
     const int32_t samples = count * picture.width[0];

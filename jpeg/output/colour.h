@@ -4,9 +4,11 @@
 
 #include "jpeg/file/image_record.h"
 
-// Turns the global picture from Y/Cb/Cr into R/G/B in place. Returns 1 when
-// it converted, 0 when the picture was not awaiting conversion.
-int32_t convertColour();
+struct pctr;
+
+// Turns picture from Y/Cb/Cr into R/G/B in place. Returns 1 when it
+// converted, 0 when the picture was not awaiting conversion.
+int32_t convertColour(pctr& picture);
 
 // Converts count samples of three planes from Y, Cb, Cr to R, G, B in
 // place: in AVX2 registers where the processor has them and wide is true,
@@ -31,4 +33,4 @@ ColourModel colourModelOf(const tjpgel& image);
 // Converts rows first..first+count-1 of the picture from model to R, G,
 // B in place; the planes hold the first three components there, fourth
 // the fourth (K), rows of picture.width[0] samples.
-void convertPictureRowsFrom(ColourModel model, const uint8_t* fourth, int32_t first, int32_t count);
+void convertPictureRowsFrom(pctr& picture, ColourModel model, const uint8_t* fourth, int32_t first, int32_t count);

@@ -32,5 +32,3 @@ struct pctr {
     // allocated.
     bool allocate(int32_t pictureWidth, int32_t pictureHeight);
 };
-
-extern pctr picture;

@@ -64,7 +64,8 @@ struct FollowedBand {
 
 class BandDecoder {
 public:
-    BandDecoder(const McuRows& rows, DecodeWorkspace& workspace);
+    BandDecoder(tdec& reader, const McuRows& rows, const std::vector<int32_t>& restartStarts, int32_t bandCount,
+                DecodeWorkspace& workspace);
 
     bool run();
 
@@ -117,6 +118,7 @@ private:
     // data after a restart marker begins, the state there being known.
     const int32_t interval_;
     const std::vector<int32_t>& restartStarts_;
+    DecodeWorkspace& workspace_;
     int32_t bands_ = 1;
     // The most MCUs a buffer holds. Where a few bytes hold many MCUs, a
     // reader hands its blocks over a buffer at a time.

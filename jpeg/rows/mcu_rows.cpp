@@ -34,9 +34,9 @@ struct McuRows::ChromaRows {
     }
 };
 
-McuRows::McuRows(const McuLayout& layout, RowColour colour)
-    : layout_(layout), colour_(colour), blocksPerRow_(int64_t{layout.cols} * layout.blocksPerMcu),
-      halfWidthChroma_(hasHalfWidthChroma(layout, colour))
+McuRows::McuRows(const McuLayout& layout, RowColour colour, pctr& picture, const std::array<tidct*, 3>& transforms)
+    : layout_(layout), colour_(colour), picture_(picture), transforms_(transforms),
+      blocksPerRow_(int64_t{layout.cols} * layout.blocksPerMcu), halfWidthChroma_(hasHalfWidthChroma(layout, colour))
 {
     for (int i = 0; i < 3; ++i)
         for (int v = 0; v < layout.v[i]; ++v)
@@ -88,13 +88,11 @@ void McuRows::finishBlocksInto(int32_t mr, int32_t* first, int64_t from, int64_t
     SamplePlane plane[3];
     Upsampling up[3];
     int32_t firstBlockRow[3];
-    tidct* idct[3];
     for (int i = 0; i < 3; ++i) {
         const bool own = chroma && i > 0;
-        plane[i] = own ? chroma->plane[i - 1] : picturePlane(i);
+        plane[i] = own ? chroma->plane[i - 1] : picturePlane(picture_, i);
         up[i] = own ? Upsampling{} : Upsampling{1, layout_.sx[i], 1, layout_.sy[i]};
         firstBlockRow[i] = own ? 0 : layout_.v[i] * mr;
-        idct[i] = idctActive[decoder.image.component[i].quantTable];
     }
     // The MCU and the place in it move on by counting: two divisions per
     // block cost more than the store.
@@ -105,7 +103,8 @@ void McuRows::finishBlocksInto(int32_t mr, int32_t* first, int64_t from, int64_t
         const BlockPlace& place = places_[p];
         const int i = place.i;
         int32_t* block = first + (n - from) * 64;
-        transformAndStore(*idct[i], block, plane[i], firstBlockRow[i] + place.v, layout_.h[i] * mc + place.h, up[i]);
+        transformAndStore(*transforms_[i], block, plane[i], firstBlockRow[i] + place.v, layout_.h[i] * mc + place.h,
+                          up[i]);
         if (++p == placeCount) {
             p = 0;
             ++mc;
@@ -133,14 +132,14 @@ void McuRows::finishRow(int32_t mr, int32_t* blocks, const DcOffset& dc) const
 
 void McuRows::convertRowFrom(int32_t mr, const ChromaRows& chroma) const
 {
-    const int32_t width = picture.width[0], rowsPerMcu = 8 * layout_.v[0];
-    const int32_t first = mr * rowsPerMcu, last = std::min(first + rowsPerMcu, picture.height[0]);
+    const int32_t width = picture_.width[0], rowsPerMcu = 8 * layout_.v[0];
+    const int32_t first = mr * rowsPerMcu, last = std::min(first + rowsPerMcu, picture_.height[0]);
     for (int32_t y = first; y < last; ++y) {
         const int64_t row = int64_t{y} * width;
         const int64_t chromaRow = int64_t{(y - first) / layout_.sy[1]} * chroma.plane[0].width;
-        convertHalfWidthChroma(picture.plane[0].get() + row, chroma.plane[0].data + chromaRow,
-                               chroma.plane[1].data + chromaRow, picture.plane[1].get() + row,
-                               picture.plane[2].get() + row, width);
+        convertHalfWidthChroma(picture_.plane[0].get() + row, chroma.plane[0].data + chromaRow,
+                               chroma.plane[1].data + chromaRow, picture_.plane[1].get() + row,
+                               picture_.plane[2].get() + row, width);
     }
 }
 
@@ -150,6 +149,6 @@ void McuRows::convertRow(int32_t mr) const
         return;
     const int32_t rowsPerMcu = 8 * layout_.v[0];
     const int32_t first = mr * rowsPerMcu;
-    convertPictureRowsFrom(layout_.colour, nullptr, first, std::min(rowsPerMcu, picture.height[0] - first));
+    convertPictureRowsFrom(picture_, layout_.colour, nullptr, first, std::min(rowsPerMcu, picture_.height[0] - first));
     lapStage(DecodeStage::colour);
 }

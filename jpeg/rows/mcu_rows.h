@@ -1,10 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "jpeg/rows/row_decoder.h"
 
+class tidct;
+struct pctr;
 struct tdec;
 
 // Added to the DC coefficient of every block of each component before the
@@ -21,10 +24,11 @@ struct BlockPlace {
     int i, v, h;
 };
 
-// One MCU row's blocks, MCU after MCU, each MCU's blocks in place order.
+// One MCU row's blocks, MCU after MCU, each MCU's blocks in place order,
+// finished into picture through each component's transform.
 class McuRows {
 public:
-    McuRows(const McuLayout& layout, RowColour colour);
+    McuRows(const McuLayout& layout, RowColour colour, pctr& picture, const std::array<tidct*, 3>& transforms);
 
     const McuLayout& layout() const { return layout_; }
     int64_t blocksPerRow() const { return blocksPerRow_; }
@@ -68,6 +72,8 @@ private:
 
     const McuLayout& layout_;
     const RowColour colour_;
+    pctr& picture_;
+    const std::array<tidct*, 3> transforms_;
     const int64_t blocksPerRow_;
     // Y/Cb/Cr converted as rows finish, with chroma of half the luma's width
     // (4:2:0, 4:2:2): the chroma blocks then wait at their own size and the

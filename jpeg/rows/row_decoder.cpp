@@ -12,19 +12,16 @@
 #include "jpeg/rows/mcu_rows.h"
 #include "jpeg/rows/scan_bands.h"
 
-int32_t decodeThreads = std::thread::hardware_concurrency() > 1 ? 2 : 1;
-DecodePath lastDecodePath = DecodePath::none;
-
 namespace {
 
 int32_t ceilDiv(int32_t value, int32_t divisor) { return value / divisor + (value % divisor != 0); }
 
-bool decodeOnOneThread(const McuRows& rows, DecodeWorkspace& workspace)
+bool decodeOnOneThread(tdec& reader, const McuRows& rows, DecodeWorkspace& workspace)
 {
-    lastDecodePath = DecodePath::oneThread;
+    workspace.path = DecodePath::oneThread;
     int32_t* blocks = workspace.coefficientRows(1, rows.blocksPerRow());
     for (int32_t mr = 0; mr < rows.layout().rows; ++mr) {
-        const int64_t decoded = rows.decodeRow(decoder, blocks);
+        const int64_t decoded = rows.decodeRow(reader, blocks);
         if (decoded < rows.blocksPerRow()) {
             rows.finishBlocks(mr, blocks, 0, decoded);
             return false;
@@ -46,18 +43,18 @@ void makeFlat(int32_t* blocks, int count)
 // and every MCU after it is left flat, all coefficients 0: the grey that
 // other decoders show for the part of a picture that a file does not hold.
 // A block that cannot be decoded fails the decode only while data remains.
-bool decodeCutScan(const McuRows& rows, DecodeWorkspace& workspace)
+bool decodeCutScan(tdec& reader, const McuRows& rows, DecodeWorkspace& workspace)
 {
-    const int64_t dataEnd = decoder.bitsRead() + 8 * int64_t{decoder.image.scanLength};
+    const int64_t dataEnd = reader.bitsRead() + 8 * int64_t{reader.image.scanLength};
     const int count = rows.layout().blocksPerMcu;
-    lastDecodePath = DecodePath::cutScan;
+    workspace.path = DecodePath::cutScan;
     int32_t* blocks = workspace.coefficientRows(1, rows.blocksPerRow());
     bool exhausted = false;
     for (int32_t mr = 0; mr < rows.layout().rows; ++mr) {
         for (int32_t mc = 0; mc < rows.layout().cols; ++mc) {
             int32_t* mcu = blocks + int64_t{mc} * count * 64;
-            const int decoded = exhausted ? 0 : rows.decodeMcu(decoder, mcu);
-            exhausted = exhausted || decoder.bitsRead() > dataEnd;
+            const int decoded = exhausted ? 0 : rows.decodeMcu(reader, mcu);
+            exhausted = exhausted || reader.bitsRead() > dataEnd;
             if (decoded < count && !exhausted) {
                 rows.finishBlocks(mr, blocks, 0, int64_t{mc} * count + decoded);
                 return false;
@@ -90,8 +87,9 @@ static_assert(DecodeProgress::unpack(DecodeProgress{INT32_MAX, true}.pack()).row
 // the same.
 class McuPipeline {
 public:
-    McuPipeline(const McuRows& rows, DecodeWorkspace& workspace)
-        : rows_(rows), workspace_(workspace), ring_(workspace.coefficientRows(ringRows, rows.blocksPerRow()))
+    McuPipeline(tdec& reader, const McuRows& rows, DecodeWorkspace& workspace)
+        : reader_(reader), rows_(rows), workspace_(workspace),
+          ring_(workspace.coefficientRows(ringRows, rows.blocksPerRow()))
     {
     }
 
@@ -106,9 +104,9 @@ public:
                 finishAsWorker();
             });
         } catch (const std::system_error&) {
-            return decodeOnOneThread(rows_, workspace_);
+            return decodeOnOneThread(reader_, rows_, workspace_);
         }
-        lastDecodePath = DecodePath::rowPipeline;
+        workspace_.path = DecodePath::rowPipeline;
         const bool decoded = decodeRows();
         while (finishNextRow()) {
         }
@@ -145,7 +143,7 @@ private:
         const int32_t rowCount = rows_.layout().rows;
         for (int32_t mr = 0; mr < rowCount; ++mr) {
             waitForFreeSlot(mr);
-            const int64_t decoded = rows_.decodeRow(decoder, ringRow(mr));
+            const int64_t decoded = rows_.decodeRow(reader_, ringRow(mr));
             if (decoded < rows_.blocksPerRow()) {
                 // What there is of this row is stored as on one thread;
                 // nobody else touches a row that is not wholly decoded.
@@ -188,6 +186,7 @@ private:
         }
     }
 
+    tdec& reader_;
     const McuRows& rows_;
     DecodeWorkspace& workspace_;
     int32_t* const ring_;
@@ -232,21 +231,22 @@ McuLayout McuLayout::of(const tjpgel& image)
     return layout;
 }
 
-bool decodeMcus(const McuLayout& layout, RowColour colour, ScanData data)
+bool decodeMcus(tdec& reader, const McuRows& rows, ScanData data, const std::vector<int32_t>& restartStarts,
+                const DecodeOptions& options)
 {
-    decoder.restartCountdown = decoder.image.restartInterval;
-    const McuRows rows(layout, colour);
-    DecodeWorkspace& workspace = decodeWorkspace;
+    reader.restartCountdown = reader.image.restartInterval;
+    DecodeWorkspace& workspace = *options.workspace;
     if (data == ScanData::cutShort)
-        return decodeCutScan(rows, workspace);
+        return decodeCutScan(reader, rows, workspace);
+    const McuLayout& layout = rows.layout();
     const int64_t blocks = rows.mcuCount() * layout.blocksPerMcu;
-    if (decodeThreads < 2 || blocks < pipelineMinimumBlocks || layout.rows < 2)
-        return decodeOnOneThread(rows, workspace);
+    if (options.threads < 2 || blocks < pipelineMinimumBlocks || layout.rows < 2)
+        return decodeOnOneThread(reader, rows, workspace);
     // In bands both threads share the entropy decoding as well, and each
     // finishes what it decoded while it is in its own cache; handing MCU
     // rows over costs more, at every bitrate, once there are rows enough
     // for a dozen bands or so.
-    if (scanBandCount > 0 || (scanBandCount == 0 && layout.rows >= 48))
-        return decodeInBands(rows, workspace);
-    return McuPipeline(rows, workspace).run();
+    if (options.bandCount > 0 || (options.bandCount == 0 && layout.rows >= 48))
+        return decodeInBands(reader, rows, restartStarts, options.bandCount, workspace);
+    return McuPipeline(reader, rows, workspace).run();
 }

@@ -1,16 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
+#include "jpeg/decode_options.h"
 #include "jpeg/file/image_record.h"
 #include "jpeg/output/colour.h"
 
-// Threads a decode may use: 1 keeps everything on the calling thread (kept
-// for comparison); 2 splits the entropy decoding between the threads where
-// the picture is tall enough to cut into bands, and otherwise overlaps it
-// with the inverse DCT, the stores and the colour conversion. The output is
-// the same.
-extern int32_t decodeThreads;
+class McuRows;
+struct tdec;
 
 // Block geometry of an interleaved scan of components 1, 2, 3 (T.81 A.2.3),
 // or of the one scan of a grey picture, block by block.
@@ -37,19 +35,11 @@ enum class ScanData {
     cutShort,  // the file ends inside the scan
 };
 
-// The way a decode went, which decodeMcus records for the tests to see.
-enum class DecodePath {
-    none,         // no scan decoded yet
-    oneThread,    // on the calling thread alone
-    cutScan,      // a scan cut short, on the calling thread
-    rowPipeline,  // the calling thread entropy-decodes rows, both threads finish them
-    bands,        // the scan cut into bands, both threads entropy-decode
-    frame,        // by the frame decoder, through coefficients of the whole frame
-};
-extern DecodePath lastDecodePath;
-
-// Decodes every MCU of decoder's image into picture, with restart handling.
-// On a block that cannot be decoded it stops with every block before it
-// stored, and returns false. Of a scan cut short, the MCUs past the end of
-// the data come out flat.
-bool decodeMcus(const McuLayout& layout, RowColour colour, ScanData data);
+// Decodes every MCU of the scan reader stands at the start of into rows'
+// picture, with restart handling; restartStarts are where the data after
+// each restart marker begins. On a block that cannot be decoded it stops
+// with every block before it stored, and returns false. Of a scan cut
+// short, the MCUs past the end of the data come out flat. options'
+// workspace must be given; it records the way the decode went.
+bool decodeMcus(tdec& reader, const McuRows& rows, ScanData data, const std::vector<int32_t>& restartStarts,
+                const DecodeOptions& options);

@@ -7,10 +7,7 @@
 #include <thread>
 
 #include "jpeg/decode_stages.h"
-#include "jpeg/file/container.h"
 #include "jpeg/rows/band_decoder.h"
-
-int32_t scanBandCount = 0;
 
 namespace bands {
 
@@ -42,15 +39,17 @@ Verdict verdictOnBand(const VerdictMessage& latest, int32_t band)
 
 }  // namespace
 
-BandDecoder::BandDecoder(const McuRows& rows, DecodeWorkspace& workspace)
-    : rows_(rows), mcuCount_(rows.mcuCount()), scan_(decoder.scanData), length_(decoder.image.scanLength),
-      interval_(decoder.image.restartInterval), restartStarts_(jpgFile.restartStarts), leader_(decoder), queue_(rows)
+BandDecoder::BandDecoder(tdec& reader, const McuRows& rows, const std::vector<int32_t>& restartStarts,
+                         int32_t bandCount, DecodeWorkspace& workspace)
+    : rows_(rows), mcuCount_(rows.mcuCount()), scan_(reader.scanData), length_(reader.image.scanLength),
+      interval_(reader.image.restartInterval), restartStarts_(restartStarts), workspace_(workspace), leader_(reader),
+      queue_(rows)
 {
     // Bands of a dozen MCU rows or so keep each reader's coefficients in
     // the cache and the hand-overs few.
     const int64_t mcuBytes = mcuBlocks(1) * 64 * int64_t{sizeof(int32_t)};
     const int64_t bands = std::max<int64_t>({layout().rows / 12, mcuCount_ * mcuBytes / bufferBytes, 1});
-    bands_ = scanBandCount > 0 ? scanBandCount : int32_t(std::min<int64_t>(bands, mcuCount_));
+    bands_ = bandCount > 0 ? bandCount : int32_t(std::min<int64_t>(bands, mcuCount_));
     bufferMcus_ = std::clamp<int64_t>(2 * ((mcuCount_ + bands_ - 1) / bands_), 1, bufferBytes / mcuBytes + 1);
     follower_->copyTables(leader_);
     starts_ = workspace.mcuStarts(size_t(bufferMcus_) + 1);
@@ -79,7 +78,7 @@ bool BandDecoder::run()
         followerRunning_ = true;
     } catch (const std::system_error&) {
     }
-    lastDecodePath = followerRunning_ ? DecodePath::bands : DecodePath::oneThread;
+    workspace_.path = followerRunning_ ? DecodePath::bands : DecodePath::oneThread;
     const bool decoded = lead();
     queue_.finishAll();
     verdicts_.send({bands_, Verdict::stop});
@@ -378,7 +377,8 @@ void BandDecoder::handOverFollowed(FollowedBand& state, int64_t to, int blocks)
 
 }  // namespace bands
 
-bool decodeInBands(const McuRows& rows, DecodeWorkspace& workspace)
+bool decodeInBands(tdec& reader, const McuRows& rows, const std::vector<int32_t>& restartStarts, int32_t bandCount,
+                   DecodeWorkspace& workspace)
 {
-    return bands::BandDecoder(rows, workspace).run();
+    return bands::BandDecoder(reader, rows, restartStarts, bandCount, workspace).run();
 }

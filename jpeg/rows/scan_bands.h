@@ -1,15 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "jpeg/decode_workspace.h"
 #include "jpeg/rows/mcu_rows.h"
-
-// How many bands decodeInBands cuts a scan into: 0 lets the decoder choose
-// whether to and how many, by the scan's size; -1 keeps every scan out of
-// bands. Tests set a count to reach every way the readers can meet: then
-// every scan on two threads is cut so.
-extern int32_t scanBandCount;
 
 // Decodes a scan on two threads, entropy decoding included. The scan's bytes are cut into bands, each in two halves.
 // The calling thread decodes the first half of a band from the exact state the band starts in. The other thread starts
@@ -27,4 +22,9 @@ extern int32_t scanBandCount;
 // When the halves do not meet, the calling thread decodes the whole band
 // itself. The planes and the result are those of one thread, a failed
 // decode included.
-bool decodeInBands(const McuRows& rows, DecodeWorkspace& workspace);
+// reader stands at the scan's start, with the scan's data and tables;
+// restartStarts are where the data after each restart marker begins.
+// bandCount, when above 0, is how many bands to cut the scan into, to
+// reach every way the readers can meet; otherwise the scan's size decides.
+bool decodeInBands(tdec& reader, const McuRows& rows, const std::vector<int32_t>& restartStarts, int32_t bandCount,
+                   DecodeWorkspace& workspace);

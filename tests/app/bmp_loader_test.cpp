@@ -2,6 +2,7 @@
 
 #include "app/bmp_loader.h"
 #include "app/file_kinds.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "support/bmp_builder.h"
 #include "support/memory_files.h"

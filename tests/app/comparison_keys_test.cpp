@@ -1,6 +1,7 @@
 // The keys that compare the inverse DCTs: F5 decodes the shown image again
 // with the family D chose, I shows what the load measured, C shows the
 // family's difference from the exact transform in place of the picture.
+#include "jpeg/globals.h"
 #include "shell_fixture.h"
 
 #include <algorithm>

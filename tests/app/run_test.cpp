@@ -1,3 +1,4 @@
+#include "jpeg/globals.h"
 #include "shell_fixture.h"
 
 #include <algorithm>

@@ -5,6 +5,7 @@
 #include "app/interaction.h"
 #include "app/run.h"
 #include "app/viewer_state.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "render/geometry.h"
 #include "support/fake_shell.h"

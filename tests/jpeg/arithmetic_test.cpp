@@ -11,6 +11,7 @@
 
 #include "jpeg/file/container.h"
 #include "jpeg/file/diagnosis.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "jpeg/rows/row_decoder.h"
 #include "support/decode_helpers.h"
@@ -101,14 +102,14 @@ TEST_P(ArithmeticFrameTest, EveryFamilyOnEitherThreadCountStaysCloseToLibjpeg)
     const Bytes jpeg = encoded(c);
     const RgbImage expected = decodeReference(jpeg);
     for (int32_t family = 0; family < 3; ++family) {
-        decodeThreads = 1;
+        testDecodeOptions().threads = 1;
         ASSERT_EQ(decodeBytes(jpeg, family), 1) << "family " << family;
-        EXPECT_EQ(lastDecodePath, DecodePath::frame);
+        EXPECT_EQ(lastDecodePath(), DecodePath::frame);
         expectNearReference(pictureAsRgb(), expected, family, c.name, minPsnrForFrameLayouts);
         const std::vector<uint8_t> oneThread = planesOfPicture();
-        decodeThreads = 2;
+        testDecodeOptions().threads = 2;
         ASSERT_EQ(decodeBytes(jpeg, family), 1) << "family " << family;
-        EXPECT_EQ(lastDecodePath, DecodePath::frame);
+        EXPECT_EQ(lastDecodePath(), DecodePath::frame);
         EXPECT_EQ(planesOfPicture(), oneThread) << "family " << family;
     }
 }
@@ -252,7 +253,7 @@ TEST(ArithmeticFrameKinds, LosslessAndHierarchicalOnesAreNamed)
         Bytes bytes = jpeg;
         bytes[frame + 1] = c.marker;
         EXPECT_EQ(decodeBytes(bytes), 0);
-        EXPECT_EQ(explainLoadFailure(), c.reason);
+        EXPECT_EQ(explainLoadFailure(jpgFile, subImageIndex), c.reason);
     }
     resetDecoderGlobals();
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "idct/aan2.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/block_store.h"
 #include "jpeg/output/picture.h"
 
@@ -35,8 +36,8 @@ TEST_P(BlockStoreTest, ReplicatesEachSampleOverItsArea)
     int32_t block[64];
     for (int n = 0; n < 64; ++n)
         block[n] = (7 * n + 3) & 255;
-    storeBlock(block, 1, 0, 0, r.sx, r.sy);
-    storeBlock(block, 1, 1, 1, r.sx, r.sy);
+    storeBlock(picture, block, 1, 0, 0, r.sx, r.sy);
+    storeBlock(picture, block, 1, 1, 1, r.sx, r.sy);
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
             const bool stored = (x < 8 * r.sx) == (y < 8 * r.sy);
@@ -64,9 +65,9 @@ TEST_P(BlockStoreTest, FlatBlocksStoreTheirTransformsSample)
     int32_t flat[64] = {1500};
     int32_t samples[64] = {1500};
     idct.transform(samples);
-    transformAndStore(idct, flat, picturePlane(1), 0, 0, {1, r.sx, 1, r.sy});
+    transformAndStore(idct, flat, picturePlane(picture, 1), 0, 0, {1, r.sx, 1, r.sy});
     flat[0] = 1500;
-    transformAndStore(idct, flat, picturePlane(1), 1, 1, {1, r.sx, 1, r.sy});
+    transformAndStore(idct, flat, picturePlane(picture, 1), 1, 1, {1, r.sx, 1, r.sy});
     for (int32_t y = 0; y < height; ++y)
         for (int32_t x = 0; x < width; ++x) {
             const bool stored = (x < 8 * r.sx) == (y < 8 * r.sy);

@@ -11,6 +11,7 @@
 
 #include "app/interaction.h"
 #include "jpeg/file/container.h"
+#include "jpeg/globals.h"
 #include "support/camera_files.h"
 #include "support/decode_helpers.h"
 #include "support/memory_files.h"

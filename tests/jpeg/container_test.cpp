@@ -6,6 +6,7 @@
 
 #include "jpeg/file/container.h"
 #include "jpeg/file/result_codes.h"
+#include "jpeg/globals.h"
 #include "support/jpeg_builder.h"
 #include "support/memory_files.h"
 

@@ -33,8 +33,8 @@ class DecodeStagesTest : public testing::TestWithParam<StageCase> {
 protected:
     void TearDown() override
     {
-        decodeThreads = 2;
-        scanBandCount = 0;
+        testDecodeOptions().threads = 2;
+        testDecodeOptions().bandCount = 0;
         resetDecoderGlobals();
     }
 };
@@ -43,14 +43,14 @@ TEST_P(DecodeStagesTest, EveryStageTakesItsShareOfTheDecode)
 {
     const StageCase& c = GetParam();
     const std::vector<uint8_t> bytes = encodeJpeg(makePhotoLike(c.width, c.height, 5), c.options);
-    decodeThreads = c.threads;
-    scanBandCount = c.bands;
+    testDecodeOptions().threads = c.threads;
+    testDecodeOptions().bandCount = c.bands;
     testing::internal::CaptureStdout();
     const auto before = std::chrono::steady_clock::now();
     ASSERT_EQ(decodeBytes(bytes), 1);
     const std::chrono::duration<double, std::milli> outside = std::chrono::steady_clock::now() - before;
     const std::string printed = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(lastDecodePath, c.path);
+    EXPECT_EQ(lastDecodePath(), c.path);
 
     const StageSplit& split = lastStageSplit();
     for (int s = 0; s < decodeStageCount; ++s)

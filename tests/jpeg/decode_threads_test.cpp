@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jpeg/decode_workspace.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "jpeg/rows/row_decoder.h"
 #include "jpeg/rows/scan_bands.h"
@@ -30,15 +31,15 @@ struct Decoded {
 // the planes are reused, so what a failed decode leaves unwritten is known.
 Decoded decodeAfter(const Bytes& primer, const Bytes& bytes, int32_t threads, int32_t bands)
 {
-    decodeThreads = 1;
-    scanBandCount = 0;
+    testDecodeOptions().threads = 1;
+    testDecodeOptions().bandCount = 0;
     EXPECT_EQ(decodeBytes(primer, 2), 1);
-    decodeThreads = threads;
-    scanBandCount = bands;
+    testDecodeOptions().threads = threads;
+    testDecodeOptions().bandCount = bands;
     Decoded decoded;
     decoded.result = decodeBytes(bytes, 2);
     decoded.colourState = picture.colourState;
-    decoded.path = lastDecodePath;
+    decoded.path = lastDecodePath();
     decoded.planes = picturePlanes();
     return decoded;
 }
@@ -90,7 +91,7 @@ const FileCase fileCases[] = {
     {"RestartMarkerLost", 488, 392, {95, Subsampling::s422, 16, false}, -1, Alteration::restartMarkerLost, 1, bands},
 };
 
-// The way two threads go with scanBandCount at `bands`: none in bands when
+// The way two threads go with testDecodeOptions().bandCount at `bands`: none in bands when
 // it is -1.
 DecodePath twoThreadPath(const FileCase& c, int32_t bands)
 {
@@ -103,8 +104,8 @@ class DecodeThreadsTest : public testing::TestWithParam<FileCase> {
 protected:
     void TearDown() override
     {
-        decodeThreads = 2;
-        scanBandCount = 0;
+        testDecodeOptions().threads = 2;
+        testDecodeOptions().bandCount = 0;
         resetDecoderGlobals();
     }
 };
@@ -187,14 +188,14 @@ TEST_F(DecodeThreadsTest, WorkspaceIsKeptBetweenDecodesUntilReleased)
     const Bytes bytes = encodeJpeg(makePhotoLike(523, 397, 17), {95, Subsampling::s444, 0, false});
     const Decoded first = decodeAfter(bytes, bytes, 2, 3);
     ASSERT_EQ(first.path, DecodePath::bands);
-    const size_t held = decodeWorkspace.bytesHeld();
+    const size_t held = testDecodeWorkspace().bytesHeld();
     EXPECT_GT(held, size_t{0});
     decodeAfter(bytes, bytes, 2, 3);
-    EXPECT_EQ(decodeWorkspace.bytesHeld(), held);
-    decodeWorkspace.release();
-    EXPECT_EQ(decodeWorkspace.bytesHeld(), size_t{0});
-    decodeThreads = 2;
-    scanBandCount = 3;
+    EXPECT_EQ(testDecodeWorkspace().bytesHeld(), held);
+    testDecodeWorkspace().release();
+    EXPECT_EQ(testDecodeWorkspace().bytesHeld(), size_t{0});
+    testDecodeOptions().threads = 2;
+    testDecodeOptions().bandCount = 3;
     EXPECT_EQ(decodeBytes(bytes, 2), 1);
     EXPECT_TRUE(picturePlanes() == first.planes);
 }

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "jpeg/file/container.h"
 #include "jpeg/frame/frame_decoder.h"
 #include "jpeg/frame/frame_layout.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "jpeg/rows/mcu_rows.h"
 #include "jpeg/rows/row_decoder.h"
@@ -43,9 +45,9 @@ struct Decoded {
 
 Decoded byRows(const Bytes& bytes)
 {
-    decodeThreads = 1;
+    testDecodeOptions().threads = 1;
     const bool decoded = decodeBytes(bytes) != 0;
-    EXPECT_NE(lastDecodePath, DecodePath::frame);
+    EXPECT_NE(lastDecodePath(), DecodePath::frame);
     return {decoded, picturePlanes()};
 }
 
@@ -65,7 +67,7 @@ Decoded byFrame(const Bytes& bytes)
     picture.clear();
     if (!parse(bytes))
         return {};
-    const bool decoded = decodeFrame(mainImage());
+    const bool decoded = decodeFrame(mainImage(), jpgFile, decoder, picture, {.workspace = &testDecodeWorkspace()});
     return {decoded, picturePlanes()};
 }
 
@@ -88,7 +90,7 @@ std::vector<Terms> rowBlocks()
     decoder.resetPredictions();
     decoder.restartCountdown = decoder.image.restartInterval;
     const McuLayout layout = McuLayout::of(decoder.image);
-    const McuRows rows(layout, RowColour::ycbcr);
+    const McuRows rows(layout, RowColour::ycbcr, picture, {});
     std::vector<Terms> blocks;
     std::vector<int32_t> mcu(size_t(layout.blocksPerMcu) * 64);
     for (int64_t m = 0; m < rows.mcuCount(); ++m) {
@@ -115,7 +117,7 @@ std::vector<Terms> frameBlocks(ScanOutcome& outcome)
         shape.component[n] = n;
         planes[n] = coefficients.emplace_back(size_t(layout.blockCount(n)) * 64).data();
     }
-    outcome = decodeScanCoefficients(decoder, layout, shape, planes, false);
+    outcome = decodeScanCoefficients(decoder, layout, shape, planes, DataEnd::keep);
     std::vector<Terms> blocks;
     const auto add = [&](int32_t n, int64_t by, int64_t bx) {
         const int16_t* zigzagOrdered = planes[n] + (by * layout.component[n].blocksWide + bx) * 64;
@@ -184,6 +186,8 @@ struct AgreementCase {
     Bytes (*handMade)() = nullptr;  // in place of an encoded photo
 };
 
+void PrintTo(const AgreementCase& c, std::ostream* out) { *out << c.name; }
+
 Bytes fileFor(const AgreementCase& c)
 {
     if (c.handMade)
@@ -248,7 +252,7 @@ class DecoderAgreementTest : public testing::TestWithParam<AgreementCase> {
 protected:
     void TearDown() override
     {
-        decodeThreads = 2;
+        testDecodeOptions().threads = 2;
         resetDecoderGlobals();
     }
 };
@@ -266,6 +270,7 @@ TEST_P(DecoderAgreementTest, RowsAndFrameLeaveTheSamePlanes)
 
 INSTANTIATE_TEST_SUITE_P(WholeScans, DecoderAgreementTest, testing::ValuesIn(wholeScans), caseName);
 INSTANTIATE_TEST_SUITE_P(CutScans, DecoderAgreementTest, testing::ValuesIn(cutScans), caseName);
+INSTANTIATE_TEST_SUITE_P(ScanEndDamage, DecoderAgreementTest, testing::ValuesIn(scanEndDamage()), caseName);
 
 using BlockTermsTest = DecoderAgreementTest;
 

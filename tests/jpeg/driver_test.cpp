@@ -6,6 +6,7 @@
 #include "app/interaction.h"
 #include "jpeg/driver.h"
 #include "jpeg/file/container.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/colour.h"
 #include "jpeg/output/picture.h"
 #include "support/decode_helpers.h"
@@ -189,14 +190,14 @@ TEST(ConvertColour, UsesStandardGainsSoGreysStayNeutral)
         picture.plane[2][s] = cases[s].cr;
     }
     picture.colourState = 1;
-    EXPECT_EQ(convertColour(), 1);
+    EXPECT_EQ(convertColour(picture), 1);
     EXPECT_EQ(picture.colourState, 0);
     for (int s = 0; s < 5; ++s) {
         EXPECT_EQ(picture.plane[0][s], cases[s].r) << s;
         EXPECT_EQ(picture.plane[1][s], cases[s].g) << s;
         EXPECT_EQ(picture.plane[2][s], cases[s].b) << s;
     }
-    EXPECT_EQ(convertColour(), 0);  // already R/G/B
+    EXPECT_EQ(convertColour(picture), 0);  // already R/G/B
     EXPECT_EQ(picture.plane[0][0], 128);
     picture.clear();
 }
@@ -270,18 +271,18 @@ TEST(DecodeThreads, FailedDecodeLeavesTheSameBlocksOnEveryThreadCount)
     }
     std::vector<std::vector<uint8_t>> stored[2];
     for (int32_t threads : {1, 2}) {
-        decodeThreads = threads;
+        testDecodeOptions().threads = threads;
         ASSERT_EQ(decodeBytes(valid), 1);  // same size: the planes are reused, so the rest is known
         const std::vector<std::vector<uint8_t>> good = planesCopy();
         EXPECT_EQ(decodeBytes(damaged), 0);
         EXPECT_EQ(picture.colourState, 1);
         stored[threads - 1] = planesCopy();
-        ASSERT_EQ(convertColour(), 1);
+        ASSERT_EQ(convertColour(picture), 1);
         const size_t topRows = 64 * 720;
         for (int k = 0; k < 3; ++k)
             EXPECT_TRUE(std::equal(good[k].begin(), good[k].begin() + topRows, picture.plane[k].get())) << k;
     }
-    decodeThreads = 2;
+    testDecodeOptions().threads = 2;
     EXPECT_TRUE(stored[0] == stored[1]);
     resetDecoderGlobals();
 }

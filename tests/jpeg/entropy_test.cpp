@@ -3,11 +3,13 @@
 #include <string>
 #include <vector>
 
+#include "idct/idct_slots.h"
 #include "idct/tidct.h"
 #include "jpeg/entropy/entropy.h"
 #include "jpeg/entropy/zigzag.h"
 #include "jpeg/file/container.h"
 #include "jpeg/file/markers.h"
+#include "jpeg/globals.h"
 #include "support/jpeg_builder.h"
 
 using namespace jpegbytes;

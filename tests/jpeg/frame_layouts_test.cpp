@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "jpeg/file/container.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "support/camera_segments.h"
 #include "support/decode_helpers.h"

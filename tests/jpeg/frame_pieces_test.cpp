@@ -8,6 +8,7 @@
 #include <string>
 
 #include "jpeg/file/container.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/block_store.h"
 #include "jpeg/output/colour.h"
 #include "jpeg/output/picture.h"
@@ -79,7 +80,7 @@ TEST(InkConversion, ScalesEachColourByTheBlackLight)
         picture.allocate(1, 1);
         for (int i = 0; i < 3; ++i)
             picture.plane[i][0] = c.samples[size_t(i)];
-        convertPictureRowsFrom(c.model, &c.samples[3], 0, 1);
+        convertPictureRowsFrom(picture, c.model, &c.samples[3], 0, 1);
         for (int i = 0; i < 3; ++i)
             EXPECT_EQ(picture.plane[i][0], c.rgb[size_t(i)]) << int(c.model) << " channel " << i;
     }

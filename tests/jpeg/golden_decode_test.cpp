@@ -6,8 +6,9 @@
 
 #include <cstdio>
 
+#include "jpeg/decode_workspace.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
-#include "jpeg/rows/row_decoder.h"
 #include "support/decode_bytes.h"
 #include "support/encode_options.h"
 #include "support/fnv_hash.h"
@@ -45,7 +46,7 @@ protected:
     void TearDown() override
     {
         resetDecoderGlobals();
-        decodeThreads = 2;
+        testDecodeOptions().threads = 2;
     }
 };
 
@@ -58,12 +59,12 @@ TEST_P(GoldenDecodeTest, DecodedPlanesMatchTheRecordedOnes)
     ASSERT_EQ(inputHash, c.inputHash) << goldenInputPath(c.name) << " is not the recorded file (input hash 0x"
                                       << std::hex << inputHash << ")";
     for (int32_t threads : {1, 2}) {
-        decodeThreads = threads;
+        testDecodeOptions().threads = threads;
         for (int family = 0; family < 3; ++family) {
             ASSERT_EQ(decodeBytes(jpeg, family), 1);
             ASSERT_EQ(picture.width[0], c.width);
             ASSERT_EQ(picture.height[0], c.height);
-            EXPECT_EQ(lastDecodePath, threads == 1 ? DecodePath::oneThread : c.twoThreads) << "family " << family;
+            EXPECT_EQ(lastDecodePath(), threads == 1 ? DecodePath::oneThread : c.twoThreads) << "family " << family;
             EXPECT_EQ(planesHash(), c.planeHash[family])
                 << "family " << family << ", " << threads << " threads: 0x" << std::hex << planesHash();
         }

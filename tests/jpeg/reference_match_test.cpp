@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "support/decode_helpers.h"
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "jpeg/file/container.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "jpeg/transform_comparison.h"
 #include "support/memory_files.h"
@@ -88,7 +89,7 @@ TEST_P(ComparisonPhotoTest, AanIsFurthestFromExactAndTheOthersFloorDownwards)
     constexpr const char* names[] = {"fw", "aan", "aan2"};
     for (int32_t family = 0; family < 3; ++family) {
         pctr difference;
-        const std::optional<SampleError> error = compareWithExact(jpgFile.mainImage, family, &difference);
+        const std::optional<SampleError> error = compareWithExact(jpgFile, jpgFile.mainImage, family, &difference);
         ASSERT_TRUE(error) << names[family];
         errors[family] = *error;
         EXPECT_EQ(error->samples, c.samples) << names[family];
@@ -114,7 +115,7 @@ TEST(ComparisonPhoto, GreyDifferencePictureAddsUpToTheSquaredError)
     parse(encodeJpeg(makePhotoLike(120, 88, 31), greyOptions()));
     for (int32_t family = 0; family < 3; ++family) {
         pctr difference;
-        const std::optional<SampleError> error = compareWithExact(jpgFile.mainImage, family, &difference);
+        const std::optional<SampleError> error = compareWithExact(jpgFile, jpgFile.mainImage, family, &difference);
         ASSERT_TRUE(error);
         ASSERT_LE(error->largest * differenceGain, 255);
         int64_t squares = 0;
@@ -135,7 +136,7 @@ TEST(ComparisonPhoto, AFileCutShortStillComparesEverySample)
     bytes.resize(bytes.size() / 2);
     parse(bytes);
     pctr difference;
-    const std::optional<SampleError> error = compareWithExact(jpgFile.mainImage, 1, &difference);
+    const std::optional<SampleError> error = compareWithExact(jpgFile, jpgFile.mainImage, 1, &difference);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->samples, 160 * 120 + 2 * 80 * 60);
     expectDifferenceShows(difference, *error, "aan");
@@ -147,7 +148,7 @@ TEST(ComparisonPhoto, ADamagedScanComparesNothing)
 {
     parse(damagedAt(encodeJpeg(makePhotoLike(160, 120, 41), {}), 0.5));
     pctr difference;
-    EXPECT_FALSE(compareWithExact(jpgFile.mainImage, 0, &difference));
+    EXPECT_FALSE(compareWithExact(jpgFile, jpgFile.mainImage, 0, &difference));
     EXPECT_EQ(difference.plane[0], nullptr);
 }
 

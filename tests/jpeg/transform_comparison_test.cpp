@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "jpeg/file/container.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "jpeg/transform_comparison.h"
 #include "support/decode_bytes.h"
@@ -129,7 +130,7 @@ TEST(CompareWithExact, FlatBlocksDifferByTheFamiliesFlatErrorAndChromaSpreadsOve
     parse(flatFile());
     for (const FlatErrors& f : kFlatErrors) {
         pctr difference;
-        const std::optional<SampleError> error = compareWithExact(jpgFile.mainImage, f.family, &difference);
+        const std::optional<SampleError> error = compareWithExact(jpgFile, jpgFile.mainImage, f.family, &difference);
         ASSERT_TRUE(error) << f.name;
         // 32 x 16 luma and two 16 x 8 chroma planes; a luma block and a
         // chroma block, 128 samples, at 128.5.
@@ -161,8 +162,8 @@ TEST(CompareWithExact, LeavesThePictureAsItWas)
     ASSERT_GT(decodeBytes(flatFile(), 1), 0);
     const uint64_t before = planesHash();
     pctr difference;
-    ASSERT_TRUE(compareWithExact(jpgFile.mainImage, 0, &difference));
-    ASSERT_TRUE(compareWithExact(jpgFile.mainImage, 2, nullptr));
+    ASSERT_TRUE(compareWithExact(jpgFile, jpgFile.mainImage, 0, &difference));
+    ASSERT_TRUE(compareWithExact(jpgFile, jpgFile.mainImage, 2, nullptr));
     EXPECT_EQ(planesHash(), before);
     resetDecoderGlobals();
 }
@@ -177,7 +178,8 @@ TEST(CompareWithExact, ImagesAndFamiliesThatDoNotExistGiveNothingAndClearTheDiff
     for (const auto& [index, family] : cases) {
         pctr difference;
         ASSERT_TRUE(difference.allocate(4, 4));
-        EXPECT_FALSE(compareWithExact(index, family, &difference)) << "image " << index << ", family " << family;
+        EXPECT_FALSE(compareWithExact(jpgFile, index, family, &difference))
+            << "image " << index << ", family " << family;
         EXPECT_EQ(difference.colourState, -1);
         EXPECT_EQ(difference.plane[0], nullptr);
     }

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "jpeg/file/container.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "support/decode_helpers.h"
 #include "support/jpeg_builder.h"
@@ -184,23 +185,33 @@ TEST_F(DamagedFile, FillBytesBeforeMarkers)
     }
 }
 
-// Four components take the frame decoder. Its one scan has no data: the
-// zeros read in its place are the code of a DC difference of -2047, so
-// every block decoded from them differs from the last. The first MCU row
-// is decoded so; the rows after it are left flat, mid-grey, not decoded
-// from more zeros: a tiny file under a huge frame costs one row of that.
-TEST_F(DamagedFile, ScanDataThatRunsOutLeavesTheMcuRowsAfterItFlat)
+// Four components take the frame decoder. Its scans have no data: the
+// zeros read in its place are the code of a DC difference of -2047, which
+// takes every block decoded from them to black. A frame of one scan is
+// read on to its end, as the row decoder reads a scan: black throughout. A
+// frame of several scans stops where the data does: the first MCU row is
+// decoded so, the rows after it are left flat, not decoded from more
+// zeros.
+TEST_F(DamagedFile, ScanDataThatRunsOutIsReadOnOnlyInAFrameOfOneScan)
 {
     const std::vector<uint8_t> oneCode = {1};
     const Bytes tables = join({dqt(0), dht(0, 0, oneCode, {0x0B}), dht(1, 0, oneCode, {0x00})});
     const Bytes frame = sof0(32, 32, {{1, 0x11, 0}, {2, 0x11, 0}, {3, 0x11, 0}, {4, 0x11, 0}});
-    const Bytes scan = sos({{1, 0x00}, {2, 0x00}, {3, 0x00}, {4, 0x00}});
-    ASSERT_EQ(decodeBytes(join({soi(), frame, tables, scan, eoi()})), 1);
-    const RgbImage rgb = pictureAsRgb();
-    const size_t rowBytes = size_t(rgb.width) * 3;
-    const auto afterFirstRow = rgb.rgb.begin() + static_cast<std::ptrdiff_t>(8 * rowBytes);
-    EXPECT_TRUE(std::all_of(afterFirstRow, rgb.rgb.end(), [&](uint8_t v) { return v == *afterFirstRow; }));
-    EXPECT_NE(rgb.rgb.front(), *afterFirstRow);
+    const struct {
+        Bytes scans;
+        bool readOn;
+    } cases[] = {
+        {sos({{1, 0x00}, {2, 0x00}, {3, 0x00}, {4, 0x00}}), true},
+        {join({sos({{1, 0x00}, {2, 0x00}}), sos({{3, 0x00}, {4, 0x00}})}), false},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(decodeBytes(join({soi(), frame, tables, c.scans, eoi()})), 1);
+        const RgbImage rgb = pictureAsRgb();
+        const size_t rowBytes = size_t(rgb.width) * 3;
+        const auto afterFirstRow = rgb.rgb.begin() + static_cast<std::ptrdiff_t>(8 * rowBytes);
+        EXPECT_TRUE(std::all_of(afterFirstRow, rgb.rgb.end(), [&](uint8_t v) { return v == *afterFirstRow; }));
+        EXPECT_EQ(rgb.rgb.front() == *afterFirstRow, c.readOn);
+    }
 }
 
 // A progressive scan header for component 1 with tables 0: band ss..se,

@@ -6,6 +6,7 @@
 
 #include "app/interaction.h"
 #include "app/viewer_state.h"
+#include "jpeg/globals.h"
 #include "render/geometry.h"
 #include "render/ppm_writer.h"
 #include "support/fnv_hash.h"

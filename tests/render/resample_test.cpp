@@ -4,6 +4,7 @@
 
 #include "app/interaction.h"
 #include "app/viewer_state.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "render/geometry.h"
 #include "render/resample.h"

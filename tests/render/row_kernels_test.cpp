@@ -7,6 +7,7 @@
 
 #include "app/interaction.h"
 #include "app/viewer_state.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "render/resample.h"
 #include "render/row_kernels.h"

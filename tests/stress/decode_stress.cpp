@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "jpeg/decode_workspace.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "jpeg/rows/row_decoder.h"
 #include "jpeg/rows/scan_bands.h"
@@ -73,7 +74,8 @@ struct Outcome {
 std::string describe(const InputFile& file, const Setting& setting, int32_t round)
 {
     return file.name + ", " + familyNames[setting.family] + ", " + std::to_string(setting.threads) +
-           " thread(s), scanBandCount " + std::to_string(setting.bands) + ", round " + std::to_string(round);
+           " thread(s), testDecodeOptions().bandCount " + std::to_string(setting.bands) + ", round " +
+           std::to_string(round);
 }
 
 Outcome decode(const Bytes& bytes, const Setting& setting)
@@ -81,16 +83,16 @@ Outcome decode(const Bytes& bytes, const Setting& setting)
     // Buffers kept from the decode before would let the threads run so
     // evenly that they seldom block; fresh ones fault their pages in on the
     // way, as in a viewer's first decode, and the threads really wait.
-    decodeWorkspace.release();
+    testDecodeWorkspace().release();
     for (int k = 0; k < 3; ++k)
         std::fill_n(picture.plane[k].get(), picture.plane[k] ? picture.size[k] : 0, unwrittenSample);
-    decodeThreads = setting.threads;
-    scanBandCount = setting.bands;
+    testDecodeOptions().threads = setting.threads;
+    testDecodeOptions().bandCount = setting.bands;
     Outcome outcome;
     outcome.result = decodeBytes(bytes, setting.family);
     outcome.colourState = picture.colourState;
     outcome.hash = planesHash();
-    outcome.path = lastDecodePath;
+    outcome.path = lastDecodePath();
     return outcome;
 }
 

@@ -1,4 +1,5 @@
 #include "support/decode_bytes.h"
+#include "jpeg/globals.h"
 
 #include <ostream>
 
@@ -18,7 +19,19 @@ int32_t decodeBytes(const std::vector<uint8_t>& bytes, int32_t family, int32_t i
     jpgFile.parseFile("memory.jpg");
     if (jpgFile.error != 0)
         return 0;
-    return decodeImage(0);
+    return decodeImage(0, testDecodeOptions());
+}
+
+DecodeWorkspace& testDecodeWorkspace()
+{
+    static DecodeWorkspace workspace;
+    return workspace;
+}
+
+DecodeOptions& testDecodeOptions()
+{
+    static DecodeOptions options{.workspace = &testDecodeWorkspace()};
+    return options;
 }
 
 uint64_t planesHash()
@@ -33,6 +46,7 @@ void resetDecoderGlobals()
 {
     picture.clear();
     resetInteraction();
+    testDecodeOptions() = {.workspace = &testDecodeWorkspace()};
 }
 
 const char* decodePathName(DecodePath path)

@@ -1,4 +1,5 @@
 #include "support/decode_helpers.h"
+#include "jpeg/globals.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #include "support/render_scene.h"
+#include "jpeg/globals.h"
 
 #include "app/frame.h"
 #include "app/interaction.h"

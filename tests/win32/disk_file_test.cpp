@@ -12,6 +12,7 @@
 #include "app/open_file.h"
 #include "base/file_reader.h"
 #include "base/utf16.h"
+#include "jpeg/globals.h"
 #include "jpeg/output/picture.h"
 #include "support/bmp_builder.h"
 
