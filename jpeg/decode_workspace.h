@@ -7,12 +7,13 @@
 
 // The way a decode went, which the decoder records for the tests to see.
 enum class DecodePath {
-    none,         // no scan decoded yet
-    oneThread,    // on the calling thread alone
-    cutScan,      // a scan cut short, on the calling thread
-    rowPipeline,  // the calling thread entropy-decodes rows, both threads finish them
-    bands,        // the scan cut into bands, both threads entropy-decode
-    frame,        // by the frame decoder, through coefficients of the whole frame
+    none,          // no scan decoded yet
+    oneThread,     // on the calling thread alone
+    cutScan,       // a scan cut short, on the calling thread
+    rowPipeline,   // the calling thread entropy-decodes rows, both threads finish them
+    bands,         // the scan cut into bands, both threads entropy-decode
+    frame,         // by the frame decoder, through coefficients of the whole frame
+    frameThreads,  // by the frame decoder, its scans and rows shared among threads
 };
 
 // Where one of the second reader's MCUs starts when two threads split a

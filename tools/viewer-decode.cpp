@@ -1,7 +1,8 @@
 // Decodes one file the way the viewer does and reports on it:
-//   viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] [--threads 1|2]
+//   viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] [--threads N]
 //                 [--upright] [--compare [--out-diff DIFF.ppm]] FILE
-// --threads 1 keeps the whole decode on one thread, for comparison.
+// --threads N lets the decode use N threads (one per core up to eight
+// unless given); 1 keeps it on one thread, for comparison.
 // --compare decodes with every inverse-DCT family and prints, for each, how
 // far its samples are from the exact transform's (PSNR, largest error, mean
 // error) and its median decode time over --repeat runs (5 unless given),
@@ -31,17 +32,18 @@
 #include "jpeg/globals.h"
 #include "jpeg/output/colour.h"
 #include "jpeg/output/picture.h"
-#include "jpeg/rows/row_decoder.h"
 #include "jpeg/transform_comparison.h"
 
 namespace {
 
 const char* const usageLine =
-    "usage: viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] [--threads 1|2] "
+    "usage: viewer-decode [--idct fw|aan|aan2] [--image N] [--info] [--out FILE.ppm] [--repeat N] [--threads N] "
     "[--upright] [--compare [--out-diff DIFF.ppm]] FILE\n";
 
 // Decodes per family in --compare when --repeat does not say.
 constexpr int compareRepeats = 5;
+// More threads than this only wait for each other.
+constexpr int maxThreads = 64;
 
 struct Options {
     int32_t family = 0;
@@ -96,7 +98,7 @@ std::optional<Options> parseArguments(const std::vector<std::string>& arguments)
             options.repeat = *repeat;
         } else if (arg == "--threads" && hasValue) {
             const auto threads = parseCount(arguments[++i], 1);
-            if (!threads || *threads > 2)
+            if (!threads || *threads > maxThreads)
                 return std::nullopt;
             options.threads = *threads;
         } else if (arg == "--out" && hasValue) {

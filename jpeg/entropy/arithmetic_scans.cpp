@@ -56,6 +56,8 @@ public:
                 return ScanOutcome::failed;
             if (scan_.dataEnd == DataEnd::cutShort && lastSegment_ && coder_.zerosPastEnd() > registerBytes)
                 return ScanOutcome::dataEnded;
+            if (scan_.progress && (mcu + 1) % mcusWide_ == 0)
+                scan_.progress->reached(mcu + 1);
         }
         return ScanOutcome::decoded;
     }

@@ -39,7 +39,7 @@ public:
     {
     }
 
-    ScanOutcome run(DataEnd dataEnd)
+    ScanOutcome run(DataEnd dataEnd, ScanProgress* progress)
     {
         const bool single = shape_.count == 1;
         const FrameComponent& only = layout_.component[shape_.component[0]];
@@ -63,6 +63,8 @@ public:
             if (!decoded)
                 return ScanOutcome::failed;
             mcu = end;
+            if (progress && mcu % mcusWide_ == 0)
+                progress->reached(mcu);
             if (interval > 0 && mcu % interval == 0)
                 reader_.restart();
         }
@@ -153,9 +155,9 @@ private:
 }  // namespace
 
 ScanOutcome decodeScanCoefficients(tdec& reader, const FrameLayout& layout, const ScanShape& shape,
-                                   int16_t* const* coefficients, DataEnd dataEnd)
+                                   int16_t* const* coefficients, DataEnd dataEnd, ScanProgress* progress)
 {
-    return ScanCoefficients(reader, layout, shape, coefficients).run(dataEnd);
+    return ScanCoefficients(reader, layout, shape, coefficients).run(dataEnd, progress);
 }
 
 namespace {
@@ -171,7 +173,7 @@ public:
         splitRunSize(reader_.image);
         reader_.buildLookahead();
         reader_.startScan(scan.data, scan.length);
-        return decodeScanCoefficients(reader_, layout, shape, coefficients, scan.dataEnd);
+        return decodeScanCoefficients(reader_, layout, shape, coefficients, scan.dataEnd, scan.progress);
     }
 
 private:

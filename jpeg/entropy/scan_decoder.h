@@ -34,6 +34,16 @@ enum class DataEnd {
     readOn,    // every block to the scan's end is decoded, from zeros past the end
 };
 
+// Where a scan decoder reports, as it goes, how many of the scan's MCUs it
+// has decoded, every block of them, for threads that wait on those blocks.
+class ScanProgress {
+public:
+    virtual void reached(int64_t mcus) = 0;
+
+protected:
+    ~ScanProgress() = default;
+};
+
 // A scan's entropy-coded data as the container extracted it: stuffing and
 // markers removed, stored last byte first (data[length - 1] is the first),
 // with where each restart marker stood.
@@ -42,6 +52,7 @@ struct ExtractedScan {
     int32_t length = 0;
     const std::vector<int32_t>& restartStarts;
     DataEnd dataEnd = DataEnd::keep;
+    ScanProgress* progress = nullptr;  // told after every MCU row, when given
 };
 
 // Decodes scans into the frame's coefficients: per component, 64 per block

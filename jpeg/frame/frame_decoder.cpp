@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
+#include <optional>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 #include "idct/idct_slots.h"
 #include "idct/tidct.h"
@@ -17,6 +20,7 @@
 #include "jpeg/file/markers.h"
 #include "jpeg/file/result_codes.h"
 #include "jpeg/frame/frame_layout.h"
+#include "jpeg/frame/scan_schedule.h"
 #include "jpeg/output/block_store.h"
 #include "jpeg/output/colour.h"
 #include "jpeg/output/picture.h"
@@ -69,9 +73,21 @@ ScanShape shapeOf(const tjpgel& image, const FrameLayout& layout)
     return shape;
 }
 
+// A scan read ahead, to be decoded on any thread: its data and the tables
+// in force at it, in a reader of its own.
+struct PreparedScan {
+    ScanShape shape;
+    std::vector<uint8_t> data;  // the container's scanData: padding, then the reversed scan
+    int32_t length = 0;
+    std::vector<int32_t> restartStarts;
+    DataEnd dataEnd = DataEnd::keep;
+    std::unique_ptr<tdec> reader;
+    std::unique_ptr<ScanDecoder> decoder;
+};
+
 // One decode of record, a frame of file, read through reader, which keeps
 // the working copy of record's tables.
-class FrameDecode {
+class FrameDecode final : private ScheduledWork {
 public:
     FrameDecode(const tjpgel& record, tjpg& file, tdec& reader, DecodeWorkspace& workspace)
         : record_(record), file_(file), reader_(reader), workspace_(workspace), layout_(FrameLayout::of(record)),
@@ -81,6 +97,10 @@ public:
 
     bool run(pctr& picture, int32_t threads)
     {
+        if (threads >= 2 && layout_.coefficientCount() / 64 >= twoThreadMinimumBlocks) {
+            if (const std::optional<bool> decoded = decodeOnThreads(picture, threads))
+                return *decoded;
+        }
         if (!decodeCoefficients())
             return false;
         buildIdcts(reader_.image);
@@ -116,13 +136,96 @@ private:
     // component is dequantised with into the reader's image.
     bool decodeCoefficients()
     {
+        tjpgel& image = startWalk();
+        return walkScans(image, [this](const ScanShape& shape) { return decodeExtracted(shape); }) &&
+               latchMissingTables(image);
+    }
+
+    // Cleared coefficients, and the reader's image at the start of the
+    // frame, for a walk over its scans.
+    tjpgel& startWalk()
+    {
         int16_t* all = workspace_.frameCoefficients(size_t(layout_.coefficientCount()));
         for (int32_t n = 0, offset = 0; n < layout_.count; offset += int32_t(layout_.blockCount(n) * 64), ++n)
             coefficients_[n] = all + offset;
+        std::fill(std::begin(latched_), std::end(latched_), false);
+        blockVisits_ = 0;
         tjpgel& image = reader_.image;
         image.assign(record_);
-        return decodeScans(image) && latchMissingTables(image);
+        return image;
     }
+
+    // The scan the container has just extracted, into the coefficients.
+    ScanOutcome decodeExtracted(const ScanShape& shape)
+    {
+        const ExtractedScan scan{file_.scan(), file_.scanLength, file_.restartStarts, dataEndOf(file_.scanTruncated)};
+        return scans_->decode(layout_, shape, coefficients_, scan);
+    }
+
+    // On several threads: the scans are read ahead, each with its data and
+    // tables, then decoded at once where they share no coefficients, and
+    // every MCU row is finished as soon as all scans have passed it. The
+    // rows go to a picture of their own, which replaces picture only once
+    // every scan went as one thread would have taken it; nullopt when one
+    // did not, or memory for the second picture is short, and the decode
+    // is left to one thread.
+    std::optional<bool> decodeOnThreads(pctr& picture, int32_t threads)
+    {
+        tjpgel& image = startWalk();
+        prepared_.clear();
+        const bool walked =
+            walkScans(image, [this](const ScanShape& shape) { return prepareExtracted(shape); }) &&
+            latchMissingTables(image);
+        if (!walked)
+            return false;
+        buildIdcts(image);
+        pctr staged;
+        if (!staged.allocate(record_.width, record_.height))
+            return std::nullopt;
+        picture_ = &staged;
+        model_ = colourModelOf(record_);
+        if (layout_.count == 4)
+            fourth_ = workspace_.fourthPlane(size_t(staged.size[0]));
+        std::vector<ScanShape> shapes;
+        for (const PreparedScan& scan : prepared_)
+            shapes.push_back(scan.shape);
+        const bool decoded = runScans(layout_, shapes, threads, *this);
+        prepared_.clear();
+        if (!decoded)
+            return std::nullopt;
+        staged.colourState = 0;
+        picture.swap(staged);
+        workspace_.path = DecodePath::frameThreads;
+        return true;
+    }
+
+    ScanOutcome prepareExtracted(const ScanShape& shape)
+    {
+        PreparedScan& scan = prepared_.emplace_back();
+        scan.shape = shape;
+        scan.data = file_.scanData;
+        scan.length = file_.scanLength;
+        scan.restartStarts = file_.restartStarts;
+        scan.dataEnd = dataEndOf(file_.scanTruncated);
+        scan.reader = std::make_unique<tdec>();
+        scan.reader->image.assign(reader_.image);
+        scan.decoder = scanDecoderFor(record_.frameMarker, *scan.reader);
+        return ScanOutcome::decoded;
+    }
+
+    bool decodeScan(size_t n, ScanProgress& progress) override
+    {
+        PreparedScan& scan = prepared_[n];
+        const ExtractedScan extracted{scan.data.data() + tjpg::scanPadding, scan.length, scan.restartStarts,
+                                      scan.dataEnd, &progress};
+        const ScanOutcome outcome = scan.decoder->decode(layout_, scan.shape, coefficients_, extracted);
+        lapStage(DecodeStage::entropy);
+        // Data that runs out ends the walk there: only in the last scan
+        // does that leave the frame as one thread leaves it.
+        return outcome == ScanOutcome::decoded || (outcome == ScanOutcome::dataEnded && n + 1 == prepared_.size());
+    }
+
+    void finishRow(int32_t mr) override { finishRows(model_, mr, mr + 1); }
 
     const int16_t* coefficientsOf(int32_t n, int32_t by, int32_t bx) const
     {
@@ -130,18 +233,22 @@ private:
     }
 
     // The first scan, then the record's later segments in file order:
-    // tables into image, and each scan as it comes. Stops early, keeping
-    // what it has, where the file ends inside a scan or before a later
-    // scan's data.
-    bool decodeScans(tjpgel& image)
+    // tables into image, and each scan as it comes, extracted and handed to
+    // take, which decodes it or keeps it. Stops early, keeping what it has,
+    // where the file ends inside a scan or before a later scan's data.
+    template <class Take>
+    bool walkScans(tjpgel& image, Take take)
     {
         int32_t scanStart = record_.scanStart;
         size_t next = 0;
         for (bool first = true;; first = false) {
-            const ScanOutcome outcome = decodeScan(image, scanStart, first);
+            ScanShape shape;
+            ScanOutcome outcome = extractScan(image, scanStart, first, shape);
+            if (outcome == ScanOutcome::decoded)
+                outcome = take(shape);
             if (outcome == ScanOutcome::failed)
                 return false;
-            if (outcome == ScanOutcome::dataEnded)
+            if (outcome == ScanOutcome::dataEnded || file_.scanTruncated)
                 return true;
             scanStart = applyUntilScan(image, next);
             if (scanStart < 0)
@@ -163,9 +270,12 @@ private:
         return -1;
     }
 
-    ScanOutcome decodeScan(tjpgel& image, int32_t scanStart, bool first)
+    // Reads the scan header in image into shape and extracts the scan's
+    // data into the container, its tables latched: decoded when the scan
+    // is ready to decode.
+    ScanOutcome extractScan(tjpgel& image, int32_t scanStart, bool first, ScanShape& shape)
     {
-        const ScanShape shape = shapeOf(image, layout_);
+        shape = shapeOf(image, layout_);
         if (shape.count == 0)
             return ScanOutcome::failed;
         for (int32_t s = 0; s < shape.count; ++s)
@@ -184,9 +294,7 @@ private:
         }
         latchTables(image, shape);
         image.scanLength = file_.scanLength;
-        const ExtractedScan scan{file_.scan(), file_.scanLength, file_.restartStarts, dataEndOf(file_.scanTruncated)};
-        const ScanOutcome outcome = scans_->decode(layout_, shape, coefficients_, scan);
-        return file_.scanTruncated && outcome == ScanOutcome::decoded ? ScanOutcome::dataEnded : outcome;
+        return ScanOutcome::decoded;
     }
 
     // A frame of one scan ends as the row decoder ends it: stray markers
@@ -316,6 +424,8 @@ private:
     int32_t dcQuant_[4] = {};
     uint8_t* fourth_ = nullptr;
     int64_t blockVisits_ = 0;
+    ColourModel model_ = ColourModel::unknown;  // of the rows finishRow converts
+    std::vector<PreparedScan> prepared_;
 };
 
 }  // namespace

@@ -26,7 +26,7 @@ const StageCase stageCases[] = {
     {"Bands", 523, 397, {95, Subsampling::s444}, 2, 0, DecodePath::bands},
     {"Grey", 720, 480, {.greyscale = true}, 1, 0, DecodePath::oneThread},
     {"ProgressiveOnOneThread", 720, 480, {.progressive = true}, 1, 0, DecodePath::frame},
-    {"ProgressiveOnTwoThreads", 720, 480, {.progressive = true}, 2, 0, DecodePath::frame},
+    {"ProgressiveOnTwoThreads", 720, 480, {.progressive = true}, 2, 0, DecodePath::frameThreads},
 };
 
 class DecodeStagesTest : public testing::TestWithParam<StageCase> {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ostream>
 #include <vector>
 
 #include "jpeg/decode_workspace.h"
@@ -134,31 +135,85 @@ TEST_P(DecodeThreadsTest, EveryWayOfSplittingLeavesWhatOneThreadLeaves)
 INSTANTIATE_TEST_SUITE_P(Files, DecodeThreadsTest, testing::ValuesIn(fileCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Layouts beside the Y/Cb/Cr files above: grey takes the row decoder, here
-// in bands; progressive and four-component frames the frame decoder,
-// whose two threads finish half the picture each.
-TEST_F(DecodeThreadsTest, OtherLayoutsLeaveWhatOneThreadLeaves)
+// Grey takes the row decoder too, here in bands.
+TEST_F(DecodeThreadsTest, GreyLeavesWhatOneThreadLeaves)
 {
-    struct {
-        const char* name;
-        EncodeOptions options;
-        DecodePath path;
-    } const cases[] = {
-        {"Grey", {95, Subsampling::s444, 0, false, true}, DecodePath::bands},
-        {"Progressive", {.quality = 90, .progressive = true}, DecodePath::frame},
-        {"Cmyk",
-         {.quality = 90, .subsampling = Subsampling::s444, .colourSpace = ColourSpace::cmykAdobe},
-         DecodePath::frame},
-    };
-    for (const auto& c : cases) {
-        const Bytes bytes = encodeJpeg(makePhotoLike(720, 480, 17), c.options);
-        const Decoded expected = decodeAfter(bytes, bytes, 1, 0);
-        const Decoded got = decodeAfter(bytes, bytes, 2, 3);
-        EXPECT_EQ(got.result, 1) << c.name;
-        EXPECT_EQ(got.path, c.path) << c.name;
-        EXPECT_TRUE(got.planes == expected.planes) << c.name;
+    const Bytes bytes = encodeJpeg(makePhotoLike(720, 480, 17), {95, Subsampling::s444, 0, false, true});
+    const Decoded expected = decodeAfter(bytes, bytes, 1, 0);
+    const Decoded got = decodeAfter(bytes, bytes, 2, 3);
+    EXPECT_EQ(got.result, 1);
+    EXPECT_EQ(got.path, DecodePath::bands);
+    EXPECT_TRUE(got.planes == expected.planes);
+}
+
+// Frames the frame decoder takes: their scans run on several threads at
+// once, where they share no coefficients, and rows are finished as the
+// scans pass them. Every thread count leaves what one thread leaves,
+// where the data runs out or fails too.
+struct FrameCase {
+    const char* name;
+    EncodeOptions options;
+    double cutAt = -1;     // the share of the file kept; below 0 all of it
+    double damageAt = -1;  // below 0: undamaged
+    // Scans that fail or run out of data before the last send the decode
+    // back to one thread.
+    DecodePath path = DecodePath::frameThreads;
+};
+
+// Luma's AC refined in two bands, which run at once, after a first pass in
+// two bands, which do too.
+const std::vector<ScanSpec> bandedRefinement = {
+    {{0, 1, 2}, 0, 0, 0, 1}, {{0}, 1, 5, 0, 2},   {{0}, 6, 63, 0, 2},      {{1}, 1, 63, 0, 0}, {{2}, 1, 63, 0, 0},
+    {{0}, 1, 20, 2, 1},      {{0}, 21, 63, 2, 1}, {{0, 1, 2}, 0, 0, 1, 0}, {{0}, 1, 63, 1, 0},
+};
+
+const FrameCase frameCases[] = {
+    {"Progressive420", {.quality = 90, .progressive = true}},
+    {"Progressive444", {.quality = 90, .subsampling = Subsampling::s444, .progressive = true}},
+    {"ProgressiveGrey", {.quality = 90, .greyscale = true, .progressive = true}},
+    {"ProgressiveRestarts", {.quality = 90, .restartInterval = 5, .progressive = true}},
+    {"ProgressiveArithmetic", {.quality = 90, .progressive = true, .arithmetic = true}},
+    {"BandedRefinement", {.quality = 90, .scans = bandedRefinement}},
+    {"NonInterleaved", {.quality = 90, .subsampling = Subsampling::s444, .scans = {{{0}}, {{1}}, {{2}}}}},
+    {"Cmyk", {.quality = 90, .subsampling = Subsampling::s444, .colourSpace = ColourSpace::cmykAdobe}},
+    {"ProgressiveCutEarly", {.quality = 90, .progressive = true}, 0.3},
+    {"ProgressiveCutInTheLastScan", {.quality = 90, .progressive = true}, 0.9},
+    {"ProgressiveDamaged", {.quality = 90, .progressive = true}, -1, 0.5, DecodePath::frame},
+    {"ProgressiveDamagedNearTheEnd", {.quality = 90, .progressive = true}, -1, 0.97, DecodePath::frame},
+    {"NonInterleavedDamaged",
+     {.quality = 90, .subsampling = Subsampling::s444, .scans = {{{0}}, {{1}}, {{2}}}},
+     -1,
+     0.2,
+     DecodePath::frame},
+};
+
+void PrintTo(const FrameCase& c, std::ostream* out) { *out << c.name; }
+
+class FrameThreadsTest : public testing::TestWithParam<FrameCase> {
+protected:
+    void TearDown() override { resetDecoderGlobals(); }
+};
+
+TEST_P(FrameThreadsTest, EveryThreadCountLeavesWhatOneThreadLeaves)
+{
+    const FrameCase& c = GetParam();
+    const Bytes valid = encodeJpeg(makePhotoLike(720, 480, 17), c.options);
+    Bytes bytes = c.damageAt >= 0 ? damagedAt(valid, c.damageAt) : valid;
+    if (c.cutAt >= 0)
+        bytes.resize(size_t(double(bytes.size()) * c.cutAt));
+    const Decoded expected = decodeAfter(valid, bytes, 1, 0);
+    EXPECT_EQ(expected.path, DecodePath::frame);
+    for (int32_t threads : {2, 3, 4, 8}) {
+        const Decoded got = decodeAfter(valid, bytes, threads, 0);
+        EXPECT_EQ(got.path, c.path) << threads << " threads";
+        EXPECT_EQ(got.result, expected.result) << threads << " threads";
+        EXPECT_EQ(got.colourState, expected.colourState) << threads << " threads";
+        EXPECT_TRUE(got.planes == expected.planes) << threads << " threads";
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Frames, FrameThreadsTest, testing::ValuesIn(frameCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DecodeThreadsTest, SmallPicturesStayOnOneThread)
 {

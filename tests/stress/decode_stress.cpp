@@ -1,7 +1,7 @@
-// Decodes every JPEG file of a folder on two threads, in every way the
-// decoder can share the work, and checks each decode against the one on
-// one thread: the same result, colour state and planes, bit for bit, and a
-// two-thread path taken. A lost wake-up between the decoder's threads
+// Decodes every JPEG file of a folder on two or more threads, in every way
+// the decoder can share the work, and checks each decode against the one
+// on one thread: the same result, colour state and planes, bit for bit,
+// and a path of several threads taken. A lost wake-up between the decoder's threads
 // hangs a decode for good, and a hung thread can be neither joined nor
 // stopped: each decode runs under a watchdog that, on a timeout, names
 // the decode and ends the process at once.
@@ -49,6 +49,9 @@ constexpr int32_t twoThreadDecodesWanted = 300;
 constexpr const char* familyNames[] = {"fw", "aan", "aan2"};
 // The decoder's choice, never in bands (the row pipeline), and forced cuts.
 constexpr int32_t bandCounts[] = {0, -1, 2, 3, 7};
+// Taken in turn: more threads than this machine's cores too, which must
+// wait for each other as well.
+constexpr int32_t threadCounts[] = {2, 3, 4, 8};
 // Written into the planes before every decode: what a failed decode leaves
 // unwritten is then the same for every decode of a file.
 constexpr uint8_t unwrittenSample = 0x5A;
@@ -122,15 +125,15 @@ Outcome watchedDecode(const InputFile& file, const Setting& setting, int32_t rou
 }
 
 // The ways two threads may go where one went `alone`: the frame decoder
-// splits its rows whatever the band count (whether it used a second
-// thread shows nowhere, so the files are made large enough for one); the
-// row decoder goes into bands when told to, never when told -1, and
-// chooses by the picture's height at 0. A scan cut short stays on one
-// thread, so a file of one has no place here.
+// shares its scans and rows whatever the band count, the files being made
+// large enough, and decodes again on one thread where a scan fails or runs
+// out early; the row decoder goes into bands when told to, never when told
+// -1, and chooses by the picture's height at 0. A scan cut short stays on
+// one thread, so a file of one has no place here.
 bool takenByTwoThreads(DecodePath twoThreads, DecodePath alone, int32_t bands)
 {
     if (alone == DecodePath::frame)
-        return twoThreads == DecodePath::frame;
+        return twoThreads == DecodePath::frameThreads || twoThreads == DecodePath::frame;
     if (alone != DecodePath::oneThread)
         return false;
     if (bands == 0)
@@ -224,7 +227,8 @@ int main(int argc, char** argv)
         for (size_t f = 0; f < files.size(); ++f) {
             for (int32_t family = 0; family < 3; ++family) {
                 for (int32_t bands : bandCounts) {
-                    const Setting setting{2, bands, family};
+                    const int32_t threads = threadCounts[size_t(passed + failed) % std::size(threadCounts)];
+                    const Setting setting{threads, bands, family};
                     const Outcome got = watchedDecode(files[f], setting, round);
                     const std::string wrong = difference(got, alone[f * 3 + size_t(family)], bands);
                     if (wrong.empty()) {

@@ -51,7 +51,7 @@ void resetDecoderGlobals()
 
 const char* decodePathName(DecodePath path)
 {
-    constexpr const char* names[] = {"none", "oneThread", "cutScan", "rowPipeline", "bands", "frame"};
+    constexpr const char* names[] = {"none", "oneThread", "cutScan", "rowPipeline", "bands", "frame", "frameThreads"};
     return names[static_cast<int>(path)];
 }
 
