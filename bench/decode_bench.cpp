@@ -49,6 +49,12 @@ const RgbImage& landscape()
     return image;
 }
 
+const RgbImage& noisyPlasma()
+{
+    static const RgbImage image = makeNoisyPlasma(photoWidth, photoHeight, 2026);
+    return image;
+}
+
 const RgbImage& smoothDark()
 {
     static const RgbImage image = makeSmoothDark(darkWidth, darkHeight);
@@ -70,16 +76,18 @@ struct Layout {
     bool greyscale;
 };
 
-Row photoRow(const Layout& layout, int quality, bool restart, bool progressive)
+// A row of the landscape, or of the noisy plasma when noisy; its name says
+// which, and how it is encoded.
+Row photoRow(const Layout& layout, int quality, bool restart, bool progressive, bool noisy = false)
 {
-    const std::string name = std::string(layout.name) + "_q" + std::to_string(quality) + (restart ? "_rst" : "") +
-                             (progressive ? "_prog" : "");
+    const std::string name = std::string(noisy ? "noisy_" : "") + layout.name + "_q" + std::to_string(quality) +
+                             (restart ? "_rst" : "") + (progressive ? "_prog" : "");
     EncodeOptions options{.quality = quality,
                           .subsampling = layout.subsampling,
                           .restartInterval = restart ? restartMcus : 0,
                           .greyscale = layout.greyscale,
                           .progressive = progressive};
-    return {name, landscape, photoWidth, photoHeight, options};
+    return {name, noisy ? noisyPlasma : landscape, photoWidth, photoHeight, options};
 }
 
 const std::vector<Row>& rows()
@@ -96,6 +104,19 @@ const std::vector<Row>& rows()
                     for (bool progressive : {false, true})
                         made.push_back(photoRow(layout, quality, restart, progressive));
         made.push_back({"smooth_dark_q85", smoothDark, darkWidth, darkHeight, {.quality = 85}});
+        // Noise in every block, at the bitrates where the landscape's
+        // ratios were lowest.
+        const Layout& s420 = layouts[0];
+        for (int quality : {50, 75, 90})
+            made.push_back(photoRow(s420, quality, false, false, true));
+        made.push_back(photoRow(s420, 90, true, false, true));
+        made.push_back(photoRow(layouts[1], 90, false, false, true));
+        for (int quality : {75, 90})
+            made.push_back(photoRow(layouts[2], quality, false, false, true));
+        made.push_back(photoRow(layouts[3], 90, false, false, true));
+        for (int quality : {75, 90})
+            made.push_back(photoRow(s420, quality, false, true, true));
+        made.push_back(photoRow(layouts[2], 90, false, true, true));
         return made;
     }();
     return all;

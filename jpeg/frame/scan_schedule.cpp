@@ -11,10 +11,18 @@
 
 #include "jpeg/decode_stages.h"
 
+namespace {
+
+// An AC refinement reads every coefficient of its blocks, in vector loads,
+// to find those already non-zero; it writes only its band.
+bool readsWholeBlocks(const ScanShape& shape) { return shape.ah > 0 && shape.ss > 0; }
+
+}  // namespace
+
 bool scansOverlap(const ScanShape& earlier, const ScanShape& later)
 {
     const bool shareCoefficients = earlier.ss <= later.se && later.ss <= earlier.se;
-    if (!shareCoefficients)
+    if (!shareCoefficients && !readsWholeBlocks(earlier) && !readsWholeBlocks(later))
         return false;
     for (int32_t a = 0; a < earlier.count; ++a)
         for (int32_t b = 0; b < later.count; ++b)

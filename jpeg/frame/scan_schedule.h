@@ -7,8 +7,10 @@
 #include "jpeg/frame/frame_layout.h"
 
 // Whether scan `later` must wait for scan `earlier`, which comes before it
-// in the file: they share a component and coefficients. Scans that share
-// neither write different coefficients and may run at once.
+// in the file: they share a component, and coefficients that one writes
+// and the other reads or writes. An AC refinement reads its blocks whole.
+// Scans that share neither touch different coefficients and may run at
+// once.
 bool scansOverlap(const ScanShape& earlier, const ScanShape& later);
 
 // The frame's MCU rows whose blocks of the scan's components are all

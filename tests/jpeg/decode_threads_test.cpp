@@ -160,8 +160,8 @@ struct FrameCase {
     DecodePath path = DecodePath::frameThreads;
 };
 
-// Luma's AC refined in two bands, which run at once, after a first pass in
-// two bands, which do too.
+// Luma's AC in two bands, which run at once, then refined in two bands,
+// which wait for each other: a refinement reads whole blocks.
 const std::vector<ScanSpec> bandedRefinement = {
     {{0, 1, 2}, 0, 0, 0, 1}, {{0}, 1, 5, 0, 2},   {{0}, 6, 63, 0, 2},      {{1}, 1, 63, 0, 0}, {{2}, 1, 63, 0, 0},
     {{0}, 1, 20, 2, 1},      {{0}, 21, 63, 2, 1}, {{0, 1, 2}, 0, 0, 1, 0}, {{0}, 1, 63, 1, 0},

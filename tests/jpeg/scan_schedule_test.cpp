@@ -31,6 +31,10 @@ TEST(ScanSchedule, ScansWaitOnlyForEarlierScansOfTheirCoefficients)
         {"AC of two components", scanOf({1}, 1, 63, 0, 1), scanOf({2}, 1, 63, 0, 1), false},
         {"Disjoint bands of one component", scanOf({0}, 1, 5, 0, 2), scanOf({0}, 6, 63, 0, 2), false},
         {"A refinement over both bands", scanOf({0}, 6, 63, 0, 2), scanOf({0}, 1, 63, 2, 1), true},
+        // An AC refinement reads the whole block, the DC term among it.
+        {"DC refined after an AC refinement", scanOf({0}, 1, 63, 2, 1), scanOf({0, 1, 2}, 0, 0, 1, 0), true},
+        {"Refinements of disjoint bands", scanOf({0}, 1, 20, 2, 1), scanOf({0}, 21, 63, 2, 1), true},
+        {"A refinement and another component's DC", scanOf({1}, 1, 63, 1, 0), scanOf({0}, 0, 0, 1, 0), false},
         {"Bands meeting at one coefficient", scanOf({0}, 1, 20, 0, 0), scanOf({0}, 20, 63, 0, 0), true},
         {"Sequential scans of one component each", scanOf({0}, 0, 63), scanOf({1}, 0, 63), false},
         {"Interleaved DC sharing a component", scanOf({0, 1}, 0, 0), scanOf({1, 2}, 0, 0, 1, 0), true},

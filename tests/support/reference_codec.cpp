@@ -227,6 +227,21 @@ double glow(double u, double v, double centreU, double centreV, double radius)
 
 }  // namespace
 
+RgbImage makeNoisyPlasma(int width, int height, uint32_t seed)
+{
+    RgbImage image{width, height, std::vector<uint8_t>(size_t(width) * height * 3)};
+    const double cell = std::max(width, height) / 3.0;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const Colour plasma{255 * fractalNoise(x, y, cell, 5, 0.6, seed),
+                                255 * fractalNoise(x, y, cell, 5, 0.6, seed + 1),
+                                255 * fractalNoise(x, y, cell, 5, 0.6, seed + 2)};
+            storePixel(image, x, y, withGrain(plasma, static_cast<uint32_t>(size_t(y) * width + x), seed, 24));
+        }
+    }
+    return image;
+}
+
 RgbImage makeSmoothDark(int width, int height)
 {
     RgbImage image{width, height, std::vector<uint8_t>(size_t(width) * height * 3)};

@@ -24,6 +24,11 @@ RgbImage makePhotoLike(int width, int height, uint32_t seed);
 // areas with busy ones, which is what sizes camera files and their decodes.
 RgbImage makeLandscape(int width, int height, uint32_t seed);
 
+// Colour clouds with no edges under heavy Gaussian grain (sigma 24), as
+// ImageMagick's plasma with added noise: much detail in every block and
+// little structure, the hardest bitrate for an entropy decoder.
+RgbImage makeNoisyPlasma(int width, int height, uint32_t seed);
+
 // A dark wallpaper: gentle colour gradients and soft glows at low
 // brightness, without grain, so that most blocks hold little beyond DC.
 RgbImage makeSmoothDark(int width, int height);
