@@ -68,6 +68,7 @@ public:
                 return;
             if (const size_t n = startableScan(); n < shapes_.size()) {
                 states_[n] = ScanState::running;
+                ++running_;
                 lock.unlock();
                 runScan(n);
                 lock.lock();
@@ -112,25 +113,35 @@ private:
         // Rows it left undecoded stay as they are, as they would one scan
         // after another.
         states_[n] = ScanState::ended;
+        --running_;
         rows_[n] = layout_.mcusHigh;
         failed_ = failed_ || !ended;
         changed_.notify_all();
     }
 
+    // Wakes a waiting thread for each row that becomes ready, and none
+    // while another scan still holds the rows back: with more threads than
+    // cores, waking them all at every report costs more than the rows.
     void report(size_t n, int64_t mcus)
     {
         const int32_t rows = rowsDecoded(layout_, shapes_[n], mcus);
         const std::lock_guard lock(mutex_);
-        if (rows > rows_[n]) {
-            rows_[n] = rows;
-            changed_.notify_all();
-        }
+        if (rows <= rows_[n])
+            return;
+        const int32_t readyBefore = rowsReady();
+        rows_[n] = rows;
+        for (int32_t row = readyBefore; row < rowsReady(); ++row)
+            changed_.notify_one();
     }
 
     // The first waiting scan whose overlapping predecessors have ended;
-    // shapes_.size() when there is none.
+    // shapes_.size() when there is none. No more scans run at once than
+    // there are cores: with more threads than that, the extra ones would
+    // take the cores from the scans every row waits for.
     size_t startableScan() const
     {
+        if (running_ >= maxRunningScans_)
+            return shapes_.size();
         for (size_t n = 0; n < shapes_.size(); ++n) {
             if (states_[n] != ScanState::waiting)
                 continue;
@@ -157,6 +168,8 @@ private:
     std::vector<int32_t> rows_;  // each scan's rows decoded
     int32_t nextRow_ = 0;        // the first row not handed out
     bool failed_ = false;
+    uint32_t running_ = 0;  // scans
+    const uint32_t maxRunningScans_ = std::max(std::thread::hardware_concurrency(), 1u);
 };
 
 }  // namespace
