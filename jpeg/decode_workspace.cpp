@@ -60,6 +60,8 @@ size_t DecodeWorkspace::bytesHeld() const
 {
     size_t bytes = coefficientRows_.capacity() * sizeof(int32_t) + mcuStarts_.capacity() * sizeof(McuStart) +
                    frameCoefficientCount_ * sizeof(int16_t) + fourthPlane_.capacity();
+    for (int k = 0; k < 3; ++k)
+        bytes += sparePicture_.plane[k] ? size_t(sparePicture_.size[k]) : 0;
     for (const size_t size : bandBufferSizes_)
         bytes += size * sizeof(int32_t);
     return bytes;
@@ -76,4 +78,5 @@ void DecodeWorkspace::release()
     frameCoefficients_.reset();
     frameCoefficientCount_ = 0;
     fourthPlane_ = std::vector<uint8_t>();
+    sparePicture_.clear();
 }

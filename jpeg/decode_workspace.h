@@ -5,6 +5,8 @@
 #include <memory>
 #include <vector>
 
+#include "jpeg/output/picture.h"
+
 // The way a decode went, which the decoder records for the tests to see.
 enum class DecodePath {
     none,          // no scan decoded yet
@@ -52,6 +54,11 @@ public:
     // count samples, contents undefined: a fourth component's plane.
     uint8_t* fourthPlane(size_t count);
 
+    // A picture to decode into beside the one shown, swapped with it once
+    // the decode has gone well: the picture it replaces comes back here, so
+    // that the next decode of its size maps no fresh pages either.
+    pctr& sparePicture() { return sparePicture_; }
+
     size_t bytesHeld() const;
     // Frees every buffer; the next decode allocates afresh.
     void release();
@@ -67,4 +74,5 @@ private:
     std::unique_ptr<int16_t[], FreeDeleter> frameCoefficients_;
     size_t frameCoefficientCount_ = 0;
     std::vector<uint8_t> fourthPlane_;
+    pctr sparePicture_;
 };

@@ -168,18 +168,18 @@ private:
     // rows go to a picture of their own, which replaces picture only once
     // every scan went as one thread would have taken it; nullopt when one
     // did not, or memory for the second picture is short, and the decode
-    // is left to one thread.
+    // is left to one thread. The second picture is the workspace's spare,
+    // which keeps the one replaced.
     std::optional<bool> decodeOnThreads(pctr& picture, int32_t threads)
     {
         tjpgel& image = startWalk();
         prepared_.clear();
-        const bool walked =
-            walkScans(image, [this](const ScanShape& shape) { return prepareExtracted(shape); }) &&
-            latchMissingTables(image);
+        const bool walked = walkScans(image, [this](const ScanShape& shape) { return prepareExtracted(shape); }) &&
+                            latchMissingTables(image);
         if (!walked)
             return false;
         buildIdcts(image);
-        pctr staged;
+        pctr& staged = workspace_.sparePicture();
         if (!staged.allocate(record_.width, record_.height))
             return std::nullopt;
         picture_ = &staged;

@@ -215,6 +215,24 @@ TEST_P(FrameThreadsTest, EveryThreadCountLeavesWhatOneThreadLeaves)
 INSTANTIATE_TEST_SUITE_P(Frames, FrameThreadsTest, testing::ValuesIn(frameCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The frame decoder decodes beside the picture shown, into the
+// workspace's spare, which then keeps the picture replaced: a re-decode
+// maps no fresh pages and leaves the same planes.
+TEST_F(DecodeThreadsTest, FrameDecodesTakeTurnsWithTheWorkspacesSparePicture)
+{
+    const Bytes bytes = encodeJpeg(makePhotoLike(720, 480, 17), {.quality = 90, .progressive = true});
+    const Decoded first = decodeAfter(bytes, bytes, 2, 0);
+    ASSERT_EQ(first.path, DecodePath::frameThreads);
+    const uint8_t* shown = picture.plane[0].get();
+    const size_t held = testDecodeWorkspace().bytesHeld();
+    EXPECT_GE(held, size_t{720 * 480 * 3});
+    ASSERT_EQ(decodeBytes(bytes, 2), 1);
+    EXPECT_NE(picture.plane[0].get(), shown);
+    EXPECT_EQ(testDecodeWorkspace().sparePicture().plane[0].get(), shown);
+    EXPECT_EQ(testDecodeWorkspace().bytesHeld(), held);
+    EXPECT_TRUE(picturePlanes() == first.planes);
+}
+
 TEST_F(DecodeThreadsTest, SmallPicturesStayOnOneThread)
 {
     // 42 x 32 MCUs of three blocks: a second thread would cost more than it
