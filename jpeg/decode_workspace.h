@@ -18,24 +18,31 @@ enum class DecodePath {
     frameThreads,  // by the frame decoder, its scans and rows shared among threads
 };
 
-// Where one of the second reader's MCUs starts when two threads split a
-// scan into bands (scan_bands), and its predictors there.
+// Where one of a reader's MCUs starts when threads split a scan into bands
+// (scan_bands), and its predictors there.
 struct McuStart {
     int64_t bit = 0;
     int32_t dcPred[3] = {};
 };
 
 // The large buffers a decode works in, owned here and nowhere else:
-// coefficients, up to 100 MiB for the widest pictures, and the second
-// reader's MCU starts. They are kept from one decode to the next, since a
+// coefficients, up to 100 MiB for the widest pictures, and the band
+// readers' MCU starts. They are kept from one decode to the next, since a
 // fresh page costs a page fault: a re-decode of the same size maps none.
 // Used by one decode at a time.
 class DecodeWorkspace {
 public:
     // The way the last decode in this workspace went.
     DecodePath path = DecodePath::none;
+    // In bands: the readers that ran, and how many of them decoded part of
+    // a band from a known place (the first always, the others once met).
+    int32_t bandReaders = 0;
+    int32_t bandReadersPlaced = 0;
 
-    static constexpr int32_t bandBufferCount = 4;
+    // The most readers a scan in bands is shared among; each decodes into
+    // two buffers.
+    static constexpr int32_t maxBandReaders = 8;
+    static constexpr int32_t bandBufferCount = 2 * maxBandReaders;
 
     // Coefficients of `rows` MCU rows of blocksPerRow blocks each: one row
     // for the single-thread decode, a ring of rows for the row pipeline.

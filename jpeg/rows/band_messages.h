@@ -4,22 +4,23 @@
 
 #include "base/wait_word.h"
 
-// What the two readers of a scan split into bands (scan_bands.cpp) tell
-// each other. Every message is about one band and fits one 64-bit word, so
+// What the readers of a scan split into bands (scan_bands.cpp) tell each
+// other. Every message is about one band and fits one 64-bit word, so
 // it is published with one release store and read with one acquire load,
 // which make everything its sender wrote before it visible to the reader.
 
 namespace bands {
 
-// The first reader's word to the second on a band.
+// A placed reader's word to the reader it looks for, on a band.
 enum class Verdict : uint32_t {
     none,       // nothing said yet
-    met,        // the first reader starts an MCU where the second noted one
-    abandoned,  // the first reader decodes the band alone
-    stop,       // the decode is over: the second reader leaves its band and starts no other
+    met,        // the placed reader starts an MCU where this one noted one
+    abandoned,  // the readers before decode this one's part
+    stop,       // the decode is over: the reader leaves its band and starts no other
 };
 
-// The second reader's word to the first on a band they met in.
+// The word to the first reader from the reader that ends a band they met
+// in.
 enum class Outcome : uint32_t {
     none,    // nothing said yet
     ended,   // decoded to the band's end, whose state starts the next band
@@ -48,7 +49,7 @@ struct BandMessage {
 
 using VerdictMessage = BandMessage<Verdict>;
 using OutcomeMessage = BandMessage<Outcome>;
-// Content: how many MCU starts the second reader has noted in the band.
+// Content: how many MCU starts a reader has noted in the band.
 using RecordsMessage = BandMessage<uint32_t>;
 
 static_assert(VerdictMessage::unpack(0).band == -1 && VerdictMessage::unpack(0).content == Verdict::none,

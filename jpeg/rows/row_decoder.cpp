@@ -242,11 +242,13 @@ bool decodeMcus(tdec& reader, const McuRows& rows, ScanData data, const std::vec
     const int64_t blocks = rows.mcuCount() * layout.blocksPerMcu;
     if (options.threads < 2 || blocks < pipelineMinimumBlocks || layout.rows < 2)
         return decodeOnOneThread(reader, rows, workspace);
-    // In bands both threads share the entropy decoding as well, and each
+    // In bands every thread shares the entropy decoding as well, and each
     // finishes what it decoded while it is in its own cache; handing MCU
     // rows over costs more, at every bitrate, once there are rows enough
     // for a dozen bands or so.
-    if (options.bandCount > 0 || (options.bandCount == 0 && layout.rows >= 48))
-        return decodeInBands(reader, rows, restartStarts, options.bandCount, workspace);
+    if (options.bandCount > 0 || (options.bandCount == 0 && layout.rows >= 48)) {
+        const int32_t readers = std::min(options.threads, DecodeWorkspace::maxBandReaders);
+        return decodeInBands(reader, rows, restartStarts, options.bandCount, readers, workspace);
+    }
     return McuPipeline(reader, rows, workspace).run();
 }

@@ -1,5 +1,6 @@
-// Two threads must leave exactly the planes one thread leaves: through the
-// row pipeline and however a scan is cut into bands, on good files and on
+// Several threads must leave exactly the planes one thread leaves: through
+// the row pipeline and however a scan is cut into bands and shared among
+// readers, on good files and on
 // files that fail part-way, where every block before the damage is stored
 // and nothing after it. Each decode is checked to have gone the way it is
 // meant to.
@@ -25,6 +26,8 @@ struct Decoded {
     int32_t result = 0;
     int32_t colourState = 0;
     DecodePath path = DecodePath::none;
+    int32_t bandReaders = 0;
+    int32_t bandReadersPlaced = 0;
     Planes planes;
 };
 
@@ -41,6 +44,8 @@ Decoded decodeAfter(const Bytes& primer, const Bytes& bytes, int32_t threads, in
     decoded.result = decodeBytes(bytes, 2);
     decoded.colourState = picture.colourState;
     decoded.path = lastDecodePath();
+    decoded.bandReaders = testDecodeWorkspace().bandReaders;
+    decoded.bandReadersPlaced = testDecodeWorkspace().bandReadersPlaced;
     decoded.planes = picturePlanes();
     return decoded;
 }
@@ -54,8 +59,8 @@ struct FileCase {
     double damageAt;  // below 0: undamaged
     Alteration alteration;
     double flatFrom;  // the picture is one grey below this share of its height
-    // The way two threads go when the decoder chooses: in bands where the
-    // scan holds 48 MCU rows or more.
+    // The way several threads go when the decoder chooses: in bands where
+    // the scan holds 48 MCU rows or more.
     DecodePath chosen;
 };
 
@@ -92,9 +97,9 @@ const FileCase fileCases[] = {
     {"RestartMarkerLost", 488, 392, {95, Subsampling::s422, 16, false}, -1, Alteration::restartMarkerLost, 1, bands},
 };
 
-// The way two threads go with testDecodeOptions().bandCount at `bands`: none in bands when
-// it is -1.
-DecodePath twoThreadPath(const FileCase& c, int32_t bands)
+// The way several threads go with testDecodeOptions().bandCount at `bands`:
+// none in bands when it is -1.
+DecodePath threadsPath(const FileCase& c, int32_t bands)
 {
     if (bands < 0)
         return DecodePath::rowPipeline;
@@ -123,13 +128,18 @@ TEST_P(DecodeThreadsTest, EveryWayOfSplittingLeavesWhatOneThreadLeaves)
     const Decoded expected = decodeAfter(valid, bytes, 1, 0);
     EXPECT_EQ(expected.result, c.damageAt >= 0 ? 0 : 1);
     EXPECT_EQ(expected.path, DecodePath::oneThread);
-    for (int32_t bands : {-1, 0, 1, 2, 3, 8, 40}) {
-        const Decoded got = decodeAfter(valid, bytes, 2, bands);
-        EXPECT_EQ(got.path, twoThreadPath(c, bands)) << bands << " bands";
-        EXPECT_EQ(got.result, expected.result) << bands << " bands";
-        EXPECT_EQ(got.colourState, expected.colourState) << bands << " bands";
-        EXPECT_TRUE(got.planes == expected.planes) << bands << " bands";
-    }
+    for (int32_t threads : {2, 3, 4, 8})
+        for (int32_t bands : {-1, 0, 1, 2, 3, 8, 40}) {
+            const Decoded got = decodeAfter(valid, bytes, threads, bands);
+            const auto where = testing::Message() << threads << " threads, " << bands << " bands";
+            EXPECT_EQ(got.path, threadsPath(c, bands)) << where;
+            if (got.path == DecodePath::bands) {
+                EXPECT_EQ(got.bandReaders, threads) << where;
+            }
+            EXPECT_EQ(got.result, expected.result) << where;
+            EXPECT_EQ(got.colourState, expected.colourState) << where;
+            EXPECT_TRUE(got.planes == expected.planes) << where;
+        }
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, DecodeThreadsTest, testing::ValuesIn(fileCases),
@@ -231,6 +241,25 @@ TEST_F(DecodeThreadsTest, FrameDecodesTakeTurnsWithTheWorkspacesSparePicture)
     EXPECT_EQ(testDecodeWorkspace().sparePicture().plane[0].get(), shown);
     EXPECT_EQ(testDecodeWorkspace().bytesHeld(), held);
     EXPECT_TRUE(picturePlanes() == first.planes);
+}
+
+// Each band's parts chain: every reader is met by a placed one before it,
+// and placed in turn. A reader that the one before outruns is abandoned,
+// which a busy machine may cause now and then, so a few decodes are made.
+TEST_F(DecodeThreadsTest, EveryReaderOfAPlainPhotoIsPlaced)
+{
+    const Bytes bytes = encodeJpeg(makePhotoLike(720, 480, 17), {92, Subsampling::s420, 0, false});
+    const Decoded expected = decodeAfter(bytes, bytes, 1, 0);
+    for (int32_t threads : {3, 4, 8}) {
+        int32_t placed = 0;
+        for (int attempt = 0; attempt < 50 && placed < threads; ++attempt) {
+            const Decoded got = decodeAfter(bytes, bytes, threads, 8);
+            ASSERT_EQ(got.path, DecodePath::bands);
+            EXPECT_TRUE(got.planes == expected.planes);
+            placed = std::max(placed, got.bandReadersPlaced);
+        }
+        EXPECT_EQ(placed, threads) << threads << " threads";
+    }
 }
 
 TEST_F(DecodeThreadsTest, SmallPicturesStayOnOneThread)
