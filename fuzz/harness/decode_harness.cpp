@@ -19,8 +19,9 @@ bool smallEnough(const tjpgel& image) { return int64_t{image.width} * image.heig
 // transform (byte 0 % 3) and a way independently: 0 takes the defaults, 1
 // keeps the decode on one thread, 2 gives it 2 to 8 threads (2 + byte 0 /
 // 12 % 7), which the row decoder spends on its pipeline or bands and the
-// frame decoder on scans and rows, 3 cuts every scan without restart
-// intervals into 1 to 22 bands (1 + byte 0 / 12). No workspace is kept:
+// frame decoder on scans and rows, 3 gives it as many and cuts every scan
+// without restart intervals into 1 to 22 bands (1 + byte 0 / 12), a
+// reader on each thread. No workspace is kept:
 // every decode allocates its buffers afresh, at the sizes it asks for,
 // where the sanitizers see past their ends.
 DecodeOptions chosenOptions(uint8_t choice)
@@ -29,12 +30,10 @@ DecodeOptions chosenOptions(uint8_t choice)
     const int way = (choice / 3) % 4;
     if (way == 1)
         options.threads = 1;
-    if (way == 2)
+    if (way >= 2)
         options.threads = 2 + choice / 12 % 7;
-    if (way == 3) {
-        options.threads = 2;
+    if (way == 3)
         options.bandCount = 1 + choice / 12;
-    }
     return options;
 }
 

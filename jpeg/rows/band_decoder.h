@@ -29,6 +29,10 @@ namespace bands {
 
 constexpr int32_t maxReaders = DecodeWorkspace::maxBandReaders;
 
+// Predictors and their offsets add up in 32-bit wrap-around.
+inline int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) + uint32_t(b)); }
+inline int32_t wrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) - uint32_t(b)); }
+
 // Where a placed reader stands in its search of the next reader's starts.
 enum class Search {
     notYet,  // no start matches yet; one may
@@ -135,7 +139,7 @@ private:
     void abandonTargets(const Run& run);
     void handOver(const Run& run, int64_t to, int blocks);
 
-    // Readers 1 and on.
+    // Readers 1 and on (band_speculation.cpp).
     void follow(int32_t k);
     bool followBand(int32_t k, int32_t band);
     Verdict speculate(Run& run);
