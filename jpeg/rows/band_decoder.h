@@ -22,7 +22,11 @@
 // - after met, reader k is placed: it decodes on, looking for the readers
 //   after it, until it meets one, or the band ends, or it fails; then, if
 //   k >= 1, it sends reader 0 the outcome ended or failed, and abandons the
-//   readers after it that it will not look for.
+//   readers after it that it will not look for. If reader k had already
+//   stopped and sent the message parked, the placed reader adopts it
+//   instead: it hands its MCUs over, goes on from where it stopped, and
+//   sends it adopted. A band whose readers all stopped in time is then
+//   placed by one reader, without waiting for any other.
 // After the last band reader 0 sends every other the verdict stop.
 
 namespace bands {
@@ -42,6 +46,14 @@ enum class Search {
 
 // How a placed reader's part of a band ends.
 enum class RunEnd { bandEnded, met, failed };
+
+// What a placed reader about to decode an MCU finds of the reader it
+// looks for.
+enum class Meeting {
+    none,     // no meeting here
+    met,      // a meeting: the other reader goes on
+    stopped,  // a meeting where the other reader stopped and waits: this one goes on
+};
 
 // An MCU that could not be decoded, and how many of its blocks were.
 struct McuFailure {
@@ -70,6 +82,22 @@ struct Run {
     McuFailure failures[2] = {};
 };
 
+// Where a placed reader met another: the other's MCU metIndex is the
+// picture's metIndex + shift, and its blocks take dc.
+struct Placement {
+    int64_t metIndex = 0;
+    int64_t shift = 0;
+    DcOffset dc;
+};
+
+// How far a placed run reaches in the picture: its MCUs before `to` and
+// `blocks` blocks of MCU to, where the decode fails if `failed`.
+struct RunStop {
+    int64_t to = 0;
+    int blocks = 0;
+    bool failed = false;
+};
+
 // What a reader k >= 1 shares with the placed readers before it, the one
 // of them that looks for it being the one decoding where it starts.
 struct alignas(64) ReaderLink {
@@ -80,20 +108,23 @@ struct alignas(64) ReaderLink {
     // has the verdict on this one, sent once the looker stopped reading.
     McuStart* starts = nullptr;
     Channel<RecordsMessage> records;
+    // Once reader k stops reading on its own, it writes stopped, then posts
+    // the final records message of the band here (release), and waits for
+    // its verdict, leaving its run and decoder untouched until then. A
+    // looker that has received that message (acquire) may read both.
+    const Run* stopped = nullptr;
+    Channel<RecordsMessage> parked;
     // With restart intervals, the picture's MCU where reader k starts its
     // band: written before the records of that band, read after.
     int64_t firstMcu = -1;
 
     // The looker's verdict on a band. Before it sends met, it writes where
-    // they met, which reader k reads once it has received met: reader k's
-    // MCU metIndex is the picture's metIndex + shift, and its blocks take
-    // dc. They are written again only in a later band, which reader 0
-    // begins once reader k, and every reader after it in this band, are
-    // done with this one.
+    // they met, which reader k reads once it has received met. It is
+    // written again only in a later band, which reader 0 begins once
+    // reader k, and every reader after it in this band, are done with
+    // this one.
     Channel<VerdictMessage> verdicts;
-    int64_t metIndex = 0;
-    int64_t shift = 0;
-    DcOffset dc;
+    Placement placement;
 };
 
 class BandDecoder {
@@ -132,19 +163,23 @@ private:
     // Every reader, once placed.
     RunEnd decodePlaced(Run& run, McuFailure& failure);
     void nextBuffer(Run& run);
-    bool meetsTarget(Run& run);
+    Meeting meetTarget(Run& run);
     Search searchStarts(Run& run, int64_t bit) const;
     bool startAgrees(const ReaderLink& link, size_t start, int64_t mcu) const;
-    void meet(const Run& run);
+    Placement placementOf(const Run& run) const;
+    McuFailure adopt(Run& run);
+    void takeState(const Run& run, const Run& taken);
     void abandonTargets(const Run& run);
+    RunStop stopOf(const Run& run, const McuFailure& failure) const;
     void handOver(const Run& run, int64_t to, int blocks);
+    static McuFailure place(Run& run, const Placement& placement);
 
     // Readers 1 and on (band_speculation.cpp).
     void follow(int32_t k);
     bool followBand(int32_t k, int32_t band);
     Verdict speculate(Run& run);
+    void park(const Run& run);
     bool speculateOneMcu(Run& run);
-    McuFailure place(Run& run) const;
     bool endBand(Run& run, const McuFailure& failure);
     int64_t readerStart(int32_t k, int32_t band);
     void startReadingAt(int32_t k, int64_t byte);

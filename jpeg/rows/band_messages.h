@@ -15,6 +15,7 @@ namespace bands {
 enum class Verdict : uint32_t {
     none,       // nothing said yet
     met,        // the placed reader starts an MCU where this one noted one
+    adopted,    // met where this one had stopped: the placed reader took its MCUs over
     abandoned,  // the readers before decode this one's part
     stop,       // the decode is over: the reader leaves its band and starts no other
 };

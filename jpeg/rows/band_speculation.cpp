@@ -43,25 +43,40 @@ bool BandDecoder::followBand(int32_t k, int32_t band)
     startReadingAt(k, start);
     decoders_[k]->restartCountdown = interval_;
     noteMcuStart(run);
-    if (speculate(run) == Verdict::abandoned)
+    const Verdict verdict = speculate(run);
+    if (verdict == Verdict::adopted)
+        parity_[k] ^= 1;  // the buffer was handed over
+    if (verdict != Verdict::met)
         return true;
-    McuFailure failure = place(run);
-    if (decodePlaced(run, failure) != RunEnd::met)
-        return endBand(run, failure);
-    handOver(run, run.next, 0);
-    return true;
+    McuFailure failure = place(run, links_[k].placement);
+    bool decoded = true;
+    if (decodePlaced(run, failure) == RunEnd::met)
+        handOver(run, run.next, 0);
+    else
+        decoded = endBand(run, failure);
+    parity_[k] ^= 1;
+    return decoded;
 }
 
 // Decodes on from the part's start, noting where each MCU starts, until
-// the reader gets its verdict: met or abandoned.
+// the reader gets its verdict; once it can read no further it parks.
 Verdict BandDecoder::speculate(Run& run)
 {
     for (;;) {
         if (const Verdict verdict = verdictOn(run.reader, run.band); verdict != Verdict::none)
             return verdict;
-        if (!speculateOneMcu(run))
+        if (!speculateOneMcu(run)) {
+            park(run);
             return waitForVerdict(run.reader, run.band);
+        }
     }
+}
+
+void BandDecoder::park(const Run& run)
+{
+    ReaderLink& link = links_[run.reader];
+    link.stopped = &run;
+    link.parked.post({run.band, static_cast<uint32_t>(run.next + 1)});
 }
 
 // Decodes the next MCU; false when there is nothing more to read until the
@@ -85,36 +100,21 @@ bool BandDecoder::speculateOneMcu(Run& run)
     return true;
 }
 
-// Takes where the reader was met, which it has received met for, and
-// returns the failure of its own that is the picture's, if any.
-McuFailure BandDecoder::place(Run& run) const
-{
-    const ReaderLink& link = links_[run.reader];
-    run.shift = link.shift;
-    run.dc = link.dc;
-    run.first = link.metIndex;
-    for (const McuFailure& failure : run.failures)
-        if (failure.mcu >= link.metIndex)
-            return failure;
-    return {};
-}
-
 // Hands the band's last blocks over and tells reader 0 how the band ended:
 // false when the decode fails in it. A failure past the picture's last MCU
 // is none of the picture's.
 bool BandDecoder::endBand(Run& run, const McuFailure& failure)
 {
     const tdec& reader = *decoders_[run.reader];
-    const int64_t end = (failure.mcu >= 0 ? failure.mcu : run.next) + run.shift;
-    const bool failedHere = failure.mcu >= 0 && end < mcuCount_;
-    endMcu_ = std::min(end, mcuCount_);
+    const RunStop stop = stopOf(run, failure);
+    endMcu_ = stop.to + run.shift;
     endPosition_ = reader.position();
     endRestartCountdown_ = reader.restartCountdown;
     for (int i = 0; i < 3; ++i)
         endDcPred_[i] = wrapAdd(reader.dcPred[i], run.dc.component[i]);
-    handOver(run, endMcu_ - run.shift, failedHere ? failure.blocks : 0);
-    outcomes_.send({run.band, failedHere ? Outcome::failed : Outcome::ended});
-    return !failedHere;
+    handOver(run, stop.to, stop.blocks);
+    outcomes_.send({run.band, stop.failed ? Outcome::failed : Outcome::ended});
+    return !stop.failed;
 }
 
 // The byte reader k starts band from: its part's first, or with restart

@@ -130,6 +130,7 @@ bool BandDecoder::leadBand(int32_t band, int64_t& mcu)
     McuFailure failure;
     const RunEnd end = decodePlaced(run, failure);
     handOver(run, run.next, failure.blocks);
+    parity_[0] ^= 1;
     if (end == RunEnd::bandEnded)
         mcu = run.next;
     if (end != RunEnd::met)
@@ -163,15 +164,20 @@ Outcome BandDecoder::waitForOutcome(int32_t band)
 }
 
 // Decodes from where run stands until the band ends, the reader meets
-// another, or a block cannot be decoded, which sets failure. Before each
-// MCU past a later reader's start it looks for that reader. Unless they
-// met, it abandons the readers it has not looked for.
+// another that goes on, or a block cannot be decoded, which sets failure.
+// Before each MCU past a later reader's start it looks for that reader.
+// Unless they met, it abandons the readers it has not looked for.
 RunEnd BandDecoder::decodePlaced(Run& run, McuFailure& failure)
 {
     tdec& reader = *decoders_[run.reader];
     while (failure.mcu < 0 && !endsBand(reader, run.band, run.next + run.shift)) {
-        if (meetsTarget(run))
+        const Meeting meeting = meetTarget(run);
+        if (meeting == Meeting::met)
             return RunEnd::met;
+        if (meeting == Meeting::stopped) {
+            failure = adopt(run);
+            continue;
+        }
         if (run.next - run.base == bufferMcus_)
             nextBuffer(run);
         const int decoded = rows_.decodeMcu(reader, mcuSlot(run, run.next));
@@ -188,30 +194,36 @@ RunEnd BandDecoder::decodePlaced(Run& run, McuFailure& failure)
 void BandDecoder::nextBuffer(Run& run)
 {
     handOver(run, run.next, 0);
+    parity_[run.reader] ^= 1;
     run.buffer = bufferOf(run.reader);
     queue_.finishBuffer(run.buffer);
     run.base = run.first = run.next;
 }
 
 // Whether the reader, about to decode its next MCU, meets the reader it
-// looks for there; it abandons each that it never will, and looks for the
-// one after.
-bool BandDecoder::meetsTarget(Run& run)
+// looks for there, which then goes on unless it has stopped; the reader
+// abandons each that it never will meet, and looks for the one after.
+Meeting BandDecoder::meetTarget(Run& run)
 {
     const int64_t bit = decoders_[run.reader]->bitsRead();
     while (run.target < readers_ && bit >= bitOfByte(partByte(run.band, run.target))) {
         const Search search = searchStarts(run, bit);
+        ReaderLink& link = links_[run.target];
+        if (search == Search::found && link.parked.latest().band == run.band)
+            return Meeting::stopped;
         if (search == Search::found) {
-            meet(run);
-            return true;
+            link.placement = placementOf(run);
+            placed_.fetch_or(1u << run.target, std::memory_order_relaxed);
+            link.verdicts.send({run.band, Verdict::met});
+            return Meeting::met;
         }
         if (search == Search::notYet)
-            return false;
+            return Meeting::none;
         links_[run.target].verdicts.send({run.band, Verdict::abandoned});
         ++run.target;
         run.nextStart = 0;
     }
-    return false;
+    return Meeting::none;
 }
 
 Search BandDecoder::searchStarts(Run& run, int64_t bit) const
@@ -239,19 +251,52 @@ bool BandDecoder::startAgrees(const ReaderLink& link, size_t start, int64_t mcu)
     return interval_ == 0 || (start == 0 && mcu == link.firstMcu);
 }
 
-// Places the target: its MCU at the start met is the picture's next, and
-// its predictors there are the placed reader's, offset.
-void BandDecoder::meet(const Run& run)
+// Where the target is placed: its MCU at the start met is the picture's
+// next, and its predictors there are the placed reader's, offset.
+Placement BandDecoder::placementOf(const Run& run) const
 {
-    ReaderLink& link = links_[run.target];
+    const ReaderLink& link = links_[run.target];
     const McuStart& start = link.starts[run.nextStart];
     const tdec& reader = *decoders_[run.reader];
-    link.metIndex = int64_t(run.nextStart);
-    link.shift = run.next + run.shift - link.metIndex;
+    Placement placement;
+    placement.metIndex = int64_t(run.nextStart);
+    placement.shift = run.next + run.shift - placement.metIndex;
     for (int i = 0; i < 3; ++i)
-        link.dc.component[i] = wrapSub(wrapAdd(reader.dcPred[i], run.dc.component[i]), start.dcPred[i]);
+        placement.dc.component[i] = wrapSub(wrapAdd(reader.dcPred[i], run.dc.component[i]), start.dcPred[i]);
+    return placement;
+}
+
+// Takes over what the target, stopped, decoded from the start met, as if
+// this reader had decoded it, and goes on from where the target stopped
+// with the next target. Returns the failure among those MCUs that is the
+// picture's, its blocks already handed over.
+McuFailure BandDecoder::adopt(Run& run)
+{
+    ReaderLink& link = links_[run.target];
+    Run taken = *link.stopped;
+    const RunStop stop = stopOf(taken, place(taken, placementOf(run)));
+    handOver(run, run.next, 0);
+    handOver(taken, stop.to, stop.blocks);
+    takeState(run, taken);
+    const int64_t slotsUsed = run.next - run.base;
+    run.next = run.first = stop.to + taken.shift - run.shift;
+    run.base = run.next - slotsUsed;
     placed_.fetch_or(1u << run.target, std::memory_order_relaxed);
-    link.verdicts.send({run.band, Verdict::met});
+    link.verdicts.send({run.band, Verdict::adopted});
+    ++run.target;
+    run.nextStart = 0;
+    return stop.failed ? McuFailure{run.next, 0} : McuFailure{};
+}
+
+// The reader's decoder goes on from where the taken run's stopped.
+void BandDecoder::takeState(const Run& run, const Run& taken)
+{
+    tdec& reader = *decoders_[run.reader];
+    const tdec& their = *decoders_[taken.reader];
+    reader.moveTo(their.position());
+    reader.restartCountdown = their.restartCountdown;
+    for (int i = 0; i < 3; ++i)
+        reader.dcPred[i] = wrapSub(wrapAdd(their.dcPred[i], taken.dc.component[i]), run.dc.component[i]);
 }
 
 void BandDecoder::abandonTargets(const Run& run)
@@ -260,12 +305,32 @@ void BandDecoder::abandonTargets(const Run& run)
         links_[k].verdicts.send({run.band, Verdict::abandoned});
 }
 
+// A failure past the picture's last MCU is none of the picture's.
+RunStop BandDecoder::stopOf(const Run& run, const McuFailure& failure) const
+{
+    const int64_t end = (failure.mcu >= 0 ? failure.mcu : run.next) + run.shift;
+    const bool failed = failure.mcu >= 0 && end < mcuCount_;
+    return {std::min(end, mcuCount_) - run.shift, failed ? failure.blocks : 0, failed};
+}
+
 // Hands over the run's MCUs first..to-1, and `blocks` blocks of MCU to.
 void BandDecoder::handOver(const Run& run, int64_t to, int blocks)
 {
     queue_.handOver({mcuBlocks(run.first + run.shift), mcuBlocks(to + run.shift) + blocks, mcuSlot(run, run.first),
                      run.dc, run.buffer});
-    parity_[run.reader] ^= 1;
+}
+
+// Takes where the run's reader was met, and returns the failure of its own
+// that is the picture's, if any.
+McuFailure BandDecoder::place(Run& run, const Placement& placement)
+{
+    run.shift = placement.shift;
+    run.dc = placement.dc;
+    run.first = placement.metIndex;
+    for (const McuFailure& failure : run.failures)
+        if (failure.mcu >= placement.metIndex)
+            return failure;
+    return {};
 }
 
 }  // namespace bands
