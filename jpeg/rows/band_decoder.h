@@ -15,18 +15,20 @@
 // it), and what each thread owns or shares. Reader 0 runs on the calling
 // thread, each other on its own. For each band, in order:
 // - every reader k >= 1 posts a records message each time it notes where
-//   one of its MCUs starts in part k;
-// - the placed reader before it, past the part's start, looks through those
-//   starts and sends reader k the verdict met, or abandoned once it can no
-//   longer meet it;
-// - after met, reader k is placed: it decodes on, looking for the readers
-//   after it, until it meets one, or the band ends, or it fails; then, if
-//   k >= 1, it sends reader 0 the outcome ended or failed, and abandons the
-//   readers after it that it will not look for. If reader k had already
-//   stopped and sent the message parked, the placed reader adopts it
-//   instead: it hands its MCUs over, goes on from where it stopped, and
-//   sends it adopted. A band whose readers all stopped in time is then
-//   placed by one reader, without waiting for any other.
+//   one of its MCUs starts in part k; once it can read no further, it
+//   posts the message parked and waits for its verdict;
+// - a placed reader (reader 0 from the band's start) decodes on, and past
+//   the start of part k looks through reader k's starts for one where it
+//   starts an MCU itself. There it adopts a parked reader k: it hands k's
+//   MCUs over, goes on from where k stopped, and sends k adopted. A reader
+//   k still reading it sends met, and stops: k, placed, goes on instead.
+//   Once it can no longer meet k, it sends k abandoned and decodes part k
+//   itself, looking for reader k + 1 next;
+// - the placed reader that reaches the band's end, or fails, abandons the
+//   readers it has not looked for and, unless it is reader 0, sends reader
+//   0 the outcome ended or failed.
+// Where every reader parks in time, reader 0 decodes through the band
+// without waiting for any other.
 // After the last band reader 0 sends every other the verdict stop.
 
 namespace bands {

@@ -22,9 +22,9 @@ struct BlockRange {
     int32_t buffer = 0;
 };
 
-// The blocks that the two readers of a scan split into bands hand over to
-// be finished: transformed, stored, and each MCU row converted once both
-// readers have stored their part of it. Either thread finishes blocks
+// The blocks that the readers of a scan split into bands hand over to be
+// finished: transformed, stored, and each MCU row converted once every
+// reader has stored its part of it. Any of their threads finishes blocks
 // whenever it would otherwise wait, a row at most at a time, oldest first.
 class BlockQueue {
 public:
@@ -48,10 +48,12 @@ private:
     // handOver, before the finishing thread reads them.
     std::mutex mutex_;
     std::deque<BlockRange> queue_;
-    // Blocks of each buffer still to finish: raised by the buffer's reader
-    // before it queues them, lowered (acq_rel) by whichever thread finished
-    // them. The reader waits (acquire) for 0 before it writes the buffer
-    // again, so every read of the old blocks comes first.
+    // Blocks of each buffer still to finish: raised before they are
+    // queued, by the buffer's reader or by the reader that adopted its
+    // MCUs before it sends the verdict adopted, lowered (acq_rel) by
+    // whichever thread finished them. The buffer's reader waits (acquire)
+    // for 0 before it writes the buffer again, so every read of the old
+    // blocks comes first.
     WaitWord<int64_t> unfinished_[DecodeWorkspace::bandBufferCount];
     // Blocks of each MCU row stored, raised (acq_rel) after each store: the
     // thread that completes a row has seen every store to it, and converts it.

@@ -12,8 +12,10 @@
 // Huffman codes resynchronise, so when a reader whose place is known starts an MCU at a bit where the next reader
 // started one, both read the same symbols from there on. Only the DC predictors differ, by a constant per component,
 // and the next reader learns which MCU it is at: it is placed, and decodes on, past its part's end, until it meets the
-// reader after it in turn, or the band ends, whose state starts the next band. A reader that is not met is abandoned,
-// and the one before decodes its part as well. Decoded blocks are transformed and stored, once placed, by whichever
+// reader after it in turn, or the band ends, whose state starts the next band. A reader met where it has already
+// stopped is adopted instead: the placed reader hands its MCUs over and goes on from where it stopped, so that no
+// thread waits for another to wake. A reader that is not met is abandoned, and the one before decodes its part as
+// well. Decoded blocks are transformed and stored, once placed, by whichever
 // thread would otherwise wait, and each MCU row is converted once every reader has stored its part of it.
 // With restart intervals a reader starts instead at the first restart marker in its part, whose MCU and state are
 // known, and is met only there: at the same bit and the same MCU.
