@@ -246,9 +246,7 @@ bool decodeMcus(tdec& reader, const McuRows& rows, ScanData data, const std::vec
     // finishes what it decoded while it is in its own cache; handing MCU
     // rows over costs more, at every bitrate, once there are rows enough
     // for a dozen bands or so.
-    if (options.bandCount > 0 || (options.bandCount == 0 && layout.rows >= 48)) {
-        const int32_t readers = std::min(options.threads, DecodeWorkspace::maxBandReaders);
-        return decodeInBands(reader, rows, restartStarts, options.bandCount, readers, workspace);
-    }
+    if (options.bandCount > 0 || (options.bandCount == 0 && layout.rows >= 48))
+        return decodeInBands(reader, rows, restartStarts, options.bandCount, options.threads, workspace);
     return McuPipeline(reader, rows, workspace).run();
 }

@@ -25,8 +25,8 @@ static_assert(bufferBytes / (3 * 64 * sizeof(int32_t)) + 2 <= UINT32_MAX, "recor
 BandDecoder::BandDecoder(tdec& reader, const McuRows& rows, const std::vector<int32_t>& restartStarts,
                          int32_t bandCount, int32_t readers, DecodeWorkspace& workspace)
     : rows_(rows), mcuCount_(rows.mcuCount()), scan_(reader.scanData), length_(reader.image.scanLength),
-      interval_(reader.image.restartInterval), restartStarts_(restartStarts), workspace_(workspace),
-      readers_(std::clamp(readers, 2, maxReaders)), queue_(rows)
+      interval_(reader.image.restartInterval), restartStarts_(restartStarts), workspace_(workspace), readers_(readers),
+      queue_(rows)
 {
     // Bands of a dozen MCU rows or so keep each reader's coefficients in
     // the cache and the hand-overs few.
@@ -336,7 +336,8 @@ McuFailure BandDecoder::place(Run& run, const Placement& placement)
 }  // namespace bands
 
 bool decodeInBands(tdec& reader, const McuRows& rows, const std::vector<int32_t>& restartStarts, int32_t bandCount,
-                   int32_t readers, DecodeWorkspace& workspace)
+                   int32_t threads, DecodeWorkspace& workspace)
 {
+    const int32_t readers = std::clamp(threads, 2, bands::maxReaders);
     return bands::BandDecoder(reader, rows, restartStarts, bandCount, readers, workspace).run();
 }

@@ -24,7 +24,8 @@
 // restartStarts are where the data after each restart marker begins.
 // bandCount, when above 0, is how many bands to cut the scan into, to
 // reach every way the readers can meet; otherwise the scan's size decides.
-// readers is how many threads to share the scan among, 2 to
-// DecodeWorkspace::maxBandReaders.
+// threads is how many the decode may take: a reader runs on each, up to
+// DecodeWorkspace::maxBandReaders, which bounds the buffers a workspace
+// keeps.
 bool decodeInBands(tdec& reader, const McuRows& rows, const std::vector<int32_t>& restartStarts, int32_t bandCount,
-                   int32_t readers, DecodeWorkspace& workspace);
+                   int32_t threads, DecodeWorkspace& workspace);
