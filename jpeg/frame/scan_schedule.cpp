@@ -9,6 +9,7 @@
 #include <system_error>
 #include <thread>
 
+#include "jpeg/decode_options.h"
 #include "jpeg/decode_stages.h"
 
 namespace {
@@ -169,7 +170,7 @@ private:
     int32_t nextRow_ = 0;        // the first row not handed out
     bool failed_ = false;
     uint32_t running_ = 0;  // scans
-    const uint32_t maxRunningScans_ = std::max(std::thread::hardware_concurrency(), 1u);
+    const uint32_t maxRunningScans_ = uint32_t(coreCount());
 };
 
 }  // namespace

@@ -245,8 +245,11 @@ bool decodeMcus(tdec& reader, const McuRows& rows, ScanData data, const std::vec
     // In bands every thread shares the entropy decoding as well, and each
     // finishes what it decoded while it is in its own cache; handing MCU
     // rows over costs more, at every bitrate, once there are rows enough
-    // for a dozen bands or so.
-    if (options.bandCount > 0 || (options.bandCount == 0 && layout.rows >= 48))
+    // for a dozen bands or so. Readers beyond the cores would only take
+    // turns on them, and be abandoned for it.
+    if (options.bandCount > 0)
         return decodeInBands(reader, rows, restartStarts, options.bandCount, options.threads, workspace);
+    if (options.bandCount == 0 && layout.rows >= 48)
+        return decodeInBands(reader, rows, restartStarts, 0, std::min(options.threads, coreCount()), workspace);
     return McuPipeline(reader, rows, workspace).run();
 }
