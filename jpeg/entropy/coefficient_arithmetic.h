@@ -10,3 +10,5 @@ inline int32_t shifted(int32_t value, int32_t bits)
     return static_cast<int32_t>(static_cast<uint32_t>(value) << bits);
 }
 inline int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) + uint32_t(b)); }
+inline int32_t wrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) - uint32_t(b)); }
+inline int32_t wrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) * uint32_t(b)); }

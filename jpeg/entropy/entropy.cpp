@@ -17,10 +17,6 @@ using block_reader::Term;
 
 namespace {
 
-// Garbage data can drive the DC sums past 32 bits; they wrap as two's
-// complement instead of overflowing.
-int32_t wrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) * uint32_t(b)); }
-
 // The row decoder's block: natural order, 32 bits, cleared before; AC terms
 // stay quantised, as the inverse DCT takes them.
 struct NaturalBlock {

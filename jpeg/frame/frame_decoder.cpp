@@ -13,6 +13,7 @@
 #include "jpeg/decode_stages.h"
 #include "jpeg/decode_workspace.h"
 #include "jpeg/driver.h"
+#include "jpeg/entropy/coefficient_arithmetic.h"
 #include "jpeg/entropy/entropy.h"
 #include "jpeg/entropy/scan_decoder.h"
 #include "jpeg/entropy/zigzag.h"
@@ -39,9 +40,6 @@ constexpr int64_t twoThreadMinimumBlocks = 4096;
 // for minutes. Encoders' scripts go over a frame's blocks five or six times
 // in all; scans past this many times are left out.
 constexpr int64_t maxBlockVisitsPerBlock = 32;
-
-int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) + uint32_t(b)); }
-int32_t wrapMul(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) * uint32_t(b)); }
 
 bool progressive(const tjpgel& image) { return isProgressiveFrameMarker(uint8_t(image.frameMarker)); }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "jpeg/decode_workspace.h"
+#include "jpeg/entropy/coefficient_arithmetic.h"
 #include "jpeg/entropy/entropy.h"
 #include "jpeg/rows/band_messages.h"
 #include "jpeg/rows/block_queue.h"
@@ -34,10 +35,6 @@
 namespace bands {
 
 constexpr int32_t maxReaders = DecodeWorkspace::maxBandReaders;
-
-// Predictors and their offsets add up in 32-bit wrap-around.
-inline int32_t wrapAdd(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) + uint32_t(b)); }
-inline int32_t wrapSub(int32_t a, int32_t b) { return static_cast<int32_t>(uint32_t(a) - uint32_t(b)); }
 
 // Where a placed reader stands in its search of the next reader's starts.
 enum class Search {
