@@ -200,14 +200,22 @@ bool readHuffmanTables(const uint8_t* file, int32_t& pos, tjpgel& image)
         if (tableClass > 1 || id > 3)
             raiseCode(huffmanTableIdInvalid);
         const int t = tableClass * 4 + id;
+        // A table defined again drops its old values and their run/size
+        // split first: the record copies both by the count, so a new count
+        // over the old arrays, or over a split still to be redone, would be
+        // read past their ends, and counts cut short would leave one.
+        image.huffValues[t].reset();
+        image.huffRunSize[t].reset();
         image.huffCount[t] = 0;
+        int16_t count = 0;
         for (int length = 1; length <= 16; ++length) {
             const int16_t n = nextByte(file, pos, image, huffmanCountsTruncated);
-            image.huffFirstIndex[t][length - 1] = n > 0 ? image.huffCount[t] : int16_t{-1};
+            image.huffFirstIndex[t][length - 1] = n > 0 ? count : int16_t{-1};
             image.huffBits[t][length - 1] = n;
-            image.huffCount[t] = static_cast<int16_t>(image.huffCount[t] + n);
+            count = static_cast<int16_t>(count + n);
         }
-        image.huffValues[t] = std::make_unique<int16_t[]>(static_cast<size_t>(image.huffCount[t]));
+        image.huffValues[t] = std::make_unique<int16_t[]>(static_cast<size_t>(count));
+        image.huffCount[t] = count;
         for (int i = 0; i < image.huffCount[t]; ++i)
             image.huffValues[t][i] = nextByte(file, pos, image, huffmanValuesTruncated);
     });

@@ -73,4 +73,11 @@ TEST(FuzzFindings, BlockOfUnusedRunSymbolsFailsInsteadOfLooping)
     EXPECT_EQ(decodeFinding("unused-run-symbols-loop"), 0);
 }
 
+// Its first byte gives the decode two threads, where the frame decoder
+// copies each scan's tables ahead of decoding them.
+TEST(FuzzFindings, HuffmanTableRedefinedBetweenScansFailsWithoutReadingPastItsValues)
+{
+    EXPECT_EQ(decodeFinding("huffman-table-redefined-between-scans"), 0);
+}
+
 }  // namespace
